@@ -1,0 +1,210 @@
+#include "suite/batch_interaktion.h"
+
+#include <cctype>
+#include <cstdio>
+#include <optional>
+
+#include "suite/allgemei.h"
+
+namespace fibu {
+namespace {
+
+std::string normal(const std::string& s) {
+  std::string t;
+  for (char c : s) {
+    if (c == '&') continue;
+    t.push_back(c == '\r' || c == '\n' ? ' ' : c);
+  }
+  // Collapse runs of blanks so that line breaks written as blanks match.
+  std::string aus;
+  for (char c : trim(t))
+    if (!(c == ' ' && !aus.empty() && aus.back() == ' ')) aus.push_back(c);
+  return gross(aus);
+}
+
+std::optional<bool> ja_nein(const std::string& wert) {
+  std::string w = gross(trim(wert));
+  if (w == "JA" || w == "J" || w == "YES" || w == "1") return true;
+  if (w == "NEIN" || w == "N" || w == "NO" || w == "0") return false;
+  return std::nullopt;
+}
+
+// A file name from a document name: letters, digits and '-' kept, German
+// letters spelled out, everything else '_'.
+std::string dateiname(const std::string& name) {
+  std::string aus;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    if (std::isalnum(c) || c == '-') {
+      aus.push_back(static_cast<char>(c));
+    } else if (c == 0xC3 && i + 1 < name.size()) {
+      switch (static_cast<unsigned char>(name[++i])) {
+        case 0xA4: aus += "ae"; break;
+        case 0xB6: aus += "oe"; break;
+        case 0xBC: aus += "ue"; break;
+        case 0x84: aus += "Ae"; break;
+        case 0x96: aus += "Oe"; break;
+        case 0x9C: aus += "Ue"; break;
+        case 0x9F: aus += "ss"; break;
+        default: aus.push_back('_');
+      }
+    } else if (aus.empty() || aus.back() != '_') {
+      aus.push_back('_');
+    }
+  }
+  return aus.empty() ? "Druck" : aus;
+}
+
+}  // namespace
+
+Ergebnis Antworten::aus_text(const std::string& text) {
+  std::size_t nr = 0, pos = 0;
+  while (pos <= text.size()) {
+    std::size_t ende = text.find('\n', pos);
+    if (ende == std::string::npos) ende = text.size();
+    std::string zeile = text.substr(pos, ende - pos);
+    pos = ende + 1;
+    ++nr;
+    if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
+    std::string t = trim(zeile);
+    if (t.empty() || t[0] == '#' || t[0] == ';') continue;
+    // The value follows the last " = " (a question may contain "="), else the first "=".
+    std::size_t gleich = t.rfind(" = ");
+    std::size_t breite = 3;
+    if (gleich == std::string::npos) {
+      gleich = t.find('=');
+      breite = 1;
+    }
+    if (gleich == std::string::npos)
+      return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                              "Antwortdatei Zeile " + std::to_string(nr) + ": \"=\" fehlt");
+    setze(t.substr(0, gleich), trim(t.substr(gleich + breite)));
+  }
+  return Ergebnis::erfolg();
+}
+
+Ergebnis Antworten::laden(Dateisystem& fs, const std::string& pfad) {
+  std::string text;
+  if (Ergebnis e = fs.lies_datei(pfad, text); !e) return e;
+  return aus_text(text);
+}
+
+void Antworten::setze(const std::string& frage_oder_feld, const std::string& wert) {
+  werte_[normal(frage_oder_feld)] = wert;
+}
+
+const std::string* Antworten::finde(const std::string& schluessel) const {
+  auto it = werte_.find(normal(schluessel));
+  return it == werte_.end() ? nullptr : &it->second;
+}
+
+BatchInteraktion::BatchInteraktion(Antworten antworten, std::ostream& log, Dateisystem& fs,
+                                   std::string ausgabeverzeichnis)
+    : antworten_(std::move(antworten)), log_(log), fs_(fs), ausgabe_(std::move(ausgabeverzeichnis)) {}
+
+std::string BatchInteraktion::lesbar(const std::string& text) const {
+  std::string aus;
+  for (char c : text) aus.push_back(c == '\r' ? '\n' : c);
+  return aus;
+}
+
+void BatchInteraktion::fehler(const std::string& text) {
+  fehlerfrei_ = false;
+  log_ << "FEHLER: " << text << "\n";
+}
+
+void BatchInteraktion::ShowMessageMain(const std::string& text) { log_ << "Meldung: " << lesbar(text) << "\n"; }
+
+bool BatchInteraktion::JaNein2(const std::string& frage) {
+  const std::string* w = antworten_.finde(frage);
+  if (!w) w = antworten_.finde("Fragen");
+  std::optional<bool> j = w ? ja_nein(*w) : std::nullopt;
+  if (!j) {
+    fehler("Frage ohne Antwort in der Antwortdatei: " + lesbar(frage));
+    return false;
+  }
+  log_ << "Frage: " << lesbar(frage) << " -> " << (*j ? "Ja" : "Nein") << "\n";
+  return *j;
+}
+
+Antwort BatchInteraktion::JaNeinHilfe(const std::string& frage) {
+  return JaNein2(frage) ? Antwort::Ja : Antwort::Nein;
+}
+
+void BatchInteraktion::Balken_Oeffnen(const std::string& text, long maximum) {
+  balken_text_ = text;
+  balken_max_ = maximum;
+  balken_stand_ = 0;
+  balken_zehntel_ = 0;
+  log_ << text << "\n";
+}
+
+void BatchInteraktion::Balken_Max(long maximum) { balken_max_ = maximum; }
+
+void BatchInteraktion::Balken_Text(const std::string& text) { log_ << text << "\n"; }
+
+void BatchInteraktion::Balken_Inc(long schritte) {
+  balken_stand_ += schritte;
+  if (balken_max_ <= 0) return;
+  int zehntel = static_cast<int>(balken_stand_ * 10 / balken_max_);
+  if (zehntel > balken_zehntel_ && zehntel <= 10) {
+    balken_zehntel_ = zehntel;
+    log_ << "  " << zehntel * 10 << " %\n";
+  }
+}
+
+void BatchInteraktion::Balken_Schliessen() {}
+
+bool BatchInteraktion::drucker_waehlen(Druckauftrag& auftrag) {
+  if (!auftrag.hinweis.empty()) log_ << "Druck: " << lesbar(auftrag.hinweis) << "\n";
+  return true;
+}
+
+void BatchInteraktion::drucken(const Druckauftrag& auftrag) {
+  char nummer[16];
+  std::snprintf(nummer, sizeof nummer, "%03d", ++auftraege_);
+  if (Ergebnis e = fs_.verzeichnis_anlegen(ausgabe_); !e) {
+    fehler(e.text());
+    return;
+  }
+  std::string pfad = pfad_verbinden(ausgabe_, std::string(nummer) + "-" + dateiname(auftrag.name) + ".txt");
+  if (Ergebnis e = fs_.schreibe_datei_atomar(pfad, auftrag.als_text()); !e) {
+    fehler(e.text());
+    return;
+  }
+  dateien_.push_back(pfad);
+  log_ << "Druck geschrieben: " << pfad << "\n";
+}
+
+bool BatchInteraktion::formular(TEntryForm& form) {
+  log_ << "Dialog: " << form.titel() << "\n";
+  for (const auto& f : form.felder()) {
+    const std::string* w = antworten_.finde(f.beschriftung);
+    if (!w || f.geschuetzt) continue;
+    log_ << "  " << f.beschriftung << " = " << *w << "\n";
+    if (!form.eingabe(f.nr, *w) || !form.verlassen(f.nr)) {
+      fehler("Eingabe abgelehnt: " + f.beschriftung + " = " + *w);
+      return false;
+    }
+  }
+  if (form.taste(Taste::Esc) == Reaktion::Speichern) return true;
+  fehler("Dialog \"" + form.titel() + "\" wurde nicht gespeichert");
+  return false;
+}
+
+std::optional<Browsereintrag> BatchInteraktion::auswahl(Tmybrowser& liste) {
+  const std::string* w = antworten_.finde(liste.titel());
+  if (!w) {
+    fehler("Auswahlliste ohne Antwort: " + liste.titel());
+    return std::nullopt;
+  }
+  for (auto seite = liste.ab("", 100); !seite.empty();) {
+    for (const auto& e : seite)
+      if (trim(e.zeile).rfind(*w, 0) == 0 || e.schluessel.rfind(*w, 0) == 0) return e;
+    seite = liste.ab(seite.back().schluessel + '\0', 100);
+  }
+  fehler("Auswahlliste " + liste.titel() + " hat keinen Eintrag " + *w);
+  return std::nullopt;
+}
+
+}  // namespace fibu

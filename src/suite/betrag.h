@@ -1,0 +1,53 @@
+// Amounts: signed 64-bit counts of cents of the client's currency. Rounding
+// happens only here, to the nearest cent with halves to the even cent.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace fibu {
+
+using Betrag = std::int64_t;  // cents
+
+// Rounds a value in cents (or any smallest unit) computed in long double to
+// the nearest whole unit; x.5 goes to the even neighbour, for negative values
+// too (-2.5 -> -2). Values beyond the int64 range are clamped.
+std::int64_t rund(long double wert);
+
+// The fixed official rate: 1 Euro = 1.95583 Deutsche Mark. Computed exactly
+// (no floating point) and rounded to the cent, halves to even.
+Betrag dm2euro(Betrag dm_cent);
+Betrag euro2dm(Betrag euro_cent);
+
+// Formats `wert`, a number with `nachkomma` implied decimals (cents: 2), with
+// a mask of '#' digit places: "###########.##" (decimal point, no grouping)
+// or "###.###.###.###,##" (German grouping and comma). When a mask has both
+// '.' and ',', the later one is the decimal separator; a mask with only one
+// kind uses it as the decimal separator when it appears once, as grouping
+// when it appears more often. The result is right-aligned to the width of the
+// mask; the minus sign takes a leading place. A number wider than the mask is
+// printed in full rather than losing digits. Extra decimals are rounded with
+// `rund`, missing ones are zero-filled.
+std::string format_maske(std::int64_t wert, int nachkomma, std::string_view maske);
+
+// Shorthands for cents.
+std::string format_betrag(Betrag cent, std::string_view maske);
+// "1.234,56" / "-0,05": German form without padding.
+std::string betrag_text(Betrag cent);
+
+// Parses a typed amount into cents: "1234,56", "1.234,56", "1234.56",
+// "-12,5", "+3", "  7 ". In text with both '.' and ',' the later is the
+// decimal separator; a lone ',' is decimal; a lone '.' is decimal unless
+// three digits follow it (then "1.234" is 1234) or it appears more than once.
+// Blank text is 0. nullopt for anything else, for more than two decimals and
+// for more than 15 digits before the decimal separator.
+std::optional<Betrag> betrag_aus_text(std::string_view text);
+
+// As betrag_aus_text with `nachkomma` allowed decimals (rates: 2, discount
+// rates: 3); the result counts units of the last decimal. With three or
+// more allowed decimals a lone '.' is always the decimal separator.
+std::optional<std::int64_t> zahl_aus_text(std::string_view text, int nachkomma);
+
+}  // namespace fibu

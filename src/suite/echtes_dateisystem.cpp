@@ -1,0 +1,193 @@
+// The real file system: POSIX calls, fdatasync for durability and open file
+// description locks (F_OFD_SETLK), which conflict between processes and
+// between two open files of one process alike and vanish with their holder.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "suite/dateisystem.h"
+
+namespace fibu {
+namespace {
+
+Ergebnis os_fehler(const std::string& was, const std::string& pfad, int fehler = errno) {
+  Ergebnis::Code code = Ergebnis::Code::EA_Fehler;
+  if (fehler == ENOENT || fehler == ENOTDIR) code = Ergebnis::Code::NichtGefunden;
+  if (fehler == EEXIST || fehler == ENOTEMPTY) code = Ergebnis::Code::Existiert;
+  if (fehler == EAGAIN || fehler == EACCES) code = Ergebnis::Code::Gesperrt;
+  return Ergebnis::fehler(code, was + " " + pfad + ": " + std::strerror(fehler));
+}
+
+class PosixDatei : public Datei {
+ public:
+  PosixDatei(int fd, std::string pfad) : fd_(fd), pfad_(std::move(pfad)) {}
+  ~PosixDatei() override { ::close(fd_); }
+
+  Ergebnis lesen(std::uint64_t pos, std::size_t n, std::string& aus) override {
+    aus.resize(n);
+    std::size_t gelesen = 0;
+    while (gelesen < n) {
+      ssize_t r = ::pread(fd_, aus.data() + gelesen, n - gelesen, static_cast<off_t>(pos + gelesen));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        aus.resize(gelesen);
+        return os_fehler("Lesefehler in", pfad_);
+      }
+      if (r == 0) break;
+      gelesen += static_cast<std::size_t>(r);
+    }
+    aus.resize(gelesen);
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis schreiben(std::uint64_t pos, std::string_view daten) override {
+    std::size_t geschrieben = 0;
+    while (geschrieben < daten.size()) {
+      ssize_t r = ::pwrite(fd_, daten.data() + geschrieben, daten.size() - geschrieben,
+                           static_cast<off_t>(pos + geschrieben));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        return os_fehler("Schreibfehler in", pfad_);
+      }
+      geschrieben += static_cast<std::size_t>(r);
+    }
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis groesse(std::uint64_t& aus) override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return os_fehler("Dateigröße nicht lesbar:", pfad_);
+    aus = static_cast<std::uint64_t>(st.st_size);
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis kuerzen(std::uint64_t laenge) override {
+    if (::ftruncate(fd_, static_cast<off_t>(laenge)) != 0) return os_fehler("Kürzen fehlgeschlagen:", pfad_);
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis sync() override {
+    if (::fdatasync(fd_) != 0) return os_fehler("Sichern auf Platte fehlgeschlagen:", pfad_);
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis sperren(Sperrart art, bool warten, std::uint64_t von, std::uint64_t laenge) override {
+    return sperre(art == Sperrart::Geteilt ? F_RDLCK : F_WRLCK, warten, von, laenge);
+  }
+
+  Ergebnis entsperren(std::uint64_t von, std::uint64_t laenge) override {
+    return sperre(F_UNLCK, false, von, laenge);
+  }
+
+ private:
+  Ergebnis sperre(short typ, bool warten, std::uint64_t von, std::uint64_t laenge) {
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = typ;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = static_cast<off_t>(von);
+    fl.l_len = static_cast<off_t>(laenge);
+    while (::fcntl(fd_, warten ? F_OFD_SETLKW : F_OFD_SETLK, &fl) != 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN || errno == EACCES)
+        return Ergebnis::fehler(Ergebnis::Code::Gesperrt, "Datei ist gesperrt: " + pfad_);
+      return os_fehler("Sperre nicht möglich:", pfad_);
+    }
+    return Ergebnis::erfolg();
+  }
+
+  int fd_;
+  std::string pfad_;
+};
+
+class PosixDateisystem : public Dateisystem {
+ public:
+  Ergebnis oeffnen(const std::string& pfad, Oeffnen modus, std::unique_ptr<Datei>& aus) override {
+    int flags = O_CLOEXEC;
+    switch (modus) {
+      case Oeffnen::Lesen: flags |= O_RDONLY; break;
+      case Oeffnen::LesenSchreiben: flags |= O_RDWR; break;
+      case Oeffnen::Anlegen: flags |= O_RDWR | O_CREAT; break;
+      case Oeffnen::Neu: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    }
+    int fd = ::open(pfad.c_str(), flags, 0666);
+    if (fd < 0) return os_fehler("Datei kann nicht geöffnet werden:", pfad);
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+      ::close(fd);
+      return Ergebnis::fehler(Ergebnis::Code::Ungueltig, "Ist ein Verzeichnis: " + pfad);
+    }
+    aus = std::make_unique<PosixDatei>(fd, pfad);
+    return Ergebnis::erfolg();
+  }
+
+  bool existiert(const std::string& pfad) override {
+    struct stat st;
+    return ::stat(pfad.c_str(), &st) == 0;
+  }
+
+  bool ist_verzeichnis(const std::string& pfad) override {
+    struct stat st;
+    return ::stat(pfad.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  Ergebnis umbenennen(const std::string& alt, const std::string& neu) override {
+    if (::rename(alt.c_str(), neu.c_str()) != 0) return os_fehler("Umbenennen nicht möglich:", alt);
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis loeschen(const std::string& pfad) override {
+    if (::unlink(pfad.c_str()) != 0) return os_fehler("Löschen nicht möglich:", pfad);
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis liste(const std::string& verzeichnis, std::vector<std::string>& namen) override {
+    namen.clear();
+    DIR* d = ::opendir(verzeichnis.c_str());
+    if (!d) return os_fehler("Verzeichnis nicht lesbar:", verzeichnis);
+    while (struct dirent* e = ::readdir(d)) {
+      std::string n = e->d_name;
+      if (n != "." && n != "..") namen.push_back(std::move(n));
+    }
+    ::closedir(d);
+    std::sort(namen.begin(), namen.end());
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis verzeichnis_anlegen(const std::string& pfad) override {
+    if (pfad.empty() || ist_verzeichnis(pfad)) return Ergebnis::erfolg();
+    std::string eltern = verzeichnis_von(pfad);
+    if (eltern != pfad && eltern != "." && eltern != "/") {
+      if (Ergebnis e = verzeichnis_anlegen(eltern); !e) return e;
+    }
+    if (::mkdir(pfad.c_str(), 0777) != 0 && errno != EEXIST)
+      return os_fehler("Verzeichnis kann nicht angelegt werden:", pfad);
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis verzeichnis_loeschen(const std::string& pfad) override {
+    if (::rmdir(pfad.c_str()) != 0) return os_fehler("Verzeichnis kann nicht gelöscht werden:", pfad);
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis verzeichnis_sync(const std::string& pfad) override {
+    int fd = ::open(pfad.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return os_fehler("Verzeichnis nicht lesbar:", pfad);
+    int r = ::fsync(fd);
+    int fehler = errno;
+    ::close(fd);
+    if (r != 0) return os_fehler("Sichern des Verzeichnisses fehlgeschlagen:", pfad, fehler);
+    return Ergebnis::erfolg();
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Dateisystem> echtes_dateisystem() { return std::make_unique<PosixDateisystem>(); }
+
+}  // namespace fibu

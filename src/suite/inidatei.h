@@ -1,0 +1,48 @@
+// INI files (suite configuration, window positions): sections of
+// "key=value" lines. Section and key names match without regard to case, as
+// Windows does; the order of sections and keys is kept on writing. Reading
+// uses inih; writing replaces the file atomically.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "suite/dateisystem.h"
+
+namespace fibu {
+
+class IniDatei {
+ public:
+  IniDatei() = default;
+
+  // Reads the text of an INI file. A malformed line makes the result
+  // Code::Ungueltig naming the line; the lines before it are kept.
+  Ergebnis aus_text(const std::string& text);
+  std::string als_text() const;
+
+  // A missing file gives an empty IniDatei and Code::NichtGefunden.
+  Ergebnis laden(Dateisystem& fs, const std::string& pfad);
+  Ergebnis speichern(Dateisystem& fs, const std::string& pfad) const;
+
+  std::optional<std::string> wert(const std::string& abschnitt, const std::string& schluessel) const;
+  std::string wert_oder(const std::string& abschnitt, const std::string& schluessel,
+                        const std::string& vorgabe) const;
+  std::optional<long> zahl(const std::string& abschnitt, const std::string& schluessel) const;
+  void setze(const std::string& abschnitt, const std::string& schluessel, const std::string& wert);
+  void entferne(const std::string& abschnitt, const std::string& schluessel);
+  bool hat_abschnitt(const std::string& abschnitt) const;
+
+ private:
+  struct Abschnitt {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> eintraege;
+  };
+  Abschnitt* finde(const std::string& name);
+  const Abschnitt* finde(const std::string& name) const;
+
+  std::vector<Abschnitt> abschnitte_;
+};
+
+}  // namespace fibu

@@ -1,0 +1,73 @@
+// An in-memory file system for tests that can fail the n-th mutating
+// operation, write only part of it, or lose power there. It keeps for every
+// file its current and its last synced content, and for every directory its
+// current and its last synced names, so absturz() leaves exactly what a real
+// disk would be sure to hold after a power loss: synced data under
+// directory-synced names. Directories themselves are durable when created.
+//
+// Mutating operations (counted by schreibvorgaenge()): schreiben, kuerzen,
+// sync, oeffnen that creates or empties, umbenennen, loeschen,
+// verzeichnis_anlegen, verzeichnis_loeschen, verzeichnis_sync.
+//
+// Locks follow the real semantics between open files; a lock request that
+// would have to wait is refused (there is no second thread to wait for).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "suite/dateisystem.h"
+
+namespace fibu {
+
+class TestDateisystem : public Dateisystem {
+ public:
+  enum class Stoerung {
+    Fehler,     // the operation fails and changes nothing
+    Teilweise,  // a write stores its first half, then fails; other operations fail
+    Absturz,    // power loss: this and every later operation fail until absturz()
+  };
+
+  TestDateisystem();
+  ~TestDateisystem() override;
+
+  // Disturbs the n-th mutating operation from now (1 = the next one).
+  void stoere(std::uint64_t n, Stoerung art);
+  void keine_stoerung();
+  std::uint64_t schreibvorgaenge() const { return zaehler_; }
+  bool abgestuerzt() const { return abgestuerzt_; }
+
+  // The power comes back: unsynced data and names are gone, files opened
+  // before are invalid, and the file system works again.
+  void absturz();
+
+  Ergebnis oeffnen(const std::string& pfad, Oeffnen modus, std::unique_ptr<Datei>& aus) override;
+  bool existiert(const std::string& pfad) override;
+  bool ist_verzeichnis(const std::string& pfad) override;
+  Ergebnis umbenennen(const std::string& alt, const std::string& neu) override;
+  Ergebnis loeschen(const std::string& pfad) override;
+  Ergebnis liste(const std::string& verzeichnis, std::vector<std::string>& namen) override;
+  Ergebnis verzeichnis_anlegen(const std::string& pfad) override;
+  Ergebnis verzeichnis_loeschen(const std::string& pfad) override;
+  Ergebnis verzeichnis_sync(const std::string& pfad) override;
+
+  struct Inode;
+  struct Zustand;
+
+ private:
+  friend class TestDatei;
+  // Counts a mutating operation; a refusal when it is disturbed (or the disk
+  // is down). `teilweise` tells a write to store half and fail.
+  Ergebnis vorgang(const std::string& was, bool* teilweise = nullptr);
+  Ergebnis pruefe_lebendig() const;
+
+  std::shared_ptr<Zustand> z_;
+  std::uint64_t zaehler_ = 0;
+  std::uint64_t stoer_bei_ = 0;  // 0: none
+  Stoerung stoer_art_ = Stoerung::Fehler;
+  bool abgestuerzt_ = false;
+};
+
+}  // namespace fibu

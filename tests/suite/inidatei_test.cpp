@@ -1,0 +1,49 @@
+#include "suite/inidatei.h"
+
+#include <gtest/gtest.h>
+
+#include "suite/test_dateisystem.h"
+
+namespace fibu {
+namespace {
+
+TEST(IniDatei, ReadsSectionsAndKeysWithoutRegardToCase) {
+  IniDatei ini;
+  ASSERT_TRUE(ini.aus_text("; Fensterposition\n[FORM]\nx=120\ny = 45\n\n[Drucker]\nName=PDF\n"));
+  EXPECT_EQ(ini.zahl("form", "X"), 120);
+  EXPECT_EQ(ini.zahl("FORM", "y"), 45);
+  EXPECT_EQ(ini.wert("drucker", "name"), "PDF");
+  EXPECT_EQ(ini.wert("FORM", "z"), std::nullopt);
+  EXPECT_EQ(ini.wert_oder("FEHLT", "x", "vorgabe"), "vorgabe");
+}
+
+TEST(IniDatei, WritesBackInOrderAndRoundTrips) {
+  TestDateisystem fs;
+  IniDatei ini;
+  ini.setze("FORM", "x", "10");
+  ini.setze("FORM", "y", "20");
+  ini.setze("form", "X", "11");  // same key
+  ASSERT_TRUE(ini.speichern(fs, "/FPfibu.ini"));
+  std::string text;
+  ASSERT_TRUE(fs.lies_datei("/FPfibu.ini", text));
+  EXPECT_EQ(text, "[FORM]\nx=11\ny=20\n");
+
+  IniDatei gelesen;
+  ASSERT_TRUE(gelesen.laden(fs, "/FPfibu.ini"));
+  EXPECT_EQ(gelesen.als_text(), text);
+  gelesen.entferne("FORM", "x");
+  EXPECT_EQ(gelesen.wert("FORM", "x"), std::nullopt);
+}
+
+TEST(IniDatei, MissingAndMalformedFiles) {
+  TestDateisystem fs;
+  IniDatei ini;
+  EXPECT_EQ(ini.laden(fs, "/fehlt.ini").code(), Ergebnis::Code::NichtGefunden);
+  Ergebnis e = ini.aus_text("[A]\nx=1\nkaputt\n");
+  EXPECT_EQ(e.code(), Ergebnis::Code::Ungueltig);
+  EXPECT_NE(e.text().find("Zeile 3"), std::string::npos);
+  EXPECT_EQ(ini.zahl("A", "x"), 1);
+}
+
+}  // namespace
+}  // namespace fibu
