@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     fenster.show();
     return QApplication::exec();
   } catch (const fibu::Abbruch& a) {
-    QMessageBox::critical(nullptr, QStringLiteral("Finanzbuchhaltung"), QString::fromStdString(a.text()));
+    QMessageBox::critical(nullptr, QStringLiteral("Finanzbuchhaltung"),
+                          QString::fromStdString(a.text()));
     return 1;
   }
 }

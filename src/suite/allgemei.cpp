@@ -5,7 +5,9 @@
 namespace fibu {
 namespace {
 
-bool folgebyte(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool folgebyte(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 // Byte length of the character that starts at s[i]; stray continuation
 // bytes and truncated sequences count as one character of one byte.
@@ -20,7 +22,9 @@ std::size_t zeichen_laenge(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-std::string space(std::ptrdiff_t n) { return n > 0 ? std::string(static_cast<size_t>(n), ' ') : ""; }
+std::string space(std::ptrdiff_t n) {
+  return n > 0 ? std::string(static_cast<size_t>(n), ' ') : "";
+}
 
 std::size_t zeichenzahl(std::string_view s) {
   std::size_t anzahl = 0;

@@ -26,7 +26,9 @@ bool Ausgabe3::starten(const std::string& hinweis, const std::string& dokumentna
   return true;
 }
 
-bool Ausgabe3::open_drucker(const std::string& dokumentname) { return starten("", dokumentname); }
+bool Ausgabe3::open_drucker(const std::string& dokumentname) {
+  return starten("", dokumentname);
+}
 
 bool Ausgabe3::open_drucker_hinweis(const std::string& hinweis, const std::string& dokumentname) {
   return starten(hinweis, dokumentname);
@@ -63,7 +65,9 @@ void Ausgabe3::neue_seite() {
   ++seitennummer_;
 }
 
-void Ausgabe3::schmal(bool an) { schrift_ = an ? Schrift::Schmal : Schrift::Normal; }
+void Ausgabe3::schmal(bool an) {
+  schrift_ = an ? Schrift::Schmal : Schrift::Normal;
+}
 
 void Ausgabe3::drucke_an(double x_mm, double y_mm, std::string_view text) {
   if (!offen_) return;
@@ -91,8 +95,8 @@ namespace {
 // links + mitte (centred in the width, kept clear of links and rechts by one
 // blank) + rechts, exactly `breite` characters unless links and rechts alone
 // are wider.
-std::string dreiteilig(const std::string& links, const std::string& mitte, const std::string& rechts,
-                       int breite) {
+std::string dreiteilig(const std::string& links, const std::string& mitte,
+                       const std::string& rechts, int breite) {
   int l = static_cast<int>(zeichenzahl(links));
   int r = static_cast<int>(zeichenzahl(rechts));
   int frei_von = links.empty() ? 0 : l + 1;

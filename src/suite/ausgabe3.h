@@ -40,7 +40,7 @@ class Ausgabe3 {
   void close_drucker();
 
   bool offen() const { return offen_; }
-  int seite() const { return seitennummer_; }           // page number, from 1
+  int seite() const { return seitennummer_; }            // page number, from 1
   void setze_seitennummer(int n) { seitennummer_ = n; }  // for the next page header
   int zeilen_auf_seite() const;
   int zeilen_pro_seite() const { return auftrag_.zeilen_pro_seite; }

@@ -39,14 +39,29 @@ std::string dateiname(const std::string& name) {
       aus.push_back(static_cast<char>(c));
     } else if (c == 0xC3 && i + 1 < name.size()) {
       switch (static_cast<unsigned char>(name[++i])) {
-        case 0xA4: aus += "ae"; break;
-        case 0xB6: aus += "oe"; break;
-        case 0xBC: aus += "ue"; break;
-        case 0x84: aus += "Ae"; break;
-        case 0x96: aus += "Oe"; break;
-        case 0x9C: aus += "Ue"; break;
-        case 0x9F: aus += "ss"; break;
-        default: aus.push_back('_');
+        case 0xA4:
+          aus += "ae";
+          break;
+        case 0xB6:
+          aus += "oe";
+          break;
+        case 0xBC:
+          aus += "ue";
+          break;
+        case 0x84:
+          aus += "Ae";
+          break;
+        case 0x96:
+          aus += "Oe";
+          break;
+        case 0x9C:
+          aus += "Ue";
+          break;
+        case 0x9F:
+          aus += "ss";
+          break;
+        default:
+          aus.push_back('_');
       }
     } else if (aus.empty() || aus.back() != '_') {
       aus.push_back('_');
@@ -100,7 +115,10 @@ const std::string* Antworten::finde(const std::string& schluessel) const {
 
 BatchInteraktion::BatchInteraktion(Antworten antworten, std::ostream& log, Dateisystem& fs,
                                    std::string ausgabeverzeichnis)
-    : antworten_(std::move(antworten)), log_(log), fs_(fs), ausgabe_(std::move(ausgabeverzeichnis)) {}
+    : antworten_(std::move(antworten)),
+      log_(log),
+      fs_(fs),
+      ausgabe_(std::move(ausgabeverzeichnis)) {}
 
 std::string BatchInteraktion::lesbar(const std::string& text) const {
   std::string aus;
@@ -113,7 +131,9 @@ void BatchInteraktion::fehler(const std::string& text) {
   log_ << "FEHLER: " << text << "\n";
 }
 
-void BatchInteraktion::ShowMessageMain(const std::string& text) { log_ << "Meldung: " << lesbar(text) << "\n"; }
+void BatchInteraktion::ShowMessageMain(const std::string& text) {
+  log_ << "Meldung: " << lesbar(text) << "\n";
+}
 
 bool BatchInteraktion::JaNein2(const std::string& frage) {
   const std::string* w = antworten_.finde(frage);
@@ -139,9 +159,13 @@ void BatchInteraktion::Balken_Oeffnen(const std::string& text, long maximum) {
   log_ << text << "\n";
 }
 
-void BatchInteraktion::Balken_Max(long maximum) { balken_max_ = maximum; }
+void BatchInteraktion::Balken_Max(long maximum) {
+  balken_max_ = maximum;
+}
 
-void BatchInteraktion::Balken_Text(const std::string& text) { log_ << text << "\n"; }
+void BatchInteraktion::Balken_Text(const std::string& text) {
+  log_ << text << "\n";
+}
 
 void BatchInteraktion::Balken_Inc(long schritte) {
   balken_stand_ += schritte;
@@ -167,8 +191,9 @@ void BatchInteraktion::drucken(const Druckauftrag& auftrag) {
     fehler(e.text());
     return;
   }
-  std::string pfad = pfad_verbinden(ausgabe_, std::string(nummer) + "-" + dateiname(auftrag.name) + ".txt");
-  if (Ergebnis e = fs_.schreibe_datei_atomar(pfad, auftrag.als_text()); !e) {
+  std::string pfad =
+      pfad_verbinden(ausgabe_, std::string(nummer) + "-" + dateiname(auftrag.name) + ".txt");
+  if (Ergebnis e = textdatei_schreiben(fs_, pfad, auftrag); !e) {
     fehler(e.text());
     return;
   }

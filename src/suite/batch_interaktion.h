@@ -46,7 +46,8 @@ class Antworten {
 
 class BatchInteraktion : public Interaktion {
  public:
-  BatchInteraktion(Antworten antworten, std::ostream& log, Dateisystem& fs, std::string ausgabeverzeichnis);
+  BatchInteraktion(Antworten antworten, std::ostream& log, Dateisystem& fs,
+                   std::string ausgabeverzeichnis);
 
   // False once anything could not be answered or was refused.
   bool fehlerfrei() const { return fehlerfrei_; }

@@ -79,7 +79,9 @@ std::int64_t rund(long double wert) {
   return static_cast<std::int64_t>(r);
 }
 
-Betrag dm2euro(Betrag dm_cent) { return teile_gerade(static_cast<__int128>(dm_cent) * 100000, 195583); }
+Betrag dm2euro(Betrag dm_cent) {
+  return teile_gerade(static_cast<__int128>(dm_cent) * 100000, 195583);
+}
 
 Betrag euro2dm(Betrag euro_cent) {
   return teile_gerade(static_cast<__int128>(euro_cent) * 195583, 100000);
@@ -95,7 +97,8 @@ std::string format_maske(std::int64_t wert, int nachkomma, std::string_view mask
     v = teile_gerade(v, zehnerpotenz(nachkomma - f.nachkomma));
   }
   bool negativ = v < 0;
-  unsigned __int128 betrag = negativ ? static_cast<unsigned __int128>(-v) : static_cast<unsigned __int128>(v);
+  unsigned __int128 betrag =
+      negativ ? static_cast<unsigned __int128>(-v) : static_cast<unsigned __int128>(v);
 
   std::string ziffern;
   do {
@@ -124,7 +127,9 @@ std::string format_maske(std::int64_t wert, int nachkomma, std::string_view mask
   return text;
 }
 
-std::string format_betrag(Betrag cent, std::string_view maske) { return format_maske(cent, 2, maske); }
+std::string format_betrag(Betrag cent, std::string_view maske) {
+  return format_maske(cent, 2, maske);
+}
 
 std::string betrag_text(Betrag cent) {
   std::string s = format_maske(cent, 2, "###.###.###.###.###.###,##");
@@ -147,9 +152,12 @@ std::optional<std::int64_t> zahl_aus_text(std::string_view text, int nachkomma) 
   std::size_t letzter_punkt = 0, letztes_komma = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
-    if (c == '.') ++punkte, letzter_punkt = i;
-    else if (c == ',') ++kommas, letztes_komma = i;
-    else if (c < '0' || c > '9') return std::nullopt;
+    if (c == '.')
+      ++punkte, letzter_punkt = i;
+    else if (c == ',')
+      ++kommas, letztes_komma = i;
+    else if (c < '0' || c > '9')
+      return std::nullopt;
   }
   std::size_t dez = std::string_view::npos;
   char gruppe = 0;
@@ -193,6 +201,8 @@ std::optional<std::int64_t> zahl_aus_text(std::string_view text, int nachkomma) 
   return negativ ? -wert : wert;
 }
 
-std::optional<Betrag> betrag_aus_text(std::string_view text) { return zahl_aus_text(text, 2); }
+std::optional<Betrag> betrag_aus_text(std::string_view text) {
+  return zahl_aus_text(text, 2);
+}
 
 }  // namespace fibu

@@ -5,7 +5,8 @@
 
 namespace fibu {
 
-Zeilenbrowser::Zeilenbrowser(std::string titel, std::vector<Browsereintrag> eintraege, std::string kopf)
+Zeilenbrowser::Zeilenbrowser(std::string titel, std::vector<Browsereintrag> eintraege,
+                             std::string kopf)
     : titel_(std::move(titel)), kopf_(std::move(kopf)), eintraege_(std::move(eintraege)) {
   std::stable_sort(eintraege_.begin(), eintraege_.end(),
                    [](const auto& a, const auto& b) { return a.schluessel < b.schluessel; });
@@ -36,6 +37,8 @@ std::vector<Browsereintrag> Zeilenbrowser::vor(const std::string& vor, std::size
   return {it - static_cast<std::ptrdiff_t>(std::min(n, davor)), it};
 }
 
-std::optional<Browsereintrag> winpicklist(Interaktion& ui, Tmybrowser& liste) { return ui.auswahl(liste); }
+std::optional<Browsereintrag> winpicklist(Interaktion& ui, Tmybrowser& liste) {
+  return ui.auswahl(liste);
+}
 
 }  // namespace fibu

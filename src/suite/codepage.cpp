@@ -3,8 +3,8 @@
 // because record codecs convert millions of short strings.
 #include "suite/codepage.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 #include <stdexcept>
 
 namespace fibu {

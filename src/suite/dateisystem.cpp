@@ -70,7 +70,8 @@ std::optional<std::string> Dateisystem::finde_datei(const std::string& verzeichn
   if (!liste(verzeichnis, namen)) return std::nullopt;
   auto gleich = [](std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-      return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+      return std::toupper(static_cast<unsigned char>(x)) ==
+             std::toupper(static_cast<unsigned char>(y));
     });
   };
   for (const auto& n : namen)

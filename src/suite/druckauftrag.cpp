@@ -18,4 +18,9 @@ std::vector<std::string> Druckauftrag::alle_zeilen() const {
   return aus;
 }
 
+Ergebnis textdatei_schreiben(Dateisystem& fs, const std::string& pfad,
+                             const Druckauftrag& auftrag) {
+  return fs.schreibe_datei_atomar(pfad, auftrag.als_text());
+}
+
 }  // namespace fibu

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "suite/dateisystem.h"
+
 namespace fibu {
 
 enum class Schrift { Normal, Schmal, Klein, Fett };
@@ -42,5 +44,9 @@ struct Druckauftrag {
   // All lines of all pages, for tests.
   std::vector<std::string> alle_zeilen() const;
 };
+
+// The text-file target: the job's text (als_text) as a UTF-8 file, written
+// atomically.
+Ergebnis textdatei_schreiben(Dateisystem& fs, const std::string& pfad, const Druckauftrag& auftrag);
 
 }  // namespace fibu

@@ -32,7 +32,8 @@ class PosixDatei : public Datei {
     aus.resize(n);
     std::size_t gelesen = 0;
     while (gelesen < n) {
-      ssize_t r = ::pread(fd_, aus.data() + gelesen, n - gelesen, static_cast<off_t>(pos + gelesen));
+      ssize_t r =
+          ::pread(fd_, aus.data() + gelesen, n - gelesen, static_cast<off_t>(pos + gelesen));
       if (r < 0) {
         if (errno == EINTR) continue;
         aus.resize(gelesen);
@@ -67,7 +68,8 @@ class PosixDatei : public Datei {
   }
 
   Ergebnis kuerzen(std::uint64_t laenge) override {
-    if (::ftruncate(fd_, static_cast<off_t>(laenge)) != 0) return os_fehler("Kürzen fehlgeschlagen:", pfad_);
+    if (::ftruncate(fd_, static_cast<off_t>(laenge)) != 0)
+      return os_fehler("Kürzen fehlgeschlagen:", pfad_);
     return Ergebnis::erfolg();
   }
 
@@ -110,10 +112,18 @@ class PosixDateisystem : public Dateisystem {
   Ergebnis oeffnen(const std::string& pfad, Oeffnen modus, std::unique_ptr<Datei>& aus) override {
     int flags = O_CLOEXEC;
     switch (modus) {
-      case Oeffnen::Lesen: flags |= O_RDONLY; break;
-      case Oeffnen::LesenSchreiben: flags |= O_RDWR; break;
-      case Oeffnen::Anlegen: flags |= O_RDWR | O_CREAT; break;
-      case Oeffnen::Neu: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+      case Oeffnen::Lesen:
+        flags |= O_RDONLY;
+        break;
+      case Oeffnen::LesenSchreiben:
+        flags |= O_RDWR;
+        break;
+      case Oeffnen::Anlegen:
+        flags |= O_RDWR | O_CREAT;
+        break;
+      case Oeffnen::Neu:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
     }
     int fd = ::open(pfad.c_str(), flags, 0666);
     if (fd < 0) return os_fehler("Datei kann nicht geöffnet werden:", pfad);
@@ -171,7 +181,8 @@ class PosixDateisystem : public Dateisystem {
   }
 
   Ergebnis verzeichnis_loeschen(const std::string& pfad) override {
-    if (::rmdir(pfad.c_str()) != 0) return os_fehler("Verzeichnis kann nicht gelöscht werden:", pfad);
+    if (::rmdir(pfad.c_str()) != 0)
+      return os_fehler("Verzeichnis kann nicht gelöscht werden:", pfad);
     return Ergebnis::erfolg();
   }
 
@@ -188,6 +199,8 @@ class PosixDateisystem : public Dateisystem {
 
 }  // namespace
 
-std::unique_ptr<Dateisystem> echtes_dateisystem() { return std::make_unique<PosixDateisystem>(); }
+std::unique_ptr<Dateisystem> echtes_dateisystem() {
+  return std::make_unique<PosixDateisystem>();
+}
 
 }  // namespace fibu

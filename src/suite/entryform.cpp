@@ -15,11 +15,11 @@ struct Tastenname {
   const char* name;
 };
 constexpr Tastenname tastennamen[] = {
-    {Taste::Keine, ""},       {Taste::Esc, "Esc"},         {Taste::Enter, "Enter"},
-    {Taste::F2, "F2"},        {Taste::F3, "F3"},           {Taste::F4, "F4"},
-    {Taste::F5, "F5"},        {Taste::F6, "F6"},           {Taste::F7, "F7"},
-    {Taste::F8, "F8"},        {Taste::F9, "F9"},           {Taste::F10, "F10"},
-    {Taste::F11, "F11"},      {Taste::F12, "F12"},         {Taste::BildAuf, "Bild auf"},
+    {Taste::Keine, ""},         {Taste::Esc, "Esc"},      {Taste::Enter, "Enter"},
+    {Taste::F2, "F2"},          {Taste::F3, "F3"},        {Taste::F4, "F4"},
+    {Taste::F5, "F5"},          {Taste::F6, "F6"},        {Taste::F7, "F7"},
+    {Taste::F8, "F8"},          {Taste::F9, "F9"},        {Taste::F10, "F10"},
+    {Taste::F11, "F11"},        {Taste::F12, "F12"},      {Taste::BildAuf, "Bild auf"},
     {Taste::BildAb, "Bild ab"}, {Taste::StrgN, "Strg+N"},
 };
 
@@ -68,7 +68,9 @@ std::optional<Taste> taste_aus_name(const std::string& name) {
 
 TEntryForm::TEntryForm(std::string titel) : titel_(std::move(titel)) {}
 
-void TEntryForm::Seite(const std::string& name) { seiten_.push_back(name); }
+void TEntryForm::Seite(const std::string& name) {
+  seiten_.push_back(name);
+}
 
 TEntryForm::Feld& TEntryForm::neues_feld(int nr, const std::string& beschriftung, Feldart art) {
   if (hat_feld(nr)) throw std::logic_error("TEntryForm: Feld " + std::to_string(nr) + " doppelt");
@@ -82,26 +84,27 @@ TEntryForm::Feld& TEntryForm::neues_feld(int nr, const std::string& beschriftung
   return felder_.back();
 }
 
-void TEntryForm::AddString(int nr, const std::string& beschriftung, const std::string& wert, int laenge) {
+void TEntryForm::AddString(int nr, const std::string& beschriftung, const std::string& wert,
+                           int laenge) {
   Feld& f = neues_feld(nr, beschriftung, Feldart::Text);
   f.laenge = laenge;
   f.text = wert;
 }
 
-void TEntryForm::AddByte(int nr, const std::string& beschriftung, std::uint8_t wert, std::uint8_t min,
-                         std::uint8_t max) {
+void TEntryForm::AddByte(int nr, const std::string& beschriftung, std::uint8_t wert,
+                         std::uint8_t min, std::uint8_t max) {
   Feld& f = neues_feld(nr, beschriftung, Feldart::Byte);
   f.laenge = 3, f.min = min, f.max = max, f.zahl = wert;
 }
 
-void TEntryForm::AddWord(int nr, const std::string& beschriftung, std::uint16_t wert, std::uint16_t min,
-                         std::uint16_t max) {
+void TEntryForm::AddWord(int nr, const std::string& beschriftung, std::uint16_t wert,
+                         std::uint16_t min, std::uint16_t max) {
   Feld& f = neues_feld(nr, beschriftung, Feldart::Word);
   f.laenge = 5, f.min = min, f.max = max, f.zahl = wert;
 }
 
-void TEntryForm::AddLongInt(int nr, const std::string& beschriftung, std::int32_t wert, std::int32_t min,
-                            std::int32_t max) {
+void TEntryForm::AddLongInt(int nr, const std::string& beschriftung, std::int32_t wert,
+                            std::int32_t min, std::int32_t max) {
   Feld& f = neues_feld(nr, beschriftung, Feldart::LongInt);
   f.laenge = 11, f.min = min, f.max = max, f.zahl = wert;
 }
@@ -128,8 +131,8 @@ void TEntryForm::AddYesNo(int nr, const std::string& beschriftung, bool wert) {
   f.zahl = wert ? 1 : 0, f.laenge = 1;
 }
 
-void TEntryForm::AddChoice(int nr, const std::string& beschriftung, std::vector<std::string> auswahl,
-                           int index) {
+void TEntryForm::AddChoice(int nr, const std::string& beschriftung,
+                           std::vector<std::string> auswahl, int index) {
   Feld& f = neues_feld(nr, beschriftung, Feldart::Auswahl);
   f.auswahl = std::move(auswahl);
   f.zahl = index;
@@ -157,7 +160,9 @@ void TEntryForm::beim_speichern(std::function<bool(TEntryForm&)> speichern) {
   speichern_ = std::move(speichern);
 }
 
-void TEntryForm::ProtectControl(int nr, bool geschuetzt) { feld_rw(nr).geschuetzt = geschuetzt; }
+void TEntryForm::ProtectControl(int nr, bool geschuetzt) {
+  feld_rw(nr).geschuetzt = geschuetzt;
+}
 
 bool TEntryForm::Execute(Interaktion& ui) {
   Interaktion* vorher = ui_;
@@ -184,7 +189,9 @@ const TEntryForm::Feld& TEntryForm::feld(int nr) const {
   throw std::logic_error("TEntryForm '" + titel_ + "': kein Feld " + std::to_string(nr));
 }
 
-TEntryForm::Feld& TEntryForm::feld_rw(int nr) { return const_cast<Feld&>(feld(nr)); }
+TEntryForm::Feld& TEntryForm::feld_rw(int nr) {
+  return const_cast<Feld&>(feld(nr));
+}
 
 const TEntryForm::Feld* TEntryForm::feld_mit_beschriftung(const std::string& beschriftung) const {
   for (const auto& f : felder_)
@@ -192,25 +199,36 @@ const TEntryForm::Feld* TEntryForm::feld_mit_beschriftung(const std::string& bes
   return nullptr;
 }
 
-void TEntryForm::setze_text(int nr, const std::string& wert) { feld_rw(nr).text = wert; }
-void TEntryForm::setze_zahl(int nr, std::int64_t wert) { feld_rw(nr).zahl = wert; }
-void TEntryForm::setze_dezimal(int nr, double wert) { feld_rw(nr).dezimal = wert; }
+void TEntryForm::setze_text(int nr, const std::string& wert) {
+  feld_rw(nr).text = wert;
+}
+void TEntryForm::setze_zahl(int nr, std::int64_t wert) {
+  feld_rw(nr).zahl = wert;
+}
+void TEntryForm::setze_dezimal(int nr, double wert) {
+  feld_rw(nr).dezimal = wert;
+}
 
 std::string TEntryForm::anzeige(int nr) const {
   const Feld& f = feld(nr);
   switch (f.art) {
-    case Feldart::Text: return f.text;
+    case Feldart::Text:
+      return f.text;
     case Feldart::Byte:
     case Feldart::Word:
-    case Feldart::LongInt: return std::to_string(f.zahl);
-    case Feldart::Comp: return trim(format_maske(f.zahl, f.nachkomma, f.maske));
+    case Feldart::LongInt:
+      return std::to_string(f.zahl);
+    case Feldart::Comp:
+      return trim(format_maske(f.zahl, f.nachkomma, f.maske));
     case Feldart::Double: {
       char puffer[64];
       std::snprintf(puffer, sizeof puffer, "%.*f", f.nachkomma, f.dezimal);
       return puffer;
     }
-    case Feldart::Datum: return f.zahl == 0 ? "" : DateToDateString("dd.mm.yyyy", static_cast<Datum>(f.zahl));
-    case Feldart::JaNein: return f.zahl ? "Ja" : "Nein";
+    case Feldart::Datum:
+      return f.zahl == 0 ? "" : DateToDateString("dd.mm.yyyy", static_cast<Datum>(f.zahl));
+    case Feldart::JaNein:
+      return f.zahl ? "Ja" : "Nein";
     case Feldart::Auswahl:
       return f.zahl >= 0 && f.zahl < static_cast<std::int64_t>(f.auswahl.size())
                  ? f.auswahl[static_cast<size_t>(f.zahl)]
@@ -231,7 +249,8 @@ bool TEntryForm::eingabe(int nr, const std::string& text) {
   }
   auto bereich = [&](std::int64_t wert) {
     if (wert >= f.min && wert <= f.max) return true;
-    melde("Bitte einen Wert von " + std::to_string(f.min) + " bis " + std::to_string(f.max) + " eingeben!");
+    melde("Bitte einen Wert von " + std::to_string(f.min) + " bis " + std::to_string(f.max) +
+          " eingeben!");
     return false;
   };
   std::int64_t neue_zahl = f.zahl;

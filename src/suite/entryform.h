@@ -25,11 +25,27 @@ namespace fibu {
 
 enum class Taste {
   Keine,  // a button without a key
-  Esc, Enter, F2, F3, F4, F5, F6, F7, F8, F9, F10, F11, F12, BildAuf, BildAb, StrgN,
+  Esc,
+  Enter,
+  F2,
+  F3,
+  F4,
+  F5,
+  F6,
+  F7,
+  F8,
+  F9,
+  F10,
+  F11,
+  F12,
+  BildAuf,
+  BildAb,
+  StrgN,
 };
 std::string tastenname(Taste t);
 // Captions compare without "&" accelerators, surrounding blanks and case.
-bool gleiche_beschriftung(const std::string& a, const std::string& b);  // "Esc", "F2", "Bild auf", ...
+bool gleiche_beschriftung(const std::string& a,
+                          const std::string& b);  // "Esc", "F2", "Bild auf", ...
 std::optional<Taste> taste_aus_name(const std::string& name);
 
 enum class Feldart { Text, Byte, Word, LongInt, Comp, Double, Datum, JaNein, Auswahl };
@@ -47,9 +63,9 @@ class TEntryForm {
     int nr = 0;
     std::string beschriftung;
     Feldart art = Feldart::Text;
-    int laenge = 0;           // characters shown / allowed (Text: maximum)
-    std::string maske;        // Comp: amount mask, e.g. "###########.##"
-    int nachkomma = 0;        // Comp, Double: implied decimals of the value
+    int laenge = 0;     // characters shown / allowed (Text: maximum)
+    std::string maske;  // Comp: amount mask, e.g. "###########.##"
+    int nachkomma = 0;  // Comp, Double: implied decimals of the value
     std::int64_t min = 0, max = 0;
     std::vector<std::string> auswahl;  // Auswahl: the choices
     int seite = 0;
@@ -89,11 +105,13 @@ class TEntryForm {
   void AddDouble(int nr, const std::string& beschriftung, double wert, int nachkomma);
   void AddDate(int nr, const std::string& beschriftung, Datum wert);
   void AddYesNo(int nr, const std::string& beschriftung, bool wert);
-  void AddChoice(int nr, const std::string& beschriftung, std::vector<std::string> auswahl, int index);
+  void AddChoice(int nr, const std::string& beschriftung, std::vector<std::string> auswahl,
+                 int index);
 
   // A key command or a button (Taste::Keine). A later command for the same
   // key replaces the earlier one.
-  void AddKey(Taste taste, const std::string& beschriftung, std::function<Reaktion(TEntryForm&)> aktion);
+  void AddKey(Taste taste, const std::string& beschriftung,
+              std::function<Reaktion(TEntryForm&)> aktion);
   // The check when the cursor leaves a field; false keeps the cursor there.
   void beim_verlassen(std::function<bool(TEntryForm&, int nr)> pruefung);
   // What Esc does unless a command for Esc was added: true closes the form.

@@ -11,12 +11,12 @@ class Ergebnis {
  public:
   enum class Code {
     Ok = 0,
-    NichtGefunden,   // file, directory or entry does not exist
-    Existiert,       // target exists already
-    Gesperrt,        // lock held by another handle or process
-    EA_Fehler,       // the operating system refused a read or write
-    Ungueltig,       // malformed input or impossible request
-    Abgebrochen,     // the user cancelled
+    NichtGefunden,  // file, directory or entry does not exist
+    Existiert,      // target exists already
+    Gesperrt,       // lock held by another handle or process
+    EA_Fehler,      // the operating system refused a read or write
+    Ungueltig,      // malformed input or impossible request
+    Abgebrochen,    // the user cancelled
   };
 
   Ergebnis() = default;

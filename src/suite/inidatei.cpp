@@ -11,7 +11,8 @@ namespace {
 bool gleich(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
 }
@@ -32,7 +33,8 @@ Ergebnis IniDatei::aus_text(const std::string& text) {
   abschnitte_.clear();
   auto handler = [](void* user, const char* section, const char* name, const char* value) -> int {
     auto* self = static_cast<IniDatei*>(user);
-    if (name == nullptr) {  // a section without keys (inih reports it with INI_CALL_HANDLER_ON_NEW_SECTION)
+    if (name ==
+        nullptr) {  // a section without keys (inih reports it with INI_CALL_HANDLER_ON_NEW_SECTION)
       if (!self->finde(section)) self->abschnitte_.push_back({section, {}});
       return 1;
     }
@@ -82,7 +84,8 @@ std::string IniDatei::wert_oder(const std::string& abschnitt, const std::string&
   return wert(abschnitt, schluessel).value_or(vorgabe);
 }
 
-std::optional<long> IniDatei::zahl(const std::string& abschnitt, const std::string& schluessel) const {
+std::optional<long> IniDatei::zahl(const std::string& abschnitt,
+                                   const std::string& schluessel) const {
   auto w = wert(abschnitt, schluessel);
   if (!w || w->empty()) return std::nullopt;
   char* ende = nullptr;
@@ -112,6 +115,8 @@ void IniDatei::entferne(const std::string& abschnitt, const std::string& schlues
   std::erase_if(a->eintraege, [&](const auto& e) { return gleich(e.first, schluessel); });
 }
 
-bool IniDatei::hat_abschnitt(const std::string& abschnitt) const { return finde(abschnitt) != nullptr; }
+bool IniDatei::hat_abschnitt(const std::string& abschnitt) const {
+  return finde(abschnitt) != nullptr;
+}
 
 }  // namespace fibu

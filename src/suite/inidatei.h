@@ -26,7 +26,8 @@ class IniDatei {
   Ergebnis laden(Dateisystem& fs, const std::string& pfad);
   Ergebnis speichern(Dateisystem& fs, const std::string& pfad) const;
 
-  std::optional<std::string> wert(const std::string& abschnitt, const std::string& schluessel) const;
+  std::optional<std::string> wert(const std::string& abschnitt,
+                                  const std::string& schluessel) const;
   std::string wert_oder(const std::string& abschnitt, const std::string& schluessel,
                         const std::string& vorgabe) const;
   std::optional<long> zahl(const std::string& abschnitt, const std::string& schluessel) const;

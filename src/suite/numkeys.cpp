@@ -59,7 +59,8 @@ std::string ExtToKey(long double wert) {
   std::string k(10, '\0');
   k[0] = static_cast<char>(kopf >> 8);
   k[1] = static_cast<char>(kopf & 0xFF);
-  for (int i = 0; i < 8; ++i) k[static_cast<size_t>(2 + i)] = static_cast<char>(signifikant >> (56 - 8 * i));
+  for (int i = 0; i < 8; ++i)
+    k[static_cast<size_t>(2 + i)] = static_cast<char>(signifikant >> (56 - 8 * i));
   // Order: negative keys inverted (larger magnitude sorts first), positive
   // keys above all negative ones.
   bool negativ = (kopf & 0x8000) != 0;

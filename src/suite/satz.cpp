@@ -13,7 +13,9 @@ Satz::Satz(std::size_t groesse, std::string_view bytes) : bytes_(bytes) {
                             std::to_string(groesse));
 }
 
-void Satz::leeren() { std::fill(bytes_.begin(), bytes_.end(), '\0'); }
+void Satz::leeren() {
+  std::fill(bytes_.begin(), bytes_.end(), '\0');
+}
 
 void Satz::pruefe(std::size_t off, std::size_t n) const {
   if (off > bytes_.size() || n > bytes_.size() - off)
@@ -36,9 +38,13 @@ void Satz::schreibe(std::size_t off, std::size_t n, std::uint64_t v) {
   }
 }
 
-double Satz::f64(std::size_t off) const { return std::bit_cast<double>(lese(off, 8)); }
+double Satz::f64(std::size_t off) const {
+  return std::bit_cast<double>(lese(off, 8));
+}
 
-void Satz::setze_f64(std::size_t off, double v) { schreibe(off, 8, std::bit_cast<std::uint64_t>(v)); }
+void Satz::setze_f64(std::size_t off, double v) {
+  schreibe(off, 8, std::bit_cast<std::uint64_t>(v));
+}
 
 std::string Satz::text(std::size_t off, std::size_t kapazitaet, Codepage cp) const {
   pruefe(off, kapazitaet + 1);

@@ -59,9 +59,15 @@ class Satz {
   void setze_u8(std::size_t off, std::uint8_t v) { schreibe(off, 1, v); }
   void setze_u16(std::size_t off, std::uint16_t v) { schreibe(off, 2, v); }
   void setze_u32(std::size_t off, std::uint32_t v) { schreibe(off, 4, v); }
-  void setze_i16(std::size_t off, std::int16_t v) { schreibe(off, 2, static_cast<std::uint16_t>(v)); }
-  void setze_i32(std::size_t off, std::int32_t v) { schreibe(off, 4, static_cast<std::uint32_t>(v)); }
-  void setze_i64(std::size_t off, std::int64_t v) { schreibe(off, 8, static_cast<std::uint64_t>(v)); }
+  void setze_i16(std::size_t off, std::int16_t v) {
+    schreibe(off, 2, static_cast<std::uint16_t>(v));
+  }
+  void setze_i32(std::size_t off, std::int32_t v) {
+    schreibe(off, 4, static_cast<std::uint32_t>(v));
+  }
+  void setze_i64(std::size_t off, std::int64_t v) {
+    schreibe(off, 8, static_cast<std::uint64_t>(v));
+  }
 
   // 64-bit IEEE double, little-endian.
   double f64(std::size_t off) const;
@@ -70,8 +76,7 @@ class Satz {
   // Pascal string: length byte at `off`, then `kapazitaet` bytes. Reading
   // takes the stored length (at most the capacity) and decodes to UTF-8;
   // writing encodes, cuts to the capacity and zeroes the unused bytes.
-  std::string text(std::size_t off, std::size_t kapazitaet,
-                   Codepage cp = Codepage::CP1252) const;
+  std::string text(std::size_t off, std::size_t kapazitaet, Codepage cp = Codepage::CP1252) const;
   void setze_text(std::size_t off, std::size_t kapazitaet, std::string_view utf8,
                   Codepage cp = Codepage::CP1252);
 
@@ -86,7 +91,9 @@ class Satz {
 
   // Access through the descriptors of a record type's table.
   std::string get(const TextFeld& f) const { return text(f.offset, f.kapazitaet, f.codepage); }
-  void set(const TextFeld& f, std::string_view v) { setze_text(f.offset, f.kapazitaet, v, f.codepage); }
+  void set(const TextFeld& f, std::string_view v) {
+    setze_text(f.offset, f.kapazitaet, v, f.codepage);
+  }
   template <typename T>
   T get(const ZahlFeld<T>& f) const {
     return static_cast<T>(lese(f.offset, sizeof(T)));

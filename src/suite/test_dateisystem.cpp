@@ -10,7 +10,9 @@ std::string normal(std::string p) {
   while (p.size() > 1 && p.back() == '/') p.pop_back();
   return p;
 }
-bool wurzel(const std::string& p) { return p.empty() || p == "/" || p == "."; }
+bool wurzel(const std::string& p) {
+  return p.empty() || p == "/" || p == ".";
+}
 }  // namespace
 
 struct TestDateisystem::Inode {
@@ -35,8 +37,12 @@ class TestDatei : public Datei {
  public:
   TestDatei(TestDateisystem& fs, std::shared_ptr<TestDateisystem::Inode> inode, std::string pfad,
             bool schreibbar)
-      : fs_(fs), z_(fs.z_), inode_(std::move(inode)), pfad_(std::move(pfad)),
-        schreibbar_(schreibbar), generation_(fs.z_->generation) {}
+      : fs_(fs),
+        z_(fs.z_),
+        inode_(std::move(inode)),
+        pfad_(std::move(pfad)),
+        schreibbar_(schreibbar),
+        generation_(fs.z_->generation) {}
 
   ~TestDatei() override {
     auto& s = inode_->sperren;
@@ -141,10 +147,13 @@ void TestDateisystem::stoere(std::uint64_t n, Stoerung art) {
   stoer_art_ = art;
 }
 
-void TestDateisystem::keine_stoerung() { stoer_bei_ = 0; }
+void TestDateisystem::keine_stoerung() {
+  stoer_bei_ = 0;
+}
 
 Ergebnis TestDateisystem::pruefe_lebendig() const {
-  if (abgestuerzt_) return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "Datenträger nicht bereit (Absturz)");
+  if (abgestuerzt_)
+    return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "Datenträger nicht bereit (Absturz)");
   return Ergebnis::erfolg();
 }
 
@@ -177,7 +186,8 @@ void TestDateisystem::absturz() {
   stoer_bei_ = 0;
 }
 
-Ergebnis TestDateisystem::oeffnen(const std::string& p, Oeffnen modus, std::unique_ptr<Datei>& aus) {
+Ergebnis TestDateisystem::oeffnen(const std::string& p, Oeffnen modus,
+                                  std::unique_ptr<Datei>& aus) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   std::string pfad = normal(p);
   if (z_->verzeichnisse.count(pfad))
@@ -241,7 +251,8 @@ Ergebnis TestDateisystem::liste(const std::string& v, std::vector<std::string>& 
     return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Verzeichnis nicht gefunden: " + verz);
   namen.clear();
   auto eintrag = [&](const std::string& pfad) {
-    if (verzeichnis_von(pfad) == (wurzel(verz) && verz != "/" ? "." : verz)) namen.push_back(name_von(pfad));
+    if (verzeichnis_von(pfad) == (wurzel(verz) && verz != "/" ? "." : verz))
+      namen.push_back(name_von(pfad));
   };
   for (const auto& [pfad, inode] : z_->namen) eintrag(pfad);
   for (const auto& pfad : z_->verzeichnisse) eintrag(pfad);

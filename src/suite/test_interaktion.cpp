@@ -53,7 +53,9 @@ void TestInteraktion::formular_skript(std::vector<Formularschritt> schritte) {
   skripte_.push_back(std::move(schritte));
 }
 
-void TestInteraktion::waehle(std::optional<std::string> text) { wahlen_.push_back(std::move(text)); }
+void TestInteraktion::waehle(std::optional<std::string> text) {
+  wahlen_.push_back(std::move(text));
+}
 
 void TestInteraktion::alles_verbraucht() const {
   if (!fragen_erwartet_.empty())
@@ -72,18 +74,25 @@ Antwort TestInteraktion::beantworte(const std::string& frage, bool mit_hilfe) {
   if (fragen_erwartet_.empty()) throw UnerwarteteInteraktion("Unerwartete Frage: " + frage);
   Frage f = fragen_erwartet_.front();
   if (frage.find(f.teil) == std::string::npos)
-    throw UnerwarteteInteraktion("Frage \"" + frage + "\" statt einer Frage mit \"" + f.teil + "\"");
+    throw UnerwarteteInteraktion("Frage \"" + frage + "\" statt einer Frage mit \"" + f.teil +
+                                 "\"");
   if (f.mit_hilfe != mit_hilfe)
     throw UnerwarteteInteraktion("Frage \"" + frage + "\" mit anderen Antworten als erwartet");
   fragen_erwartet_.pop_front();
-  const char* text = f.antwort == Antwort::Ja ? "Ja" : f.antwort == Antwort::Nein ? "Nein" : "Hilfe";
+  const char* text = f.antwort == Antwort::Ja     ? "Ja"
+                     : f.antwort == Antwort::Nein ? "Nein"
+                                                  : "Hilfe";
   protokoll_.push_back("Frage: " + frage + " -> " + text);
   return f.antwort;
 }
 
-bool TestInteraktion::JaNein2(const std::string& frage) { return beantworte(frage, false) == Antwort::Ja; }
+bool TestInteraktion::JaNein2(const std::string& frage) {
+  return beantworte(frage, false) == Antwort::Ja;
+}
 
-Antwort TestInteraktion::JaNeinHilfe(const std::string& frage) { return beantworte(frage, true); }
+Antwort TestInteraktion::JaNeinHilfe(const std::string& frage) {
+  return beantworte(frage, true);
+}
 
 void TestInteraktion::Balken_Oeffnen(const std::string& text, long maximum) {
   balken_offen_ = true;
@@ -92,11 +101,17 @@ void TestInteraktion::Balken_Oeffnen(const std::string& text, long maximum) {
   protokoll_.push_back("Balken: " + text);
 }
 
-void TestInteraktion::Balken_Max(long maximum) { balken_max_ = maximum; }
+void TestInteraktion::Balken_Max(long maximum) {
+  balken_max_ = maximum;
+}
 
-void TestInteraktion::Balken_Text(const std::string& text) { protokoll_.push_back("Balken: " + text); }
+void TestInteraktion::Balken_Text(const std::string& text) {
+  protokoll_.push_back("Balken: " + text);
+}
 
-void TestInteraktion::Balken_Inc(long schritte) { balken_stand_ += schritte; }
+void TestInteraktion::Balken_Inc(long schritte) {
+  balken_stand_ += schritte;
+}
 
 void TestInteraktion::Balken_Schliessen() {
   balken_offen_ = false;
@@ -135,7 +150,8 @@ bool TestInteraktion::formular(TEntryForm& form) {
     switch (s.art) {
       case Formularschritt::Art::Eingabe: {
         const TEntryForm::Feld* f = finde_formularfeld(form, s.feld);
-        if (!f) throw UnerwarteteInteraktion("Formular " + form.titel() + " hat kein Feld " + s.feld);
+        if (!f)
+          throw UnerwarteteInteraktion("Formular " + form.titel() + " hat kein Feld " + s.feld);
         int nr = f->nr;
         bool ok = form.eingabe(nr, s.wert) && form.verlassen(nr);
         if (ok != s.erwartet_ok)
@@ -154,7 +170,8 @@ bool TestInteraktion::formular(TEntryForm& form) {
             gefunden = true;
           }
         }
-        if (!gefunden) throw UnerwarteteInteraktion("Formular " + form.titel() + " hat keinen Befehl " + s.feld);
+        if (!gefunden)
+          throw UnerwarteteInteraktion("Formular " + form.titel() + " hat keinen Befehl " + s.feld);
         break;
       }
       case Formularschritt::Art::Schliessen:

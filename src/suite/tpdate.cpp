@@ -11,7 +11,9 @@ namespace chr = std::chrono;
 
 constexpr chr::sys_days epoche = chr::sys_days(chr::year(1900) / 1 / 1) - chr::days(1);
 
-bool ziffer(char c) { return c >= '0' && c <= '9'; }
+bool ziffer(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Reads exactly n digits at text[pos]; -1 when they are not all digits.
 int ziffern(std::string_view text, std::size_t pos, std::size_t n) {
@@ -24,17 +26,20 @@ int ziffern(std::string_view text, std::size_t pos, std::size_t n) {
   return wert;
 }
 
-int jahrhundert_ergaenzen(int yy) { return yy < 80 ? 2000 + yy : 1900 + yy; }
+int jahrhundert_ergaenzen(int yy) {
+  return yy < 80 ? 2000 + yy : 1900 + yy;
+}
 
 }  // namespace
 
-bool schaltjahr(int jahr) { return chr::year(jahr).is_leap(); }
+bool schaltjahr(int jahr) {
+  return chr::year(jahr).is_leap();
+}
 
 int tage_im_monat(int monat, int jahr) {
   if (monat < 1 || monat > 12) return 0;
-  return static_cast<int>(
-      static_cast<unsigned>((chr::year(jahr) / chr::month(static_cast<unsigned>(monat)) /
-                             chr::last).day()));
+  return static_cast<int>(static_cast<unsigned>(
+      (chr::year(jahr) / chr::month(static_cast<unsigned>(monat)) / chr::last).day()));
 }
 
 Datum DMYtoDate(int tag, int monat, int jahr) {

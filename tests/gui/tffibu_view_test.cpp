@@ -11,6 +11,9 @@ class TFFibuViewTest : public QObject {
     fenster.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fenster));
     QCOMPARE(fenster.windowTitle(), QStringLiteral("Finanzbuchhaltung"));
+    // FIBU_BILDSCHIRMFOTO=<dir> keeps a picture of the window for a look by eye.
+    const QString ordner = qEnvironmentVariable("FIBU_BILDSCHIRMFOTO");
+    if (!ordner.isEmpty()) QVERIFY(fenster.grab().save(ordner + QStringLiteral("/hauptfenster.png")));
   }
 };
 

@@ -24,8 +24,8 @@ TEST(Allgemei, StrayBytesCountAsOneCharacter) {
 
 TEST(Allgemei, KopyFollowsPascalCopy) {
   EXPECT_EQ(kopy("Straße", 5, 2), "ße");
-  EXPECT_EQ(kopy("Straße", 0, 3), "Str");   // index below 1 counts as 1
-  EXPECT_EQ(kopy("Straße", 7, 1), "");      // beyond the end
+  EXPECT_EQ(kopy("Straße", 0, 3), "Str");  // index below 1 counts as 1
+  EXPECT_EQ(kopy("Straße", 7, 1), "");     // beyond the end
   EXPECT_EQ(kopy("Straße", 4, 100), "aße");
   EXPECT_EQ(kopy("Straße", 2, 0), "");
 }

@@ -8,7 +8,9 @@
 namespace fibu {
 namespace {
 
-std::string blanks(int n) { return std::string(static_cast<size_t>(n), ' '); }
+std::string blanks(int n) {
+  return std::string(static_cast<size_t>(n), ' ');
+}
 
 Seitenkopf kopf(int breite) {
   Seitenkopf k;
@@ -40,7 +42,8 @@ TEST(Seitenkopf, ExactLinesForWidth132WithSubtitle) {
   k.euro = false;
   std::vector<std::string> erwartet = {
       std::string(132, '-'),
-      "Mandant: 005" + blanks(39) + "B u c h u n g s j o u r n a l" + blanks(35) + "Datum: 06.12.2026",
+      "Mandant: 005" + blanks(39) + "B u c h u n g s j o u r n a l" + blanks(35) +
+          "Datum: 06.12.2026",
       blanks(49) + "Zeitraum: 01.01.2007 - 31.12.2007",
       "Muster GmbH" + blanks(106) + "Blatt:       12",
       "Währung: Deutsche Mark",
@@ -55,8 +58,9 @@ TEST(Seitenkopf, ExactLinesForWidth132WithSubtitle) {
 TEST(Seitenkopf, ALongTitleIsPrintedPlainAndNeverOverTheSides) {
   Seitenkopf k = kopf(79);
   k.titel = "Buchungsjournal  (Druckwiederholung)";
-  EXPECT_EQ(seitenkopf_zeilen(k, 1)[1],
-            "Mandant: 005" + blanks(9) + "Buchungsjournal  (Druckwiederholung)" + blanks(5) + "Datum: 06.12.2026");
+  EXPECT_EQ(seitenkopf_zeilen(k, 1)[1], "Mandant: 005" + blanks(9) +
+                                            "Buchungsjournal  (Druckwiederholung)" + blanks(5) +
+                                            "Datum: 06.12.2026");
   k.titel = std::string(100, 'X');
   std::string zeile = seitenkopf_zeilen(k, 1)[1];
   EXPECT_EQ(zeile, "Mandant: 005 " + std::string(48, 'X') + " Datum: 06.12.2026");
@@ -79,7 +83,8 @@ TEST(Ausgabe3, ChecksPagesAndBreaksOverflowingPages) {
   d.neue_seite();
   EXPECT_EQ(d.seite(), 2);
   drucke_seitenkopf(d, kopf(79));
-  for (int i = 0; i < 5; ++i) d.druckeln("Zeile " + std::to_string(i));  // 11 lines: one spills over
+  for (int i = 0; i < 5; ++i)
+    d.druckeln("Zeile " + std::to_string(i));  // 11 lines: one spills over
   d.schmal(false);
   d.close_drucker();
 

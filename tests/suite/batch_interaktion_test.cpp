@@ -49,7 +49,8 @@ TEST(BatchInteraktion, RefusedInputFailsTheRun) {
   form.AddWord(1, "Mandantnummer", 0, 1, 999);
   EXPECT_FALSE(form.Execute(*lauf.ui));
   EXPECT_FALSE(lauf.ui->fehlerfrei());
-  EXPECT_NE(lauf.log.str().find("Meldung: Bitte einen Wert von 1 bis 999 eingeben!"), std::string::npos);
+  EXPECT_NE(lauf.log.str().find("Meldung: Bitte einen Wert von 1 bis 999 eingeben!"),
+            std::string::npos);
 }
 
 TEST(BatchInteraktion, QuestionsByTheirTextWithLineBreaksAsBlanks) {

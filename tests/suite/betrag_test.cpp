@@ -29,12 +29,12 @@ TEST(Betrag, RundOfTaxComputationsMatchesTheExactValue) {
 TEST(Betrag, DeutscheMarkAndEuroAtTheOfficialRate) {
   EXPECT_EQ(dm2euro(195583), 100000);
   EXPECT_EQ(euro2dm(100000), 195583);
-  EXPECT_EQ(dm2euro(100), 51);      // 1 DM = 0.5113 Euro
-  EXPECT_EQ(euro2dm(100), 196);     // 1 Euro = 1.95583 DM
+  EXPECT_EQ(dm2euro(100), 51);   // 1 DM = 0.5113 Euro
+  EXPECT_EQ(euro2dm(100), 196);  // 1 Euro = 1.95583 DM
   EXPECT_EQ(dm2euro(-100), -51);
   EXPECT_EQ(dm2euro(0), 0);
   EXPECT_EQ(euro2dm(50000), 97792);  // 977.915 -> 977.92 (nearest cent, not a tie)
-  EXPECT_EQ(euro2dm(5), 10);          // 9.77915 Pf
+  EXPECT_EQ(euro2dm(5), 10);         // 9.77915 Pf
 }
 
 TEST(Betrag, ExactHalfPfennigsGoToTheEvenPfennig) {
@@ -58,7 +58,7 @@ TEST(Betrag, MasksFormatCentsAsShown) {
   EXPECT_EQ(format_betrag(0, "###.###,##"), "      0,00");
   EXPECT_EQ(format_maske(1234, 0, "#######"), "   1234");
   EXPECT_EQ(format_maske(1900, 2, "###,##"), " 19,00");
-  EXPECT_EQ(format_betrag(250, "####"), "   2");    // 2.50 rounds to the even 2
+  EXPECT_EQ(format_betrag(250, "####"), "   2");  // 2.50 rounds to the even 2
   EXPECT_EQ(format_betrag(350, "####"), "   4");
   EXPECT_EQ(format_maske(25, 1, "##.##"), " 2.50");
   // Too wide for the mask: printed in full.
@@ -82,8 +82,8 @@ TEST(Betrag, TypedAmountsInGermanAndDecimalPointForms) {
 }
 
 TEST(Betrag, TypedAmountsThatAreRefused) {
-  for (const char* falsch : {"1,234,56", "12,345", "1.2.3", "12a", "-", "1.23.456", "1234567890123456",
-                             "1..2", ",", "1.234.56,7"}) {
+  for (const char* falsch : {"1,234,56", "12,345", "1.2.3", "12a", "-", "1.23.456",
+                             "1234567890123456", "1..2", ",", "1.234.56,7"}) {
     EXPECT_EQ(betrag_aus_text(falsch), std::nullopt) << falsch;
   }
 }

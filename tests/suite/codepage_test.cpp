@@ -35,7 +35,10 @@ TEST(Codepage, EveryCp1252ByteSurvivesARoundTrip) {
 TEST(Codepage, UnmappableAndMalformedInputBecomesQuestionMarks) {
   EXPECT_EQ(von_utf8("a中b", Codepage::CP1252), "a?b");
   EXPECT_EQ(von_utf8("😀", Codepage::CP850), "?");
-  EXPECT_EQ(von_utf8("a\xFF" "b", Codepage::CP1252), "a?b");
+  EXPECT_EQ(von_utf8("a\xFF"
+                     "b",
+                     Codepage::CP1252),
+            "a?b");
   EXPECT_EQ(von_utf8("a\xC3", Codepage::CP1252), "a?");  // cut sequence at the end
   EXPECT_EQ(von_utf8("\xC3(", Codepage::CP1252), "?(");
   std::string lang(10000, 'x');

@@ -138,7 +138,7 @@ TEST(TestDateisystem, CrashKeepsOnlySyncedDataUnderSyncedNames) {
     ASSERT_TRUE(fs.oeffnen("/d/SYNC", Oeffnen::LesenSchreiben, d));
     ASSERT_TRUE(d->schreiben(0, "GE"));  // not synced
   }
-  schreibe(fs, "/d/NEU", "neu");  // synced data, name never synced
+  schreibe(fs, "/d/NEU", "neu");        // synced data, name never synced
   ASSERT_TRUE(fs.loeschen("/d/NAME"));  // deletion not synced
 
   fs.absturz();

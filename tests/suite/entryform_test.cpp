@@ -54,9 +54,9 @@ TEST(TEntryForm, TypedValuesAreParsedByFieldType) {
   Kontodialog d;
   TestInteraktion ui;
   ui.formular_skript({S::tippe("Kontonummer", "1200"), S::tippe("&Bezeichnung", "Bank"),
-                      S::tippe("Budget", "1.234,50"), S::tippe("Datum der Kontoeröffnung", "1.1.07"),
-                      S::tippe("Sammelkonto", "ja"), S::tippe("Kontenart", "Kasse"),
-                      S::druecke(Taste::Esc)});
+                      S::tippe("Budget", "1.234,50"),
+                      S::tippe("Datum der Kontoeröffnung", "1.1.07"), S::tippe("Sammelkonto", "ja"),
+                      S::tippe("Kontenart", "Kasse"), S::druecke(Taste::Esc)});
   ASSERT_TRUE(d.form.Execute(ui));
   EXPECT_EQ(d.form.zahl(1), 1200);
   EXPECT_EQ(d.form.text(2), "Bank");
@@ -73,7 +73,8 @@ TEST(TEntryForm, TypedValuesAreParsedByFieldType) {
 TEST(TEntryForm, RefusedInputKeepsTheOldValueAndSaysWhy) {
   Kontodialog d;
   TestInteraktion ui;
-  ui.formular_skript({S::tippe("Kontonummer", "12x", false), S::tippe("Kontonummer", "123456789", false),
+  ui.formular_skript({S::tippe("Kontonummer", "12x", false),
+                      S::tippe("Kontonummer", "123456789", false),
                       S::tippe("Kontonummer", "10000", false),  // leave check refuses
                       S::tippe("Bezeichnung", std::string(26, 'a'), false),
                       S::tippe("Datum der Kontoeröffnung", "30.02.2007", false),

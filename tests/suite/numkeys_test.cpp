@@ -41,11 +41,13 @@ TEST(Numkeys, WordKeysSortLikeNumbersAndRoundTrip) {
 
 TEST(Numkeys, ExtendedKeysSortLikeNumbersIncludingNegatives) {
   std::mt19937 zufall(7);
-  std::vector<long double> werte = {0.0L, -0.0L, 1.0L, -1.0L, 0.01L, -0.01L, 1e-4000L, -1e-4000L,
+  std::vector<long double> werte = {0.0L,   -0.0L,   1.0L,          -1.0L,
+                                    0.01L,  -0.01L,  1e-4000L,      -1e-4000L,
                                     1e300L, -1e300L, 123456789.01L, -123456789.01L};
   std::uniform_real_distribution<double> mantisse(-1.0, 1.0);
   std::uniform_int_distribution<int> exponent(-60, 60);
-  for (int i = 0; i < 20000; ++i) werte.push_back(std::ldexp(static_cast<long double>(mantisse(zufall)), exponent(zufall)));
+  for (int i = 0; i < 20000; ++i)
+    werte.push_back(std::ldexp(static_cast<long double>(mantisse(zufall)), exponent(zufall)));
   // Whole amounts in cents as the record files key them.
   std::uniform_int_distribution<std::int64_t> cent(-10000000000LL, 10000000000LL);
   for (int i = 0; i < 5000; ++i) werte.push_back(static_cast<long double>(cent(zufall)));

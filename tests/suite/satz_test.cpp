@@ -27,7 +27,9 @@ TEST(Satz, PascalStringsInTheWindowsCodePage) {
   Satz s(12);
   s.setze_text(1, 10, "Bäckerei");
   EXPECT_EQ(s.u8(1), 8);  // ä is one byte in CP1252
-  EXPECT_EQ(s.roh(2, 8), "B\xE4" "ckerei");
+  EXPECT_EQ(s.roh(2, 8),
+            "B\xE4"
+            "ckerei");
   EXPECT_EQ(s.text(1, 10), "Bäckerei");
 
   s.setze_text(1, 10, "Großhändler Süd");  // cut to the capacity
@@ -43,7 +45,9 @@ TEST(Satz, PascalStringsInTheWindowsCodePage) {
 
 TEST(Satz, AStoredLengthBeyondTheCapacityIsCut) {
   Satz s(6);
-  s.setze_roh(0, "\xFF" "abcde");
+  s.setze_roh(0,
+              "\xFF"
+              "abcde");
   EXPECT_EQ(s.text(0, 3), "abc");
 }
 

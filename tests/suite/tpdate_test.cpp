@@ -44,7 +44,8 @@ TEST(Tpdate, EveryDayNumberRoundTripsAndIncreases) {
     ASSERT_EQ(DMYtoDate(t, m, j), n);
     if (n > 1) {
       bool folgt = (j == vorher_j && m == vorher_m && t == vorher_t + 1) ||
-                   (j == vorher_j && m == vorher_m + 1 && t == 1) || (j == vorher_j + 1 && m == 1 && t == 1);
+                   (j == vorher_j && m == vorher_m + 1 && t == 1) ||
+                   (j == vorher_j + 1 && m == 1 && t == 1);
       ASSERT_TRUE(folgt) << n;
     }
     vorher_t = t, vorher_m = m, vorher_j = j;
