@@ -7,10 +7,6 @@
 
 namespace fibu {
 
-Ausgabe3::~Ausgabe3() {
-  if (offen_) close_drucker();
-}
-
 bool Ausgabe3::starten(const std::string& hinweis, const std::string& dokumentname) {
   if (offen_) close_drucker();
   auftrag_ = Druckauftrag{};
@@ -41,7 +37,14 @@ int Ausgabe3::zeilen_auf_seite() const {
 void Ausgabe3::drucke(std::string_view text) {
   if (!offen_) return;
   if (!zeile_offen_) {
-    if (zeilen_auf_seite() >= auftrag_.zeilen_pro_seite) neue_seite();
+    if (zeilen_auf_seite() >= auftrag_.zeilen_pro_seite) {
+      neue_seite();
+      if (kopf_ && !im_kopf_) {
+        im_kopf_ = true;
+        kopf_(*this);
+        im_kopf_ = false;
+      }
+    }
     auftrag_.seiten.back().zeilen.push_back({"", schrift_});
     zeile_offen_ = true;
   }
@@ -59,7 +62,8 @@ bool Ausgabe3::check(int n) const {
 }
 
 void Ausgabe3::neue_seite() {
-  if (!offen_) return;
+  if (!offen_ || (auftrag_.seiten.back().zeilen.empty() && auftrag_.seiten.back().texte.empty()))
+    return;
   zeile_offen_ = false;
   auftrag_.seiten.emplace_back();
   ++seitennummer_;
@@ -142,6 +146,7 @@ std::vector<std::string> seitenkopf_zeilen(const Seitenkopf& kopf, int seite) {
 }
 
 void drucke_seitenkopf(Ausgabe3& drucker, const Seitenkopf& kopf) {
+  if (drucker.auftrag().breite == 0) drucker.setze_breite(kopf.breite);
   for (const auto& zeile : seitenkopf_zeilen(kopf, drucker.seite())) drucker.druckeln(zeile);
 }
 

@@ -2,9 +2,10 @@
 // page length of the job and hands it to the target the user chose. A report
 // asks check(n) before a block of n lines and, when it is true, calls
 // neue_seite() and prints its page header again; a page that overflows
-// anyway is continued on a new page without header.
+// anyway is continued on a new page headed by the header callback, if any.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,8 @@ namespace fibu {
 class Ausgabe3 {
  public:
   explicit Ausgabe3(Interaktion& ui) : ui_(ui) {}
-  ~Ausgabe3();  // an open job is closed (handed to its target)
+  // A job never closed (the report stopped early) goes nowhere.
+  ~Ausgabe3() = default;
 
   // Starts a job; false when the user cancelled (the report then ends).
   bool open_drucker(const std::string& dokumentname = "ORNAMENTIX-Fibu");
@@ -27,8 +29,11 @@ class Ausgabe3 {
   // A line (text and line feed); drucke adds text without the line feed.
   void druckeln(std::string_view text = {});
   void drucke(std::string_view text);
+  // Prints the page header when a page overflows without neue_seite().
+  void kopf_bei_umbruch(std::function<void(Ausgabe3&)> kopf) { kopf_ = std::move(kopf); }
   // True when fewer than n lines remain on the current page.
   bool check(int n) const;
+  // Starts a new page; on a page that is still empty it does nothing.
   void neue_seite();
   // Narrow font on or off (normal); the mode applies to lines begun after it.
   void schmal(bool an = true);
@@ -42,6 +47,7 @@ class Ausgabe3 {
   bool offen() const { return offen_; }
   int seite() const { return seitennummer_; }            // page number, from 1
   void setze_seitennummer(int n) { seitennummer_ = n; }  // for the next page header
+  void setze_breite(int zeichen) { auftrag_.breite = zeichen; }
   int zeilen_auf_seite() const;
   int zeilen_pro_seite() const { return auftrag_.zeilen_pro_seite; }
   const Druckauftrag& auftrag() const { return auftrag_; }
@@ -56,6 +62,8 @@ class Ausgabe3 {
   bool zeile_offen_ = false;  // drucke() began a line that druckeln() has not ended
   Schrift schrift_ = Schrift::Normal;
   int seitennummer_ = 1;
+  std::function<void(Ausgabe3&)> kopf_;
+  bool im_kopf_ = false;
 };
 
 // The standard page header of every printed list for a line width W:

@@ -83,8 +83,7 @@ Ergebnis Antworten::aus_text(const std::string& text) {
     if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
     std::string t = trim(zeile);
     if (t.empty() || t[0] == '#' || t[0] == ';') continue;
-    // The value follows the last " = " (a question may contain "="), else the first "=".
-    std::size_t gleich = t.rfind(" = ");
+    std::size_t gleich = t.find(" = ");
     std::size_t breite = 3;
     if (gleich == std::string::npos) {
       gleich = t.find('=');
@@ -105,12 +104,21 @@ Ergebnis Antworten::laden(Dateisystem& fs, const std::string& pfad) {
 }
 
 void Antworten::setze(const std::string& frage_oder_feld, const std::string& wert) {
-  werte_[normal(frage_oder_feld)] = wert;
+  werte_[normal(frage_oder_feld)] = {trim(frage_oder_feld), wert};
 }
 
 const std::string* Antworten::finde(const std::string& schluessel) const {
   auto it = werte_.find(normal(schluessel));
-  return it == werte_.end() ? nullptr : &it->second;
+  if (it == werte_.end()) return nullptr;
+  it->second.benutzt = true;
+  return &it->second.wert;
+}
+
+std::vector<std::string> Antworten::unbenutzt() const {
+  std::vector<std::string> aus;
+  for (const auto& [k, w] : werte_)
+    if (!w.benutzt && k != normal("Fragen")) aus.push_back(w.schluessel);
+  return aus;
 }
 
 BatchInteraktion::BatchInteraktion(Antworten antworten, std::ostream& log, Dateisystem& fs,
@@ -201,11 +209,21 @@ void BatchInteraktion::drucken(const Druckauftrag& auftrag) {
   log_ << "Druck geschrieben: " << pfad << "\n";
 }
 
+bool BatchInteraktion::abschliessen() {
+  for (const auto& k : antworten_.unbenutzt()) fehler("Antwort wurde nicht gebraucht: " + k);
+  return fehlerfrei_;
+}
+
 bool BatchInteraktion::formular(TEntryForm& form) {
   log_ << "Dialog: " << form.titel() << "\n";
   for (const auto& f : form.felder()) {
-    const std::string* w = antworten_.finde(f.beschriftung);
-    if (!w || f.geschuetzt) continue;
+    const std::string* w = antworten_.finde(form.titel() + " / " + f.beschriftung);
+    if (!w) w = antworten_.finde(f.beschriftung);
+    if (!w) continue;
+    if (f.geschuetzt) {
+      fehler("Feld ist gesperrt und kann nicht gesetzt werden: " + f.beschriftung);
+      return false;
+    }
     log_ << "  " << f.beschriftung << " = " << *w << "\n";
     if (!form.eingabe(f.nr, *w) || !form.verlassen(f.nr)) {
       fehler("Eingabe abgelehnt: " + f.beschriftung + " = " + *w);

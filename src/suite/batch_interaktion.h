@@ -8,12 +8,16 @@
 // Answers file:
 //   # comment
 //   Mandantnummer = 5                 a form field, by its caption
+//   Mandant auswählen / Jahr = 2007   a field of one dialog only (by its title)
 //   Wollen Sie dieses Sachkonto löschen? = ja     a question, by its text
 //   Liste der Sachkonten = 1200       a pick list by its title: the first
 //                                     line beginning with the value
 //   Fragen = nein                     answer for questions not listed
 //                                     (without it they fail the run)
-// A "\r" line break in a question is written as a blank in the file.
+// A "\r" line break in a question is written as a blank in the file. The
+// value follows the first " = " (or the first "=" when there is none).
+// Answers the run never used fail it too (abschliessen), so that a typing
+// error in a caption is not mistaken for a run with defaults.
 #pragma once
 
 #include <map>
@@ -38,10 +42,16 @@ class Antworten {
   // The answer for a caption or question, compared without case, "&" and
   // with "\r" as a blank.
   const std::string* finde(const std::string& schluessel) const;
-  const std::map<std::string, std::string>& alle() const { return werte_; }
+  // The keys (as written) that finde() never answered, "Fragen" excepted.
+  std::vector<std::string> unbenutzt() const;
 
  private:
-  std::map<std::string, std::string> werte_;  // normalised key -> value
+  struct Wert {
+    std::string schluessel;  // as written
+    std::string wert;
+    mutable bool benutzt = false;
+  };
+  std::map<std::string, Wert> werte_;  // by normalised key
 };
 
 class BatchInteraktion : public Interaktion {
@@ -51,6 +61,8 @@ class BatchInteraktion : public Interaktion {
 
   // False once anything could not be answered or was refused.
   bool fehlerfrei() const { return fehlerfrei_; }
+  // Ends the run: answers never used are reported and fail it.
+  bool abschliessen();
   const std::vector<std::string>& geschriebene_dateien() const { return dateien_; }
 
   void ShowMessageMain(const std::string& text) override;

@@ -1,5 +1,6 @@
 #include "suite/betrag.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <limits>
@@ -137,6 +138,7 @@ std::string betrag_text(Betrag cent) {
 }
 
 std::optional<std::int64_t> zahl_aus_text(std::string_view text, int nachkomma) {
+  if (nachkomma < 0 || nachkomma > 9) return std::nullopt;
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (text.empty()) return 0;
@@ -188,11 +190,13 @@ std::optional<std::int64_t> zahl_aus_text(std::string_view text, int nachkomma) 
   }
   if (static_cast<int>(nach.size()) > nachkomma) return std::nullopt;
 
+  // At most 18 digits in all keep the value inside int64.
+  const int hoechstens = std::min(15, 18 - nachkomma);
   std::int64_t wert = 0;
   int ziffern = 0;
   for (char c : ganz) {
     if (c == gruppe) continue;
-    if (++ziffern > 15) return std::nullopt;
+    if (++ziffern > hoechstens) return std::nullopt;
     wert = wert * 10 + (c - '0');
   }
   if (ziffern == 0 && nach.empty()) return std::nullopt;

@@ -47,7 +47,9 @@ std::optional<Betrag> betrag_aus_text(std::string_view text);
 
 // As betrag_aus_text with `nachkomma` allowed decimals (rates: 2, discount
 // rates: 3); the result counts units of the last decimal. With three or
-// more allowed decimals a lone '.' is always the decimal separator.
+// more allowed decimals a lone '.' is always the decimal separator. At most
+// 15 digits before the separator, and fewer when more than 3 decimals are
+// allowed, so that the value always fits (0 to 9 decimals).
 std::optional<std::int64_t> zahl_aus_text(std::string_view text, int nachkomma);
 
 }  // namespace fibu

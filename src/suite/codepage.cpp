@@ -4,7 +4,9 @@
 #include "suite/codepage.h"
 
 #include <iconv.h>
+
 #include <cerrno>
+#include <memory>
 #include <stdexcept>
 
 namespace fibu {
@@ -47,13 +49,29 @@ class Wandler {
   iconv_t cd_;
 };
 
+const char* iconv_name(Codepage cp) {
+  switch (cp) {
+    case Codepage::CP1252:
+      return "CP1252";
+    case Codepage::CP850:
+      return "CP850";
+    case Codepage::ISO8859_1:
+      return "ISO-8859-1";
+  }
+  return "CP1252";
+}
+
+// Opened on first use, one per code page and direction, so a code page
+// iconv lacks fails only where it is used.
 Wandler& wandler(Codepage cp, bool nach_utf8) {
-  thread_local Wandler dekoder[3] = {
-      {"UTF-8", "CP1252"}, {"UTF-8", "CP850"}, {"UTF-8", "ISO-8859-1"}};
-  thread_local Wandler kodierer[3] = {
-      {"CP1252", "UTF-8"}, {"CP850", "UTF-8"}, {"ISO-8859-1", "UTF-8"}};
-  int i = static_cast<int>(cp);
-  return nach_utf8 ? dekoder[i] : kodierer[i];
+  thread_local std::unique_ptr<Wandler> wandler[3][2];
+  auto& w = wandler[static_cast<int>(cp)][nach_utf8 ? 1 : 0];
+  if (!w) {
+    const char* name = iconv_name(cp);
+    w = nach_utf8 ? std::make_unique<Wandler>("UTF-8", name)
+                  : std::make_unique<Wandler>(name, "UTF-8");
+  }
+  return *w;
 }
 
 bool nur_ascii(std::string_view s) {

@@ -1,7 +1,10 @@
 // The helpers every implementation shares.
 #include "suite/dateisystem.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 
 namespace fibu {
@@ -38,28 +41,56 @@ Ergebnis Dateisystem::lies_datei(const std::string& pfad, std::string& aus) {
   return d->lesen(0, static_cast<std::size_t>(n), aus);
 }
 
+namespace {
+
+// A temporary name beside `pfad` that no other writer of this process uses;
+// another process writing the same file at the same time is kept out by the
+// caller's reservation of the data.
+std::string temporaerer_name(const std::string& pfad) {
+  static std::atomic<unsigned> zaehler{0};
+  return pfad + ".TMP" + std::to_string(::getpid()) + "-" + std::to_string(++zaehler);
+}
+
+}  // namespace
+
 Ergebnis Dateisystem::schreibe_datei_atomar(const std::string& pfad, std::string_view inhalt) {
-  std::string tmp = pfad + ".NEU";
+  std::string tmp = temporaerer_name(pfad);
+  Ergebnis e;
   {
     std::unique_ptr<Datei> d;
-    Ergebnis e = oeffnen(tmp, Oeffnen::Neu, d);
+    e = oeffnen(tmp, Oeffnen::Neu, d);
     if (!e) return e;
-    if (e = d->schreiben(0, inhalt); !e) return e;
-    if (e = d->sync(); !e) return e;
+    if (e = d->schreiben(0, inhalt); e) e = d->sync();
   }
-  Ergebnis e = umbenennen(tmp, pfad);
-  if (!e) return e;
+  if (e) e = umbenennen(tmp, pfad);
+  if (!e) {
+    loeschen(tmp);
+    return e;
+  }
   return verzeichnis_sync(verzeichnis_von(pfad));
 }
 
 Ergebnis Dateisystem::kopiere_datei(const std::string& von, const std::string& nach) {
-  std::string inhalt;
-  Ergebnis e = lies_datei(von, inhalt);
+  constexpr std::size_t stueck = 1 << 20;
+  std::unique_ptr<Datei> quelle, ziel;
+  Ergebnis e = oeffnen(von, Oeffnen::Lesen, quelle);
   if (!e) return e;
-  std::unique_ptr<Datei> d;
-  if (e = oeffnen(nach, Oeffnen::Neu, d); !e) return e;
-  if (e = d->schreiben(0, inhalt); !e) return e;
-  return d->sync();
+  std::string tmp = temporaerer_name(nach);
+  if (e = oeffnen(tmp, Oeffnen::Neu, ziel); !e) return e;
+  std::string puffer;
+  for (std::uint64_t pos = 0; e;) {
+    if (e = quelle->lesen(pos, stueck, puffer); !e || puffer.empty()) break;
+    if (e = ziel->schreiben(pos, puffer); !e) break;
+    pos += puffer.size();
+  }
+  if (e) e = ziel->sync();
+  ziel.reset();
+  if (e) e = umbenennen(tmp, nach);
+  if (!e) {
+    loeschen(tmp);
+    return e;
+  }
+  return verzeichnis_sync(verzeichnis_von(nach));
 }
 
 std::optional<std::string> Dateisystem::finde_datei(const std::string& verzeichnis,

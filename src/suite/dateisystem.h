@@ -50,6 +50,7 @@ enum class Oeffnen {
   LesenSchreiben,  // existing file
   Anlegen,         // read/write, created empty when missing
   Neu,             // read/write, created or emptied
+  NeuExklusiv,     // read/write, created; Code::Existiert when it exists
 };
 
 class Dateisystem {
@@ -78,7 +79,8 @@ class Dateisystem {
   // Replaces a file's content so that after a crash either the old or the new
   // content is there: a temporary file, sync, rename, directory sync.
   Ergebnis schreibe_datei_atomar(const std::string& pfad, std::string_view inhalt);
-  // Copies a file (the copy is synced).
+  // Copies a file in pieces, through a temporary file renamed over the
+  // target, so a failed copy leaves an existing target as it was.
   Ergebnis kopiere_datei(const std::string& von, const std::string& nach);
   // The path of `name` in `verzeichnis`, matched without regard to the case
   // of ASCII letters; nullopt when there is none.

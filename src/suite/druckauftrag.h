@@ -36,6 +36,9 @@ struct Druckauftrag {
   std::string name;     // document name, e.g. "Sachkontenplan"
   std::string hinweis;  // notice shown when the target is chosen, may be empty
   int zeilen_pro_seite = 66;
+  // Characters per line the report is laid out for (79, 132, ...), so a
+  // renderer can choose the font size; 0: take the longest line.
+  int breite = 0;
   std::vector<Druckseite> seiten;
 
   // All lines, pages separated by a form feed line ("\f"), each line ending

@@ -15,11 +15,11 @@
 namespace fibu {
 namespace {
 
-Ergebnis os_fehler(const std::string& was, const std::string& pfad, int fehler = errno) {
+// `fehler` is the errno saved right after the failing call.
+Ergebnis os_fehler(int fehler, const std::string& was, const std::string& pfad) {
   Ergebnis::Code code = Ergebnis::Code::EA_Fehler;
   if (fehler == ENOENT || fehler == ENOTDIR) code = Ergebnis::Code::NichtGefunden;
   if (fehler == EEXIST || fehler == ENOTEMPTY) code = Ergebnis::Code::Existiert;
-  if (fehler == EAGAIN || fehler == EACCES) code = Ergebnis::Code::Gesperrt;
   return Ergebnis::fehler(code, was + " " + pfad + ": " + std::strerror(fehler));
 }
 
@@ -37,7 +37,10 @@ class PosixDatei : public Datei {
       if (r < 0) {
         if (errno == EINTR) continue;
         aus.resize(gelesen);
-        return os_fehler("Lesefehler in", pfad_);
+        {
+          const int e = errno;
+          return os_fehler(e, "Lesefehler in", pfad_);
+        }
       }
       if (r == 0) break;
       gelesen += static_cast<std::size_t>(r);
@@ -53,7 +56,10 @@ class PosixDatei : public Datei {
                            static_cast<off_t>(pos + geschrieben));
       if (r < 0) {
         if (errno == EINTR) continue;
-        return os_fehler("Schreibfehler in", pfad_);
+        {
+          const int e = errno;
+          return os_fehler(e, "Schreibfehler in", pfad_);
+        }
       }
       geschrieben += static_cast<std::size_t>(r);
     }
@@ -62,19 +68,27 @@ class PosixDatei : public Datei {
 
   Ergebnis groesse(std::uint64_t& aus) override {
     struct stat st;
-    if (::fstat(fd_, &st) != 0) return os_fehler("Dateigröße nicht lesbar:", pfad_);
+    if (::fstat(fd_, &st) != 0) {
+      const int e = errno;
+      return os_fehler(e, "Dateigröße nicht lesbar:", pfad_);
+    }
     aus = static_cast<std::uint64_t>(st.st_size);
     return Ergebnis::erfolg();
   }
 
   Ergebnis kuerzen(std::uint64_t laenge) override {
-    if (::ftruncate(fd_, static_cast<off_t>(laenge)) != 0)
-      return os_fehler("Kürzen fehlgeschlagen:", pfad_);
+    if (::ftruncate(fd_, static_cast<off_t>(laenge)) != 0) {
+      const int e = errno;
+      return os_fehler(e, "Kürzen fehlgeschlagen:", pfad_);
+    }
     return Ergebnis::erfolg();
   }
 
   Ergebnis sync() override {
-    if (::fdatasync(fd_) != 0) return os_fehler("Sichern auf Platte fehlgeschlagen:", pfad_);
+    if (::fdatasync(fd_) != 0) {
+      const int e = errno;
+      return os_fehler(e, "Sichern auf Platte fehlgeschlagen:", pfad_);
+    }
     return Ergebnis::erfolg();
   }
 
@@ -98,7 +112,10 @@ class PosixDatei : public Datei {
       if (errno == EINTR) continue;
       if (errno == EAGAIN || errno == EACCES)
         return Ergebnis::fehler(Ergebnis::Code::Gesperrt, "Datei ist gesperrt: " + pfad_);
-      return os_fehler("Sperre nicht möglich:", pfad_);
+      {
+        const int e = errno;
+        return os_fehler(e, "Sperre nicht möglich:", pfad_);
+      }
     }
     return Ergebnis::erfolg();
   }
@@ -124,9 +141,15 @@ class PosixDateisystem : public Dateisystem {
       case Oeffnen::Neu:
         flags |= O_RDWR | O_CREAT | O_TRUNC;
         break;
+      case Oeffnen::NeuExklusiv:
+        flags |= O_RDWR | O_CREAT | O_EXCL;
+        break;
     }
     int fd = ::open(pfad.c_str(), flags, 0666);
-    if (fd < 0) return os_fehler("Datei kann nicht geöffnet werden:", pfad);
+    if (fd < 0) {
+      const int e = errno;
+      return os_fehler(e, "Datei kann nicht geöffnet werden:", pfad);
+    }
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
       ::close(fd);
@@ -147,19 +170,28 @@ class PosixDateisystem : public Dateisystem {
   }
 
   Ergebnis umbenennen(const std::string& alt, const std::string& neu) override {
-    if (::rename(alt.c_str(), neu.c_str()) != 0) return os_fehler("Umbenennen nicht möglich:", alt);
+    if (::rename(alt.c_str(), neu.c_str()) != 0) {
+      const int e = errno;
+      return os_fehler(e, "Umbenennen nicht möglich:", alt);
+    }
     return Ergebnis::erfolg();
   }
 
   Ergebnis loeschen(const std::string& pfad) override {
-    if (::unlink(pfad.c_str()) != 0) return os_fehler("Löschen nicht möglich:", pfad);
+    if (::unlink(pfad.c_str()) != 0) {
+      const int e = errno;
+      return os_fehler(e, "Löschen nicht möglich:", pfad);
+    }
     return Ergebnis::erfolg();
   }
 
   Ergebnis liste(const std::string& verzeichnis, std::vector<std::string>& namen) override {
     namen.clear();
     DIR* d = ::opendir(verzeichnis.c_str());
-    if (!d) return os_fehler("Verzeichnis nicht lesbar:", verzeichnis);
+    if (!d) {
+      const int e = errno;
+      return os_fehler(e, "Verzeichnis nicht lesbar:", verzeichnis);
+    }
     while (struct dirent* e = ::readdir(d)) {
       std::string n = e->d_name;
       if (n != "." && n != "..") namen.push_back(std::move(n));
@@ -175,24 +207,33 @@ class PosixDateisystem : public Dateisystem {
     if (eltern != pfad && eltern != "." && eltern != "/") {
       if (Ergebnis e = verzeichnis_anlegen(eltern); !e) return e;
     }
-    if (::mkdir(pfad.c_str(), 0777) != 0 && errno != EEXIST)
-      return os_fehler("Verzeichnis kann nicht angelegt werden:", pfad);
-    return Ergebnis::erfolg();
+    if (::mkdir(pfad.c_str(), 0777) != 0) {
+      const int e = errno;
+      if (e != EEXIST) return os_fehler(e, "Verzeichnis kann nicht angelegt werden:", pfad);
+      return Ergebnis::erfolg();
+    }
+    // The new name is durable only once its parent directory is synced.
+    return verzeichnis_sync(eltern == "." ? std::string(".") : eltern);
   }
 
   Ergebnis verzeichnis_loeschen(const std::string& pfad) override {
-    if (::rmdir(pfad.c_str()) != 0)
-      return os_fehler("Verzeichnis kann nicht gelöscht werden:", pfad);
+    if (::rmdir(pfad.c_str()) != 0) {
+      const int e = errno;
+      return os_fehler(e, "Verzeichnis kann nicht gelöscht werden:", pfad);
+    }
     return Ergebnis::erfolg();
   }
 
   Ergebnis verzeichnis_sync(const std::string& pfad) override {
     int fd = ::open(pfad.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return os_fehler("Verzeichnis nicht lesbar:", pfad);
+    if (fd < 0) {
+      const int e = errno;
+      return os_fehler(e, "Verzeichnis nicht lesbar:", pfad);
+    }
     int r = ::fsync(fd);
     int fehler = errno;
     ::close(fd);
-    if (r != 0) return os_fehler("Sichern des Verzeichnisses fehlgeschlagen:", pfad, fehler);
+    if (r != 0) return os_fehler(fehler, "Sichern des Verzeichnisses fehlgeschlagen:", pfad);
     return Ergebnis::erfolg();
   }
 };

@@ -1,11 +1,12 @@
 #include "suite/entryform.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <stdexcept>
 
 #include "suite/allgemei.h"
 #include "suite/betrag.h"
+#include "suite/codepage.h"
 
 namespace fibu {
 namespace {
@@ -221,9 +222,11 @@ std::string TEntryForm::anzeige(int nr) const {
     case Feldart::Comp:
       return trim(format_maske(f.zahl, f.nachkomma, f.maske));
     case Feldart::Double: {
+      // Not printf: its decimal separator follows the locale the GUI sets.
       char puffer[64];
-      std::snprintf(puffer, sizeof puffer, "%.*f", f.nachkomma, f.dezimal);
-      return puffer;
+      auto [ende, fehler] = std::to_chars(puffer, puffer + sizeof puffer, f.dezimal,
+                                          std::chars_format::fixed, f.nachkomma);
+      return fehler == std::errc() ? std::string(puffer, ende) : std::string();
     }
     case Feldart::Datum:
       return f.zahl == 0 ? "" : DateToDateString("dd.mm.yyyy", static_cast<Datum>(f.zahl));
@@ -243,6 +246,7 @@ void TEntryForm::melde(const std::string& text) const {
 
 bool TEntryForm::eingabe(int nr, const std::string& text) {
   Feld& f = feld_rw(nr);
+  fokus_ = nr;
   if (f.geschuetzt) {
     melde("Dieses Feld kann hier nicht geändert werden!");
     return false;
@@ -260,6 +264,12 @@ bool TEntryForm::eingabe(int nr, const std::string& text) {
     case Feldart::Text:
       if (f.laenge > 0 && zeichenzahl(text) > static_cast<std::size_t>(f.laenge)) {
         melde("Der Text ist zu lang (höchstens " + std::to_string(f.laenge) + " Zeichen)!");
+        return false;
+      }
+      // Records hold the Windows code page: refuse what it cannot store
+      // rather than saving '?' in its place.
+      if (nach_utf8(von_utf8(text, Codepage::CP1252), Codepage::CP1252) != text) {
+        melde("Der Text enthält Zeichen, die nicht gespeichert werden können!");
         return false;
       }
       neuer_text = text;
@@ -317,7 +327,7 @@ bool TEntryForm::eingabe(int nr, const std::string& text) {
       std::optional<std::int64_t> index;
       for (std::size_t i = 0; i < f.auswahl.size(); ++i)
         if (gleiche_beschriftung(f.auswahl[i], text)) index = static_cast<std::int64_t>(i);
-      if (!index) index = ganzzahl(text);
+      if (!index && !trim(text).empty()) index = ganzzahl(text);
       if (!index || *index < 0 || *index >= static_cast<std::int64_t>(f.auswahl.size())) {
         melde("Bitte einen der angebotenen Werte wählen!");
         return false;
@@ -327,6 +337,7 @@ bool TEntryForm::eingabe(int nr, const std::string& text) {
     }
   }
   if (neue_zahl != f.zahl || neue_dezimal != f.dezimal || neuer_text != f.text) geaendert_ = true;
+  zu_pruefen_.insert(nr);
   f.zahl = neue_zahl;
   f.dezimal = neue_dezimal;
   f.text = std::move(neuer_text);
@@ -335,13 +346,23 @@ bool TEntryForm::eingabe(int nr, const std::string& text) {
 
 bool TEntryForm::verlassen(int nr) {
   feld(nr);  // a field that does not exist is a programming error
-  if (!pruefung_) return true;
-  bool ok = pruefung_(*this, nr);
-  if (!ok) fokus_ = nr;
+  bool ok = !pruefung_ || pruefung_(*this, nr);
+  if (ok) {
+    zu_pruefen_.erase(nr);
+  } else {
+    zu_pruefen_.insert(nr);
+    fokus_ = nr;
+  }
   return ok;
 }
 
 Reaktion TEntryForm::taste(Taste t) {
+  // Esc first leaves every field typed into and not yet left successfully:
+  // a value its check refuses is never saved.
+  if (t == Taste::Esc) {
+    for (int nr : std::set<int>(zu_pruefen_))
+      if (!verlassen(nr)) return Reaktion::Weiter;
+  }
   for (std::size_t i = 0; i < befehle_.size(); ++i)
     if (befehle_[i].taste == t && t != Taste::Keine) return befehl(i);
   if (t == Taste::Esc) {

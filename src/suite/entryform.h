@@ -5,7 +5,9 @@
 //
 //   eingabe(nr, text)  the user typed text into field nr (parsed by type)
 //   verlassen(nr)      the cursor leaves field nr (the form's leave check)
-//   taste(t)/befehl(i) a key or button; Esc saves and closes by default
+//   taste(t)/befehl(i) a key or button; Esc saves and closes by default,
+//                      after leaving every field typed into (a refused
+//                      check keeps the form open)
 //   schliessen()       the window is closed; asks whether to save changes
 //
 // Fields are bound by number; after Execute the caller reads them back.
@@ -15,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -184,6 +187,7 @@ class TEntryForm {
   std::function<bool(TEntryForm&, int)> pruefung_;
   std::function<bool(TEntryForm&)> speichern_;
   bool frage_speichern_ = true;
+  std::set<int> zu_pruefen_;  // typed into, not yet left with a passing check
   bool geaendert_ = false;
   int fokus_ = 0;
   Interaktion* ui_ = nullptr;

@@ -1,9 +1,10 @@
 #include "suite/inidatei.h"
 
-#include <ini.h>
-
 #include <cctype>
 #include <cstdlib>
+
+#include "suite/allgemei.h"
+#include "suite/codepage.h"
 
 namespace fibu {
 namespace {
@@ -31,43 +32,61 @@ const IniDatei::Abschnitt* IniDatei::finde(const std::string& name) const {
 
 Ergebnis IniDatei::aus_text(const std::string& text) {
   abschnitte_.clear();
-  auto handler = [](void* user, const char* section, const char* name, const char* value) -> int {
-    auto* self = static_cast<IniDatei*>(user);
-    if (name ==
-        nullptr) {  // a section without keys (inih reports it with INI_CALL_HANDLER_ON_NEW_SECTION)
-      if (!self->finde(section)) self->abschnitte_.push_back({section, {}});
-      return 1;
+  std::string abschnitt;
+  std::size_t nr = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t ende = text.find('\n', pos);
+    if (ende == std::string::npos) ende = text.size();
+    std::string zeile = text.substr(pos, ende - pos);
+    pos = ende + 1;
+    ++nr;
+    if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
+    if (nr == 1 && zeile.rfind("\xEF\xBB\xBF", 0) == 0) zeile.erase(0, 3);  // UTF-8 byte order mark
+    std::string t = trim(zeile);
+    if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+    if (t[0] == '[') {
+      if (t.back() != ']')
+        return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                                "INI-Datei fehlerhaft in Zeile " + std::to_string(nr));
+      abschnitt = trim(t.substr(1, t.size() - 2));
+      if (!finde(abschnitt)) abschnitte_.push_back({abschnitt, {}});
+      continue;
     }
-    self->setze(section, name, value);
-    return 1;
-  };
-  int zeile = ini_parse_string(text.c_str(), handler, this);
-  if (zeile > 0)
-    return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
-                            "INI-Datei fehlerhaft in Zeile " + std::to_string(zeile));
-  if (zeile < 0) return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "INI-Datei nicht lesbar");
+    std::size_t gleich = t.find('=');
+    if (gleich == std::string::npos || gleich == 0)
+      return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                              "INI-Datei fehlerhaft in Zeile " + std::to_string(nr));
+    setze(abschnitt, trim(t.substr(0, gleich)), trim(t.substr(gleich + 1)));
+  }
   return Ergebnis::erfolg();
 }
 
 std::string IniDatei::als_text() const {
+  // Keys outside any section must come first to be read back as such.
+  std::vector<const Abschnitt*> reihe;
+  for (const auto& a : abschnitte_)
+    if (a.name.empty()) reihe.push_back(&a);
+  for (const auto& a : abschnitte_)
+    if (!a.name.empty()) reihe.push_back(&a);
   std::string aus;
-  for (const auto& a : abschnitte_) {
-    if (!aus.empty()) aus += "\n";
-    aus += "[" + a.name + "]\n";
-    for (const auto& [k, v] : a.eintraege) aus += k + "=" + v + "\n";
+  for (const Abschnitt* ap : reihe) {
+    const Abschnitt& a = *ap;
+    if (!aus.empty()) aus += "\r\n";
+    if (!a.name.empty() || a.eintraege.empty()) aus += "[" + a.name + "]\r\n";
+    for (const auto& [k, v] : a.eintraege) aus += k + "=" + v + "\r\n";
   }
   return aus;
 }
 
 Ergebnis IniDatei::laden(Dateisystem& fs, const std::string& pfad) {
   abschnitte_.clear();
-  std::string text;
-  if (Ergebnis e = fs.lies_datei(pfad, text); !e) return e;
-  return aus_text(text);
+  std::string bytes;
+  if (Ergebnis e = fs.lies_datei(pfad, bytes); !e) return e;
+  return aus_text(nach_utf8(bytes, Codepage::CP1252));
 }
 
 Ergebnis IniDatei::speichern(Dateisystem& fs, const std::string& pfad) const {
-  return fs.schreibe_datei_atomar(pfad, als_text());
+  return fs.schreibe_datei_atomar(pfad, von_utf8(als_text(), Codepage::CP1252));
 }
 
 std::optional<std::string> IniDatei::wert(const std::string& abschnitt,
@@ -94,8 +113,19 @@ std::optional<long> IniDatei::zahl(const std::string& abschnitt,
   return z;
 }
 
-void IniDatei::setze(const std::string& abschnitt, const std::string& schluessel,
+bool IniDatei::setze(const std::string& abschnitt, const std::string& schluessel,
                      const std::string& wert) {
+  auto steuerzeichen = [](const std::string& s) {
+    for (unsigned char c : s)
+      if (c < 0x20 || c == 0x7F) return true;
+    return false;
+  };
+  auto schlechter_name = [&](const std::string& s, char verboten) {
+    return s.empty() || steuerzeichen(s) || s.find(verboten) != std::string::npos || trim(s) != s;
+  };
+  if (steuerzeichen(wert) || schlechter_name(schluessel, '=') ||
+      (!abschnitt.empty() && schlechter_name(abschnitt, ']')))
+    return false;
   Abschnitt* a = finde(abschnitt);
   if (!a) {
     abschnitte_.push_back({abschnitt, {}});
@@ -104,9 +134,10 @@ void IniDatei::setze(const std::string& abschnitt, const std::string& schluessel
   for (auto& [k, v] : a->eintraege)
     if (gleich(k, schluessel)) {
       v = wert;
-      return;
+      return true;
     }
   a->eintraege.emplace_back(schluessel, wert);
+  return true;
 }
 
 void IniDatei::entferne(const std::string& abschnitt, const std::string& schluessel) {

@@ -1,7 +1,10 @@
-// INI files (suite configuration, window positions): sections of
-// "key=value" lines. Section and key names match without regard to case, as
-// Windows does; the order of sections and keys is kept on writing. Reading
-// uses inih; writing replaces the file atomically.
+// INI files (suite configuration, window positions) as Windows reads and
+// writes them: "[section]" lines and "key=value" lines, names matched
+// without regard to case, blanks around names and values ignored, comment
+// lines beginning with ';' or '#', no inline comments (a ';' in a value is
+// part of it), no continuation lines, any line length. Files are in the
+// Windows code page (CP1252); the order of sections and keys is kept on
+// writing, which replaces the file atomically.
 #pragma once
 
 #include <optional>
@@ -17,7 +20,7 @@ class IniDatei {
  public:
   IniDatei() = default;
 
-  // Reads the text of an INI file. A malformed line makes the result
+  // Reads the (UTF-8) text of an INI file. A malformed line makes the result
   // Code::Ungueltig naming the line; the lines before it are kept.
   Ergebnis aus_text(const std::string& text);
   std::string als_text() const;
@@ -31,7 +34,9 @@ class IniDatei {
   std::string wert_oder(const std::string& abschnitt, const std::string& schluessel,
                         const std::string& vorgabe) const;
   std::optional<long> zahl(const std::string& abschnitt, const std::string& schluessel) const;
-  void setze(const std::string& abschnitt, const std::string& schluessel, const std::string& wert);
+  // False (and nothing stored) for names or values with line breaks or other
+  // control characters, for names with '=', ']' or blanks at the ends.
+  bool setze(const std::string& abschnitt, const std::string& schluessel, const std::string& wert);
   void entferne(const std::string& abschnitt, const std::string& schluessel);
   bool hat_abschnitt(const std::string& abschnitt) const;
 

@@ -1,23 +1,52 @@
 #include "suite/test_dateisystem.h"
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 namespace fibu {
 
 namespace {
-std::string normal(std::string p) {
-  while (p.size() > 1 && p.back() == '/') p.pop_back();
-  return p;
+
+// "/a//b/./c/" -> "/a/b/c"; "" and "." stay the current directory.
+std::string normal(const std::string& p) {
+  std::string aus;
+  std::size_t i = 0;
+  bool absolut = !p.empty() && p[0] == '/';
+  while (i < p.size()) {
+    std::size_t ende = p.find('/', i);
+    if (ende == std::string::npos) ende = p.size();
+    std::string teil = p.substr(i, ende - i);
+    i = ende + 1;
+    if (teil.empty() || teil == ".") continue;
+    if (!aus.empty() || absolut) aus += "/";
+    aus += teil;
+  }
+  if (aus.empty()) return absolut ? "/" : ".";
+  return aus;
 }
+
 bool wurzel(const std::string& p) {
-  return p.empty() || p == "/" || p == ".";
+  return p == "/" || p == ".";
 }
+
+std::string eltern_von(const std::string& p) {
+  std::string e = verzeichnis_von(p);
+  return e;
+}
+
 }  // namespace
 
 struct TestDateisystem::Inode {
+  bool verzeichnis = false;
   std::string inhalt;     // as the program sees it
-  std::string dauerhaft;  // as it survives a crash
+  std::string dauerhaft;  // as it is sure to survive a crash
+  struct Aenderung {      // unsynced, in order
+    bool kuerzen;
+    std::uint64_t pos;
+    std::string daten;
+  };
+  std::vector<Aenderung> ausstehend;
   struct Sperre {
     const void* halter;
     Sperrart art;
@@ -29,8 +58,23 @@ struct TestDateisystem::Inode {
 struct TestDateisystem::Zustand {
   std::map<std::string, std::shared_ptr<Inode>> namen;
   std::map<std::string, std::shared_ptr<Inode>> dauerhafte_namen;
-  std::set<std::string> verzeichnisse;
+  // Unsynced name changes per directory, in order: a name and what it now
+  // refers to (nullptr: removed).
+  std::map<std::string, std::vector<std::pair<std::string, std::shared_ptr<Inode>>>> ausstehend;
   std::uint64_t generation = 0;
+
+  void name_setzen(const std::string& pfad, std::shared_ptr<Inode> inode) {
+    if (inode)
+      namen[pfad] = inode;
+    else
+      namen.erase(pfad);
+    ausstehend[eltern_von(pfad)].emplace_back(pfad, std::move(inode));
+  }
+  bool ist_verzeichnis(const std::string& p) const {
+    if (wurzel(p)) return true;
+    auto it = namen.find(p);
+    return it != namen.end() && it->second->verzeichnis;
+  }
 };
 
 class TestDatei : public Datei {
@@ -65,6 +109,7 @@ class TestDatei : public Datei {
     std::string& s = inode_->inhalt;
     if (s.size() < pos + teil.size()) s.resize(static_cast<size_t>(pos + teil.size()), '\0');
     std::copy(teil.begin(), teil.end(), s.begin() + static_cast<std::ptrdiff_t>(pos));
+    inode_->ausstehend.push_back({false, pos, std::string(teil)});
     return e;
   }
 
@@ -78,18 +123,21 @@ class TestDatei : public Datei {
     if (Ergebnis e = gueltig(true); !e) return e;
     if (Ergebnis e = fs_.vorgang("Kürzen " + pfad_); !e) return e;
     inode_->inhalt.resize(static_cast<size_t>(laenge), '\0');
+    inode_->ausstehend.push_back({true, laenge, {}});
     return Ergebnis::erfolg();
   }
 
   Ergebnis sync() override {
     if (Ergebnis e = gueltig(); !e) return e;
     if (Ergebnis e = fs_.vorgang("Sync " + pfad_); !e) return e;
+    ++fs_.syncs_;
     inode_->dauerhaft = inode_->inhalt;
+    inode_->ausstehend.clear();
     return Ergebnis::erfolg();
   }
 
   Ergebnis sperren(Sperrart art, bool, std::uint64_t von, std::uint64_t laenge) override {
-    if (Ergebnis e = gueltig(); !e) return e;
+    if (Ergebnis e = gueltig(art == Sperrart::Exklusiv); !e) return e;
     std::uint64_t bis = laenge == 0 ? UINT64_MAX : von + laenge;
     for (const auto& s : inode_->sperren) {
       if (s.halter == this || s.bis <= von || bis <= s.von) continue;
@@ -175,9 +223,65 @@ Ergebnis TestDateisystem::vorgang(const std::string& was, bool* teilweise) {
   return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "Eingabe-/Ausgabefehler bei: " + was);
 }
 
-void TestDateisystem::absturz() {
+void TestDateisystem::absturz(Verbleib verbleib, std::uint32_t zufallszahl) {
+  std::mt19937 zufall(zufallszahl);
+  auto behalten = [&] {
+    return verbleib == Verbleib::Alles || (verbleib == Verbleib::Zufall && (zufall() & 1));
+  };
+
+  // Names: of each directory's unsynced changes a leading part survives.
+  for (auto& [verz, aenderungen] : z_->ausstehend) {
+    std::size_t n = verbleib == Verbleib::Alles    ? aenderungen.size()
+                    : verbleib == Verbleib::Nichts ? 0
+                                                   : zufall() % (aenderungen.size() + 1);
+    for (std::size_t i = 0; i < n; ++i) {
+      if (aenderungen[i].second)
+        z_->dauerhafte_namen[aenderungen[i].first] = aenderungen[i].second;
+      else
+        z_->dauerhafte_namen.erase(aenderungen[i].first);
+    }
+  }
+  z_->ausstehend.clear();
+  // A name whose directory did not survive is gone with it.
+  for (bool weiter = true; weiter;) {
+    weiter = false;
+    for (auto it = z_->dauerhafte_namen.begin(); it != z_->dauerhafte_namen.end();) {
+      std::string eltern = eltern_von(it->first);
+      auto e = z_->dauerhafte_namen.find(eltern);
+      if (!wurzel(eltern) && (e == z_->dauerhafte_namen.end() || !e->second->verzeichnis)) {
+        it = z_->dauerhafte_namen.erase(it);
+        weiter = true;
+      } else {
+        ++it;
+      }
+    }
+  }
   z_->namen = z_->dauerhafte_namen;
+
+  // Data: of each unsynced write single sectors survive.
+  constexpr std::uint64_t sektor = 512;
   for (auto& [name, inode] : z_->namen) {
+    std::string& d = inode->dauerhaft;
+    for (const auto& a : inode->ausstehend) {
+      if (a.kuerzen) {
+        if (behalten()) d.resize(static_cast<size_t>(a.pos), '\0');
+        continue;
+      }
+      for (std::uint64_t von = 0; von < a.daten.size();) {
+        std::uint64_t bis = std::min<std::uint64_t>(
+            a.daten.size(), (a.pos + von) / sektor * sektor + sektor - a.pos);
+        if (behalten()) {
+          std::uint64_t ziel = a.pos + von;
+          if (d.size() < ziel + (bis - von))
+            d.resize(static_cast<size_t>(ziel + (bis - von)), '\0');
+          std::copy(a.daten.begin() + static_cast<std::ptrdiff_t>(von),
+                    a.daten.begin() + static_cast<std::ptrdiff_t>(bis),
+                    d.begin() + static_cast<std::ptrdiff_t>(ziel));
+        }
+        von = bis;
+      }
+    }
+    inode->ausstehend.clear();
     inode->inhalt = inode->dauerhaft;
     inode->sperren.clear();
   }
@@ -190,20 +294,25 @@ Ergebnis TestDateisystem::oeffnen(const std::string& p, Oeffnen modus,
                                   std::unique_ptr<Datei>& aus) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   std::string pfad = normal(p);
-  if (z_->verzeichnisse.count(pfad))
+  if (z_->ist_verzeichnis(pfad))
     return Ergebnis::fehler(Ergebnis::Code::Ungueltig, "Ist ein Verzeichnis: " + pfad);
   auto it = z_->namen.find(pfad);
-  bool anlegen = modus == Oeffnen::Anlegen || modus == Oeffnen::Neu;
+  bool anlegen =
+      modus == Oeffnen::Anlegen || modus == Oeffnen::Neu || modus == Oeffnen::NeuExklusiv;
   if (it == z_->namen.end()) {
     if (!anlegen)
       return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Datei nicht gefunden: " + pfad);
-    if (!ist_verzeichnis(verzeichnis_von(pfad)))
+    if (!z_->ist_verzeichnis(eltern_von(pfad)))
       return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Verzeichnis nicht gefunden: " + pfad);
     if (Ergebnis e = vorgang("Anlegen " + pfad); !e) return e;
-    it = z_->namen.emplace(pfad, std::make_shared<Inode>()).first;
+    z_->name_setzen(pfad, std::make_shared<Inode>());
+    it = z_->namen.find(pfad);
+  } else if (modus == Oeffnen::NeuExklusiv) {
+    return Ergebnis::fehler(Ergebnis::Code::Existiert, "Datei existiert bereits: " + pfad);
   } else if (modus == Oeffnen::Neu) {
     if (Ergebnis e = vorgang("Leeren " + pfad); !e) return e;
     it->second->inhalt.clear();
+    it->second->ausstehend.push_back({true, 0, {}});
   }
   aus = std::make_unique<TestDatei>(*this, it->second, pfad, modus != Oeffnen::Lesen);
   return Ergebnis::erfolg();
@@ -211,51 +320,49 @@ Ergebnis TestDateisystem::oeffnen(const std::string& p, Oeffnen modus,
 
 bool TestDateisystem::existiert(const std::string& p) {
   std::string pfad = normal(p);
-  return z_->namen.count(pfad) || ist_verzeichnis(pfad);
+  return wurzel(pfad) || z_->namen.count(pfad);
 }
 
 bool TestDateisystem::ist_verzeichnis(const std::string& p) {
-  std::string pfad = normal(p);
-  return wurzel(pfad) || z_->verzeichnisse.count(pfad);
+  return z_->ist_verzeichnis(normal(p));
 }
 
 Ergebnis TestDateisystem::umbenennen(const std::string& a, const std::string& n) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   std::string alt = normal(a), neu = normal(n);
   auto it = z_->namen.find(alt);
-  if (it == z_->namen.end())
+  if (it == z_->namen.end() || it->second->verzeichnis)
     return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Datei nicht gefunden: " + alt);
-  if (!ist_verzeichnis(verzeichnis_von(neu)))
+  if (!z_->ist_verzeichnis(eltern_von(neu)))
     return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Verzeichnis nicht gefunden: " + neu);
+  if (z_->ist_verzeichnis(neu))
+    return Ergebnis::fehler(Ergebnis::Code::Existiert, "Ist ein Verzeichnis: " + neu);
   if (Ergebnis e = vorgang("Umbenennen " + alt); !e) return e;
   auto inode = it->second;
-  z_->namen.erase(it);
-  z_->namen[neu] = inode;
+  z_->name_setzen(alt, nullptr);
+  z_->name_setzen(neu, inode);
   return Ergebnis::erfolg();
 }
 
 Ergebnis TestDateisystem::loeschen(const std::string& p) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   std::string pfad = normal(p);
-  if (!z_->namen.count(pfad))
+  auto it = z_->namen.find(pfad);
+  if (it == z_->namen.end() || it->second->verzeichnis)
     return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Datei nicht gefunden: " + pfad);
   if (Ergebnis e = vorgang("Löschen " + pfad); !e) return e;
-  z_->namen.erase(pfad);
+  z_->name_setzen(pfad, nullptr);
   return Ergebnis::erfolg();
 }
 
 Ergebnis TestDateisystem::liste(const std::string& v, std::vector<std::string>& namen) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   std::string verz = normal(v);
-  if (!ist_verzeichnis(verz))
+  if (!z_->ist_verzeichnis(verz))
     return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Verzeichnis nicht gefunden: " + verz);
   namen.clear();
-  auto eintrag = [&](const std::string& pfad) {
-    if (verzeichnis_von(pfad) == (wurzel(verz) && verz != "/" ? "." : verz))
-      namen.push_back(name_von(pfad));
-  };
-  for (const auto& [pfad, inode] : z_->namen) eintrag(pfad);
-  for (const auto& pfad : z_->verzeichnisse) eintrag(pfad);
+  for (const auto& [pfad, inode] : z_->namen)
+    if (eltern_von(pfad) == verz) namen.push_back(name_von(pfad));
   std::sort(namen.begin(), namen.end());
   return Ergebnis::erfolg();
 }
@@ -263,48 +370,50 @@ Ergebnis TestDateisystem::liste(const std::string& v, std::vector<std::string>& 
 Ergebnis TestDateisystem::verzeichnis_anlegen(const std::string& p) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   std::string pfad = normal(p);
-  if (ist_verzeichnis(pfad)) return Ergebnis::erfolg();
+  if (z_->ist_verzeichnis(pfad)) return Ergebnis::erfolg();
   if (z_->namen.count(pfad))
     return Ergebnis::fehler(Ergebnis::Code::Existiert, "Datei statt Verzeichnis: " + pfad);
-  std::string eltern = verzeichnis_von(pfad);
+  std::string eltern = eltern_von(pfad);
   if (eltern != pfad) {
     if (Ergebnis e = verzeichnis_anlegen(eltern); !e) return e;
   }
   if (Ergebnis e = vorgang("Verzeichnis anlegen " + pfad); !e) return e;
-  z_->verzeichnisse.insert(pfad);
-  return Ergebnis::erfolg();
+  auto inode = std::make_shared<Inode>();
+  inode->verzeichnis = true;
+  z_->name_setzen(pfad, inode);
+  // As the real file system does: the parent is synced so the new
+  // directory is durable.
+  return verzeichnis_sync(eltern);
 }
 
 Ergebnis TestDateisystem::verzeichnis_loeschen(const std::string& p) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   std::string pfad = normal(p);
-  if (!z_->verzeichnisse.count(pfad))
+  if (!z_->ist_verzeichnis(pfad) || wurzel(pfad))
     return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Verzeichnis nicht gefunden: " + pfad);
   std::vector<std::string> inhalt;
   liste(pfad, inhalt);
   if (!inhalt.empty())
     return Ergebnis::fehler(Ergebnis::Code::Existiert, "Verzeichnis ist nicht leer: " + pfad);
   if (Ergebnis e = vorgang("Verzeichnis löschen " + pfad); !e) return e;
-  z_->verzeichnisse.erase(pfad);
+  z_->name_setzen(pfad, nullptr);
   return Ergebnis::erfolg();
 }
 
 Ergebnis TestDateisystem::verzeichnis_sync(const std::string& p) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   std::string verz = normal(p);
-  if (!ist_verzeichnis(verz))
+  if (!z_->ist_verzeichnis(verz))
     return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Verzeichnis nicht gefunden: " + verz);
   if (Ergebnis e = vorgang("Verzeichnis sichern " + verz); !e) return e;
-  std::string eltern = wurzel(verz) && verz != "/" ? "." : verz;
-  auto& d = z_->dauerhafte_namen;
-  for (auto it = d.begin(); it != d.end();) {
-    if (verzeichnis_von(it->first) == eltern && !z_->namen.count(it->first))
-      it = d.erase(it);
+  ++syncs_;
+  for (const auto& [pfad, inode] : z_->ausstehend[verz]) {
+    if (inode)
+      z_->dauerhafte_namen[pfad] = inode;
     else
-      ++it;
+      z_->dauerhafte_namen.erase(pfad);
   }
-  for (const auto& [pfad, inode] : z_->namen)
-    if (verzeichnis_von(pfad) == eltern) d[pfad] = inode;
+  z_->ausstehend.erase(verz);
   return Ergebnis::erfolg();
 }
 

@@ -1,9 +1,11 @@
 // An in-memory file system for tests that can fail the n-th mutating
 // operation, write only part of it, or lose power there. It keeps for every
-// file its current and its last synced content, and for every directory its
-// current and its last synced names, so absturz() leaves exactly what a real
-// disk would be sure to hold after a power loss: synced data under
-// directory-synced names. Directories themselves are durable when created.
+// file its last synced content and the writes since, and for every
+// directory its last synced names and the changes since (new files and
+// directories, renames, deletions). After a power loss (absturz) the synced
+// state is there for sure; of what was not synced, nothing, everything, or a
+// random choice survives: single 512-byte sectors of unsynced writes, and a
+// random leading part of each directory's unsynced name changes.
 //
 // Mutating operations (counted by schreibvorgaenge()): schreiben, kuerzen,
 // sync, oeffnen that creates or empties, umbenennen, loeschen,
@@ -13,9 +15,9 @@
 // would have to wait is refused (there is no second thread to wait for).
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 
 #include "suite/dateisystem.h"
@@ -39,9 +41,14 @@ class TestDateisystem : public Dateisystem {
   std::uint64_t schreibvorgaenge() const { return zaehler_; }
   bool abgestuerzt() const { return abgestuerzt_; }
 
-  // The power comes back: unsynced data and names are gone, files opened
-  // before are invalid, and the file system works again.
-  void absturz();
+  // What survives of the unsynced state in a power loss.
+  enum class Verbleib { Nichts, Alles, Zufall };
+
+  // The power comes back: unsynced data and names are gone (or partly kept),
+  // files opened before are invalid, and the file system works again.
+  void absturz(Verbleib verbleib = Verbleib::Nichts, std::uint32_t zufallszahl = 0);
+  // File and directory syncs so far.
+  std::uint64_t syncs() const { return syncs_; }
 
   Ergebnis oeffnen(const std::string& pfad, Oeffnen modus, std::unique_ptr<Datei>& aus) override;
   bool existiert(const std::string& pfad) override;
@@ -68,6 +75,7 @@ class TestDateisystem : public Dateisystem {
   std::uint64_t stoer_bei_ = 0;  // 0: none
   Stoerung stoer_art_ = Stoerung::Fehler;
   bool abgestuerzt_ = false;
+  std::uint64_t syncs_ = 0;
 };
 
 }  // namespace fibu

@@ -43,7 +43,8 @@ int tage_im_monat(int monat, int jahr) {
 }
 
 Datum DMYtoDate(int tag, int monat, int jahr) {
-  if (jahr < 1900 || jahr > 2079 || monat < 1 || monat > 12 || tag < 1) return kein_datum;
+  if (jahr < 1900 || jahr > 2079 || monat < 1 || monat > 12 || tag < 1 || tag > 31)
+    return kein_datum;
   chr::year_month_day ymd{chr::year(jahr), chr::month(static_cast<unsigned>(monat)),
                           chr::day(static_cast<unsigned>(tag))};
   if (!ymd.ok()) return kein_datum;
@@ -163,8 +164,8 @@ std::optional<Datum> datum_aus_eingabe(std::string_view text) {
       if (c == '.') {
         if (++teil > 2) return std::nullopt;
       } else if (ziffer(c)) {
+        if (++laengen[teil] > 4) return std::nullopt;
         teile[teil] = (teile[teil] < 0 ? 0 : teile[teil]) * 10 + (c - '0');
-        ++laengen[teil];
       } else {
         return std::nullopt;
       }

@@ -110,6 +110,35 @@ TEST(Ausgabe3, ACancelledTargetEndsTheReport) {
   EXPECT_TRUE(ui.druckauftraege().empty());
 }
 
+TEST(Ausgabe3, AutomaticBreaksRepeatTheHeaderAndEmptyPagesAreNotStarted) {
+  TestInteraktion ui;
+  ui.zeilen_pro_seite(8);
+  Ausgabe3 d(ui);
+  ASSERT_TRUE(d.open_drucker("Liste"));
+  d.neue_seite();  // nothing printed yet: no blank first sheet
+  EXPECT_EQ(d.seite(), 1);
+  d.kopf_bei_umbruch([](Ausgabe3& a) { drucke_seitenkopf(a, kopf(79)); });
+  drucke_seitenkopf(d, kopf(79));
+  for (int i = 0; i < 4; ++i) d.druckeln("Zeile " + std::to_string(i));
+  d.close_drucker();
+  const Druckauftrag& a = ui.druckauftraege().at(0);
+  ASSERT_EQ(a.seiten.size(), 2u);
+  EXPECT_EQ(a.seiten[1].zeilen.size(), 6u + 2u);  // header again, then the rest
+  EXPECT_EQ(a.seiten[1].zeilen[2].text, "Muster GmbH" + blanks(54) + "Blatt:       2");
+  EXPECT_EQ(a.seiten[1].zeilen[6].text, "Zeile 2");
+  EXPECT_EQ(a.breite, 79);
+}
+
+TEST(Ausgabe3, AJobNeverClosedGoesNowhere) {
+  TestInteraktion ui;
+  {
+    Ausgabe3 d(ui);
+    ASSERT_TRUE(d.open_drucker("Abgebrochen"));
+    d.druckeln("halb fertig");
+  }
+  EXPECT_TRUE(ui.druckauftraege().empty());
+}
+
 TEST(Ausgabe3, PositionedTextForForms) {
   TestInteraktion ui;
   Ausgabe3 d(ui);

@@ -43,6 +43,31 @@ TEST(BatchInteraktion, FillsFormsByCaptionAndSaves) {
   EXPECT_TRUE(lauf.ui->fehlerfrei());
 }
 
+TEST(BatchInteraktion, AnswersForOneDialogAndLeftoverAnswers) {
+  Lauf lauf("Neuen Mandant anlegen / Jahr = 2007\nJahr = 2024\nMandantnumer = 5\n");
+  TEntryForm anlegen("Neuen Mandant anlegen");
+  anlegen.AddWord(1, "Jahr", 0);
+  TEntryForm waehlen("Mandant auswählen");
+  waehlen.AddWord(1, "Jahr", 0);
+  ASSERT_TRUE(anlegen.Execute(*lauf.ui));
+  ASSERT_TRUE(waehlen.Execute(*lauf.ui));
+  EXPECT_EQ(anlegen.zahl(1), 2007);
+  EXPECT_EQ(waehlen.zahl(1), 2024);
+  EXPECT_TRUE(lauf.ui->fehlerfrei());
+  EXPECT_FALSE(lauf.ui->abschliessen());  // the misspelt caption was never used
+  EXPECT_NE(lauf.log.str().find("Antwort wurde nicht gebraucht: Mandantnumer"), std::string::npos);
+}
+
+TEST(BatchInteraktion, AnAnsweredProtectedFieldFailsTheRun) {
+  Lauf lauf("Mandantname = Neu\n");
+  TEntryForm form("Mandant auswählen");
+  form.AddString(1, "Mandantname", "Alt", 40);
+  form.ProtectControl(1);
+  EXPECT_FALSE(form.Execute(*lauf.ui));
+  EXPECT_FALSE(lauf.ui->fehlerfrei());
+  EXPECT_EQ(form.text(1), "Alt");
+}
+
 TEST(BatchInteraktion, RefusedInputFailsTheRun) {
   Lauf lauf("Mandantnummer = 1000\n");
   TEntryForm form("Mandant auswählen");
@@ -101,9 +126,10 @@ TEST(Antworten, MalformedLinesAreNamed) {
   EXPECT_EQ(e.code(), Ergebnis::Code::Ungueltig);
   EXPECT_NE(e.text().find("Zeile 3"), std::string::npos);
   Antworten b;
-  ASSERT_TRUE(b.aus_text("Rechnung = Betrag = 5 = ja\r\n"));  // the last " = " separates
-  ASSERT_NE(b.finde("rechnung = betrag = 5"), nullptr);
-  EXPECT_EQ(*b.finde("rechnung = betrag = 5"), "ja");
+  ASSERT_TRUE(b.aus_text("Buchungstext = A = B\r\nKurz=1\n"));  // the first " = " separates
+  ASSERT_NE(b.finde("buchungstext"), nullptr);
+  EXPECT_EQ(*b.finde("buchungstext"), "A = B");
+  EXPECT_EQ(*b.finde("Kurz"), "1");
 }
 
 }  // namespace

@@ -93,6 +93,10 @@ TEST(Betrag, OtherDecimalCounts) {
   EXPECT_EQ(zahl_aus_text("2.500", 3), 2500);  // a lone point is decimal here
   EXPECT_EQ(zahl_aus_text("19", 2), 1900);
   EXPECT_EQ(zahl_aus_text("19,001", 2), std::nullopt);
+  // Never beyond int64: the digits allowed shrink with the decimals.
+  EXPECT_EQ(zahl_aus_text("999999999999999", 4), std::nullopt);
+  EXPECT_EQ(zahl_aus_text("99999999999999", 4), 999999999999990000);
+  EXPECT_EQ(zahl_aus_text("1", 10), std::nullopt);
 }
 
 }  // namespace

@@ -105,6 +105,26 @@ TEST_P(BeideDateisysteme, LocksConflictBetweenOpenFiles) {
   EXPECT_TRUE(b->sperren(Sperrart::Exklusiv, false, 0, 10));
 }
 
+TEST_P(BeideDateisysteme, CreateOnlyIfAbsentAndReadOnlyHandles) {
+  std::unique_ptr<Datei> d;
+  ASSERT_TRUE(fs_->oeffnen(pfad("UMBAU.DAT"), Oeffnen::NeuExklusiv, d));
+  d.reset();
+  EXPECT_EQ(fs_->oeffnen(pfad("UMBAU.DAT"), Oeffnen::NeuExklusiv, d).code(), Code::Existiert);
+  ASSERT_TRUE(fs_->oeffnen(pfad("UMBAU.DAT"), Oeffnen::Lesen, d));
+  EXPECT_TRUE(d->sperren(Sperrart::Geteilt, false));
+  EXPECT_FALSE(d->sperren(Sperrart::Exklusiv, false));  // a read-only file cannot be write-locked
+  EXPECT_TRUE(fs_->existiert(wurzel_ + "//UMBAU.DAT"));
+}
+
+TEST_P(BeideDateisysteme, AFailedCopyLeavesTheTargetAlone) {
+  schreibe(*fs_, pfad("BASIS.SIK"), "Sicherung");
+  EXPECT_EQ(fs_->kopiere_datei(pfad("FEHLT.PAR"), pfad("BASIS.SIK")).code(), Code::NichtGefunden);
+  EXPECT_EQ(inhalt(*fs_, pfad("BASIS.SIK")), "Sicherung");
+  std::vector<std::string> namen;
+  ASSERT_TRUE(fs_->liste(wurzel_, namen));
+  EXPECT_EQ(namen, std::vector<std::string>{"BASIS.SIK"});  // no temporary file left
+}
+
 TEST_P(BeideDateisysteme, AtomicReplaceAndCopy) {
   ASSERT_TRUE(fs_->schreibe_datei_atomar(pfad("BASIS.PAR"), "alt"));
   ASSERT_TRUE(fs_->schreibe_datei_atomar(pfad("BASIS.PAR"), "neu"));
@@ -145,6 +165,68 @@ TEST(TestDateisystem, CrashKeepsOnlySyncedDataUnderSyncedNames) {
   EXPECT_EQ(inhalt(fs, "/d/SYNC"), "gesichert");
   EXPECT_EQ(inhalt(fs, "/d/NAME"), "");  // the name survived, its data did not
   EXPECT_FALSE(fs.existiert("/d/NEU"));
+}
+
+TEST(TestDateisystem, UnsyncedStateMaySurviveWholeOrInParts) {
+  TestDateisystem fs;
+  ASSERT_TRUE(fs.verzeichnis_anlegen("/d"));
+  schreibe(fs, "/d/A", std::string(2048, 'a'));
+  ASSERT_TRUE(fs.verzeichnis_sync("/d"));
+  std::unique_ptr<Datei> d;
+  ASSERT_TRUE(fs.oeffnen("/d/A", Oeffnen::LesenSchreiben, d));
+  ASSERT_TRUE(d->schreiben(0, std::string(2048, 'b')));
+  schreibe(fs, "/d/B", "b", false);
+  d.reset();
+
+  fs.absturz(TestDateisystem::Verbleib::Alles);
+  EXPECT_EQ(inhalt(fs, "/d/A"), std::string(2048, 'b'));
+  EXPECT_EQ(inhalt(fs, "/d/B"), "b");
+
+  // A random part: each 512-byte sector of the write is old or new, never
+  // anything else; over several crashes both outcomes occur.
+  bool alt_gesehen = false, neu_gesehen = false;
+  for (std::uint32_t zufall = 1; zufall <= 8; ++zufall) {
+    ASSERT_TRUE(fs.oeffnen("/d/A", Oeffnen::LesenSchreiben, d));
+    ASSERT_TRUE(d->schreiben(0, std::string(2048, 'c')));
+    d.reset();
+    fs.absturz(TestDateisystem::Verbleib::Zufall, zufall);
+    std::string a = inhalt(fs, "/d/A");
+    ASSERT_EQ(a.size(), 2048u);
+    for (std::size_t sektor = 0; sektor < 4; ++sektor) {
+      std::string teil = a.substr(sektor * 512, 512);
+      char c = teil[0];
+      EXPECT_EQ(teil, std::string(512, c));
+      (c == 'c' ? neu_gesehen : alt_gesehen) = true;
+    }
+    // The crashed write is now the synced state, or not: sync to go on from a known state.
+    ASSERT_TRUE(fs.oeffnen("/d/A", Oeffnen::LesenSchreiben, d));
+    ASSERT_TRUE(d->schreiben(0, std::string(2048, 'b')));
+    ASSERT_TRUE(d->sync());
+    d.reset();
+  }
+  EXPECT_TRUE(alt_gesehen && neu_gesehen);
+}
+
+TEST(TestDateisystem, ADeletedDirectoryTakesItsFilesAlong) {
+  TestDateisystem fs;
+  ASSERT_TRUE(fs.verzeichnis_anlegen("/d"));
+  schreibe(fs, "/d/X", "x");
+  ASSERT_TRUE(fs.verzeichnis_sync("/d"));
+  ASSERT_TRUE(fs.loeschen("/d/X"));
+  ASSERT_TRUE(fs.verzeichnis_loeschen("/d"));
+  ASSERT_TRUE(fs.verzeichnis_sync("/"));
+  fs.absturz(TestDateisystem::Verbleib::Nichts);
+  EXPECT_FALSE(fs.ist_verzeichnis("/d"));
+  EXPECT_FALSE(fs.existiert("/d/X"));
+}
+
+TEST(TestDateisystem, NewDirectoriesAreDurableAndCountSyncs) {
+  TestDateisystem fs;
+  std::uint64_t vorher = fs.syncs();
+  ASSERT_TRUE(fs.verzeichnis_anlegen("/fibu/005/2024"));
+  EXPECT_EQ(fs.syncs(), vorher + 3);  // each new directory syncs its parent
+  fs.absturz();
+  EXPECT_TRUE(fs.ist_verzeichnis("/fibu/005/2024"));
 }
 
 TEST(TestDateisystem, RenameNeedsTheDirectorySync) {
@@ -207,7 +289,7 @@ TEST(TestDateisystem, AtomicReplaceSurvivesACrashAtEveryStep) {
     ASSERT_TRUE(fs.schreibe_datei_atomar("/d/BASIS.PAR", "alter Inhalt"));
     fs.stoere(n, TestDateisystem::Stoerung::Absturz);
     bool fertig = fs.schreibe_datei_atomar("/d/BASIS.PAR", "neuer Inhalt").ok();
-    fs.absturz();
+    fs.absturz(TestDateisystem::Verbleib::Zufall, static_cast<std::uint32_t>(n));
     std::string s = inhalt(fs, "/d/BASIS.PAR");
     EXPECT_TRUE(s == "alter Inhalt" || s == "neuer Inhalt") << n << ": " << s;
     if (fertig) {

@@ -73,28 +73,67 @@ TEST(TEntryForm, TypedValuesAreParsedByFieldType) {
 TEST(TEntryForm, RefusedInputKeepsTheOldValueAndSaysWhy) {
   Kontodialog d;
   TestInteraktion ui;
-  ui.formular_skript({S::tippe("Kontonummer", "12x", false),
-                      S::tippe("Kontonummer", "123456789", false),
-                      S::tippe("Kontonummer", "10000", false),  // leave check refuses
-                      S::tippe("Bezeichnung", std::string(26, 'a'), false),
-                      S::tippe("Datum der Kontoeröffnung", "30.02.2007", false),
-                      S::tippe("Budget", "1,2,3", false), S::tippe("Kontenart", "Bank", false),
-                      S::druecke(Taste::Esc),  // save refused: no name
-                      S::tippe("Bezeichnung", "Kasse"), S::druecke(Taste::Esc)});
+  ui.formular_skript(
+      {S::tippe("Kontonummer", "12x", false), S::tippe("Kontonummer", "123456789", false),
+       S::tippe("Bezeichnung", std::string(26, 'a'), false), S::tippe("Bezeichnung", "Łódź", false),
+       S::tippe("Datum der Kontoeröffnung", "30.02.2007", false),
+       S::tippe("Budget", "1,2,3", false), S::tippe("Kontenart", "Bank", false),
+       S::tippe("Kontenart", "", false), S::tippe("Kontonummer", "1000"),
+       S::druecke(Taste::Esc),  // save refused: no name
+       S::tippe("Bezeichnung", "Kasse"), S::druecke(Taste::Esc)});
   ASSERT_TRUE(d.form.Execute(ui));
   EXPECT_EQ(ui.meldungen(), (std::vector<std::string>{
                                 "Bitte eine ganze Zahl eingeben!",
                                 "Bitte einen Wert von 0 bis 99999999 eingeben!",
-                                "Kontonummer stimmt nicht mit Nummernkreis überein!",
                                 "Der Text ist zu lang (höchstens 25 Zeichen)!",
+                                "Der Text enthält Zeichen, die nicht gespeichert werden können!",
                                 "Bitte ein gültiges Datum eingeben (TT.MM.JJJJ)!",
                                 "Bitte einen gültigen Betrag eingeben!",
                                 "Bitte einen der angebotenen Werte wählen!",
+                                "Bitte einen der angebotenen Werte wählen!",
                                 "Bitte Bezeichnung eintragen!",
                             }));
-  EXPECT_EQ(d.form.fokus(), 1);  // the refused leave check keeps the cursor
+  EXPECT_EQ(d.form.zahl(1), 1000);
   EXPECT_EQ(d.form.zahl(3), 0);
+  EXPECT_EQ(d.form.auswahl(6), 0);
   EXPECT_EQ(d.gespeichert, 1);
+}
+
+TEST(TEntryForm, AValueItsCheckRefusedIsNeverSaved) {
+  Kontodialog d;
+  TestInteraktion ui;
+  // The user types a number outside the range and, without correcting it,
+  // goes on to another field and presses Esc.
+  ui.formular_skript({S::tippe("Kontonummer", "10000", false), S::tippe("Bezeichnung", "Bank"),
+                      S::druecke(Taste::Esc), S::tippe("Kontonummer", "1200"),
+                      S::druecke(Taste::Esc)});
+  ASSERT_TRUE(d.form.Execute(ui));
+  EXPECT_EQ(ui.meldungen(), (std::vector<std::string>{
+                                "Kontonummer stimmt nicht mit Nummernkreis überein!",
+                                "Kontonummer stimmt nicht mit Nummernkreis überein!",
+                            }));
+  EXPECT_EQ(d.form.fokus(), 1);
+  EXPECT_EQ(d.form.zahl(1), 1200);
+  EXPECT_EQ(d.gespeichert, 1);
+}
+
+TEST(TEntryForm, EscOnAnUntouchedFormDoesNotCheckFields) {
+  TEntryForm form("Pflege der Sachkonten");
+  form.AddLongInt(1, "Kontonummer", 0);
+  form.beim_verlassen([](TEntryForm&, int) { return false; });
+  TestInteraktion ui;
+  ui.formular_skript({S::druecke(Taste::Esc)});
+  EXPECT_TRUE(form.Execute(ui));
+}
+
+TEST(TEntryForm, DecimalsShowWithAPointWhateverTheLocale) {
+  TEntryForm form("Steuer");
+  form.AddDouble(1, "Satz", 19.5, 2);
+  EXPECT_EQ(form.anzeige(1), "19.50");
+  TestInteraktion ui;
+  ui.formular_skript({S::tippe("Satz", "7,25"), S::druecke(Taste::Esc)});
+  ASSERT_TRUE(form.Execute(ui));
+  EXPECT_DOUBLE_EQ(form.dezimal(1), 7.25);
 }
 
 TEST(TEntryForm, KeysRunTheirCommandsAndProtectedFieldsRefuseInput) {

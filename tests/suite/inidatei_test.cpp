@@ -26,13 +26,44 @@ TEST(IniDatei, WritesBackInOrderAndRoundTrips) {
   ASSERT_TRUE(ini.speichern(fs, "/FPfibu.ini"));
   std::string text;
   ASSERT_TRUE(fs.lies_datei("/FPfibu.ini", text));
-  EXPECT_EQ(text, "[FORM]\nx=11\ny=20\n");
+  EXPECT_EQ(text, "[FORM]\r\nx=11\r\ny=20\r\n");
 
   IniDatei gelesen;
   ASSERT_TRUE(gelesen.laden(fs, "/FPfibu.ini"));
   EXPECT_EQ(gelesen.als_text(), text);
   gelesen.entferne("FORM", "x");
   EXPECT_EQ(gelesen.wert("FORM", "x"), std::nullopt);
+}
+
+TEST(IniDatei, WindowsSemanticsForValues) {
+  IniDatei ini;
+  std::string lang(300, 'x');
+  ASSERT_TRUE(
+      ini.aus_text("[Texte]\n  Einrueckung = 1\nMiete=Miete ;Juni\nLang=" + lang + "\n[Leer]\n"));
+  EXPECT_EQ(ini.wert("Texte", "Einrueckung"), "1");  // an indented key is a key
+  EXPECT_EQ(ini.wert("Texte", "Miete"), "Miete ;Juni");
+  EXPECT_EQ(ini.wert("Texte", "Lang"), lang);
+  EXPECT_TRUE(ini.hat_abschnitt("Leer"));
+  EXPECT_FALSE(ini.setze("Texte", "Zeile", "a\nb"));
+  EXPECT_FALSE(ini.setze("Texte", "a=b", "1"));
+  EXPECT_FALSE(ini.setze("a]b", "k", "1"));
+  EXPECT_EQ(ini.wert("Texte", "Zeile"), std::nullopt);
+}
+
+TEST(IniDatei, FilesAreInTheWindowsCodePage) {
+  TestDateisystem fs;
+  ASSERT_TRUE(fs.schreibe_datei_atomar("/suite.ini", "[Firma]\r\nOrt=M\xFCnchen\r\n"));
+  IniDatei ini;
+  ASSERT_TRUE(ini.laden(fs, "/suite.ini"));
+  EXPECT_EQ(ini.wert("Firma", "Ort"), "München");
+  ini.setze("Firma", "Straße", "Hauptstraße 1");
+  ASSERT_TRUE(ini.speichern(fs, "/suite.ini"));
+  std::string bytes;
+  ASSERT_TRUE(fs.lies_datei("/suite.ini", bytes));
+  EXPECT_EQ(bytes,
+            "[Firma]\r\nOrt=M\xFCnchen\r\nStra\xDF"
+            "e=Hauptstra\xDF"
+            "e 1\r\n");
 }
 
 TEST(IniDatei, MissingAndMalformedFiles) {

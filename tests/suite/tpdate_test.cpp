@@ -25,6 +25,8 @@ TEST(Tpdate, LeapDaysAndMonthEnds) {
   EXPECT_EQ(DMYtoDate(31, 4, 2024), kein_datum);
   EXPECT_EQ(DMYtoDate(0, 1, 2024), kein_datum);
   EXPECT_EQ(DMYtoDate(1, 13, 2024), kein_datum);
+  EXPECT_EQ(DMYtoDate(257, 1, 2007), kein_datum);  // not 01.01. by a cut-off day
+  EXPECT_EQ(DMYtoDate(32, 1, 2007), kein_datum);
 
   // 28.02. is followed by 29.02. in leap years and by 01.03. otherwise.
   EXPECT_EQ(DMYtoDate(1, 3, 2024) - DMYtoDate(28, 2, 2024), 2);
@@ -63,7 +65,8 @@ TEST(Tpdate, PicturesFormatAndParse) {
   EXPECT_EQ(DateStringToDate("dd.mm.yy", "09.03.07"), d);
   EXPECT_EQ(DateStringToDate("ddmmyy", "090307"), d);
   EXPECT_EQ(DateStringToDate("ddmmyy", "010180"), DMYtoDate(1, 1, 1980));
-  EXPECT_EQ(DateStringToDate("ddmmyy", "311279"), DMYtoDate(31, 12, 2079));  // beyond the range
+  EXPECT_EQ(DateStringToDate("ddmmyy", "311279"), kein_datum);  // 31.12.2079 is beyond the range
+  EXPECT_EQ(DateStringToDate("ddmmyy", "050679"), DMYtoDate(5, 6, 2079));
   EXPECT_EQ(DateStringToDate("dd.mm.yyyy", "9.3.2007"), kein_datum);
   EXPECT_EQ(DateStringToDate("dd.mm.yyyy", "29.02.2023"), kein_datum);
   EXPECT_EQ(DateStringToDate("dd.mm.yyyy", "09-03-2007"), kein_datum);
@@ -80,6 +83,8 @@ TEST(Tpdate, TypedDatesInTheUsualForms) {
   EXPECT_EQ(datum_aus_eingabe("32.01.2007"), std::nullopt);
   EXPECT_EQ(datum_aus_eingabe("1.2.200"), std::nullopt);
   EXPECT_EQ(datum_aus_eingabe("heute"), std::nullopt);
+  EXPECT_EQ(datum_aus_eingabe("1.1.99999999999"), std::nullopt);
+  EXPECT_EQ(datum_aus_eingabe("1.1.2007.1"), std::nullopt);
 }
 
 TEST(Tpdate, SortTextSortsLikeTheDates) {

@@ -1,0 +1,129 @@
+// The data directory of the ISAM record manager: settings, the journal and
+// the units of work that span every file opened in the directory.
+//
+// A unit of work collects the page writes of all its files in memory and
+// commits them all or none:
+//   1. the journal ISAM.JNL receives every dirty page and the new file sizes,
+//      then its header (generation + 1, state "valid", checksums); one sync;
+//   2. the pages are written into their files, each file synced;
+//   3. the journal header is set back to "empty".
+// A crash before 1 is complete leaves the files untouched; after it, the
+// journal is completed (idempotently) by whoever next opens the directory or
+// takes a lock in it. Operations outside an explicit unit run in a unit of
+// their own.
+//
+// Every lock taken in the directory compares the journal's generation with
+// the one last seen and drops the page caches when another process
+// committed in between.
+//
+// Creating, deleting and rebuilding whole files are not units of work; they
+// follow their own procedures (see IsamFileBlock).
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "isam/fehler.h"
+#include "suite/dateisystem.h"
+
+namespace fibu::isam {
+
+class Seitendatei;
+class Dateisperre;
+
+inline constexpr const char* journal_name = "ISAM.JNL";
+
+class IsamVerzeichnis {
+ public:
+  IsamVerzeichnis(Dateisystem& fs, std::string pfad);
+  ~IsamVerzeichnis();  // an unfinished unit is rolled back
+  IsamVerzeichnis(const IsamVerzeichnis&) = delete;
+  IsamVerzeichnis& operator=(const IsamVerzeichnis&) = delete;
+
+  // Creates the journal when missing and completes one a crash left behind.
+  // Must run before any file of the directory is opened.
+  int oeffnen();
+
+  Dateisystem& fs() { return fs_; }
+  const std::string& pfad() const { return pfad_; }
+  std::string datei_pfad(const std::string& name) const;
+
+  // Extensions of data, index, dialog and save files: "DAT", "IX", "DIA",
+  // "SAV" for a Deutsche Mark client, "EAT", "EIX", "EIA", "EAV" for Euro.
+  std::string DatExtension = "DAT";
+  std::string IxExtension = "IX";
+  std::string DiaExtension = "DIA";
+  std::string SavExtension = "SAV";
+  void extensionen_fuer_waehrung(bool euro);
+
+  // How long a lock is waited for before fehler_gesperrt.
+  std::uint32_t wartezeit_ms = 30000;
+  // Whether commits sync to disk (off only for scratch data).
+  bool synchron = true;
+  // Cache capacity per file, in pages of 4 KiB.
+  std::size_t cache_seiten = 65536;
+
+  // --- Units of work ---
+  // Begins a unit (units nest; the outermost commit writes).
+  int beginne();
+  int bestaetige();
+  // Rolls back the whole unit, at any depth.
+  void verwerfe();
+  bool in_einheit() const { return tiefe_ > 0; }
+  // An operation failed halfway: the unit can only be rolled back.
+  void einheit_vergiften() { vergiftet_ = true; }
+  // Syncs the commits so far have cost (journal and files), for measurements.
+  std::uint64_t syncs() const { return syncs_; }
+
+  // --- Used by the files and locks of the directory ---
+  void anmelden(Seitendatei* datei) { dateien_.insert(datei); }
+  void abmelden(Seitendatei* datei);
+  void beteiligt(Seitendatei* datei);
+  void sperre_fuer_einheit(Dateisperre* sperre) { einheit_sperren_.insert(sperre); }
+  void sperre_vergessen(Dateisperre* sperre) { einheit_sperren_.erase(sperre); }
+  // Takes an OS lock, waiting up to wartezeit_ms.
+  int sperren(Datei& datei, Sperrart art, std::uint64_t von = 0, std::uint64_t laenge = 0);
+  // After a lock was taken: drop caches when another process committed,
+  // complete a journal whose writer died. `freigeben_fuer_wiederherstellung`
+  // releases the caller's lock when recovery is needed (it is retaken after).
+  int nach_sperre(Datei& gesperrt, Sperrart art);
+
+ private:
+  struct Kopf;
+  int kopf_lesen(Kopf& kopf);
+  int journal_anwenden(bool mit_eigenen_dateien);
+  int wiederherstellen();
+  void caches_verwerfen();
+  void einheit_abschliessen(bool bestaetigt);
+
+  Dateisystem& fs_;
+  std::string pfad_;
+  std::unique_ptr<Datei> journal_;
+  std::uint64_t generation_ = 0;  // last seen
+  std::set<Seitendatei*> dateien_;
+  std::vector<Seitendatei*> beteiligte_;
+  std::set<Dateisperre*> einheit_sperren_;
+  int tiefe_ = 0;
+  bool vergiftet_ = false;
+  bool gestoert_ = false;  // a commit could not be completed; reopen to recover
+  std::uint64_t syncs_ = 0;
+};
+
+// Begins a unit of work unless one is running; ende() commits or rolls back
+// the unit it began. A unit begun by the caller is left alone, except that
+// a failure poisons it.
+class Einheit {
+ public:
+  explicit Einheit(IsamVerzeichnis& v);
+  ~Einheit();
+  int ende(int ergebnis);
+
+ private:
+  IsamVerzeichnis& v_;
+  bool eigene_;
+  bool beendet_ = false;
+};
+
+}  // namespace fibu::isam
