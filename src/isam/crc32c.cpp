@@ -26,7 +26,7 @@ std::uint32_t crc_tabellarisch(const unsigned char* p, std::size_t n, std::uint3
 
 #if defined(__x86_64__)
 __attribute__((target("sse4.2"))) std::uint32_t crc_sse42(const unsigned char* p, std::size_t n,
-                                                           std::uint32_t c) {
+                                                          std::uint32_t c) {
   std::uint64_t c64 = c;
   while (n >= 8) {
     std::uint64_t w;

@@ -86,7 +86,7 @@ class Seitendatei {
   bool pruefsummen_;
   std::unordered_map<std::uint32_t, Eintrag> cache_;
   std::uint64_t uhr_ = 0;
-  std::uint64_t groesse_ = 0;        // as the unit sees it
+  std::uint64_t groesse_ = 0;         // as the unit sees it
   std::uint64_t groesse_platte_ = 0;  // as on disk
   bool geaendert_ = false;
 };

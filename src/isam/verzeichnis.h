@@ -74,6 +74,9 @@ class IsamVerzeichnis {
   bool in_einheit() const { return tiefe_ > 0; }
   // An operation failed halfway: the unit can only be rolled back.
   void einheit_vergiften() { vergiftet_ = true; }
+  // Tells every process that files changed outside a unit of work (a
+  // rebuilt index): the journal generation goes up, caches are dropped.
+  int generation_erhoehen();
   // Syncs the commits so far have cost (journal and files), for measurements.
   std::uint64_t syncs() const { return syncs_; }
 
@@ -118,12 +121,15 @@ class Einheit {
  public:
   explicit Einheit(IsamVerzeichnis& v);
   ~Einheit();
+  // Not isam_ok when no unit could be begun (the operation must not write).
+  int fehler() const { return fehler_; }
   int ende(int ergebnis);
 
  private:
   IsamVerzeichnis& v_;
   bool eigene_;
   bool beendet_ = false;
+  int fehler_ = isam_ok;
 };
 
 }  // namespace fibu::isam

@@ -1,0 +1,84 @@
+// The index file of a keyed file: a header page and one B+-tree per key
+// number in 4 KiB pages. Entries are (key bytes, reference), ordered by the
+// key bytes (unsigned, a shorter key before its extensions) and then by the
+// reference, so duplicates of a key are ordered by reference. Leaves are
+// linked both ways. Deletion removes empty pages but does not merge
+// half-empty ones; the rebuild packs the tree again.
+//
+// All reads check the page structure; anything impossible is reported as
+// fehler_index_defekt.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "isam/seitendatei.h"
+
+namespace fibu::isam {
+
+inline constexpr int max_schluessel = 10;
+inline constexpr int max_schluessellaenge = 30;
+
+struct Schluesseldef {
+  std::uint8_t laenge = 0;  // 1..30
+  bool duplikate = false;
+};
+
+// A place in a tree: the leaf page and the entry's index there.
+struct Fundstelle {
+  std::uint32_t blatt = 0;  // 0: none (end of the tree)
+  std::uint16_t index = 0;
+};
+
+class Indexbaum {
+ public:
+  explicit Indexbaum(Seitendatei& ix) : ix_(ix) {}
+
+  // The header of a new index file with an empty root leaf per key.
+  static std::vector<std::string> neue_datei(std::uint32_t satzgroesse,
+                                             const std::vector<Schluesseldef>& schluessel);
+  // Checks the header: magic, key count, sizes. isam_ok or fehler_index_defekt.
+  int kopf_pruefen(int schluesselanzahl);
+
+  int schluesselanzahl();
+  Schluesseldef definition(int nr);
+  std::uint64_t anzahl(int nr);
+
+  // Keys are cut to the key's length before use.
+  int einfuegen(int nr, std::string_view key, std::uint32_t ref);
+  int entfernen(int nr, std::string_view key, std::uint32_t ref);
+  // First entry not less than (key, ref).
+  int suche_ab(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus);
+  // First entry greater than (key, ref) / last entry less than it.
+  int danach(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus);
+  int davor(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus);
+  // The entry at a place (blatt != 0).
+  int eintrag(int nr, const Fundstelle& f, std::string& key, std::uint32_t& ref);
+  // The place after / before a place, through the leaf links.
+  int weiter(int nr, Fundstelle& f);
+  int zurueck(int nr, Fundstelle& f);
+
+  std::string schneide(int nr, std::string_view key);
+
+ private:
+  struct Pfadschritt {
+    std::uint32_t seite;
+    int kind;  // index of the child taken: 0 = kind0, i = separator i-1
+  };
+  int kopf(const char*& k);
+  int knoten(std::uint32_t seite, int nr, bool blatt, const char*& aus);
+  int zum_blatt(int nr, std::string_view key, std::uint32_t ref, std::vector<Pfadschritt>* pfad,
+                std::uint32_t& blatt);
+  int neue_seite(std::uint32_t& nr);
+  int seite_freigeben(std::uint32_t nr);
+  int in_eltern_einfuegen(int nr, std::vector<Pfadschritt>& pfad, std::string_view key,
+                          std::uint32_t ref, std::uint32_t rechts);
+  int aus_eltern_entfernen(int nr, std::vector<Pfadschritt>& pfad);
+  int anzahl_aendern(int nr, std::int64_t delta);
+
+  Seitendatei& ix_;
+};
+
+}  // namespace fibu::isam

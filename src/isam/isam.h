@@ -1,0 +1,183 @@
+// The ISAM record manager as the record store uses it: a file block is a
+// data file of fixed-size records and an index file with up to 10 keys,
+// opened in an IsamVerzeichnis. Every operation sets IsamOK and IsamError
+// of its handle (no global state) and answers IsamOK.
+//
+// Writes take the file block's exclusive lock and run in the directory's
+// unit of work (a unit of their own when none is running); reads take a
+// shared lock for their own duration unless the caller holds a lock.
+//
+// Stepping (NextNetKey, PrevNetKey) goes from the position of the last
+// positioning call of that key number, remembered as (key, reference), so
+// it also works from an entry that was deleted meanwhile.
+//
+// Making, deleting and rebuilding whole files are their own procedures,
+// outside units of work: a file block is made data file first, index
+// second; deleted index first; and rebuilt into a new index file that
+// replaces the old one by rename. A crash in between leaves a data file
+// without a usable index, which opening reports as 10010 (rebuild it).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "isam/datendatei.h"
+#include "isam/fehler.h"
+#include "isam/indexbaum.h"
+#include "isam/seitendatei.h"
+#include "isam/sperre.h"
+#include "isam/verzeichnis.h"
+#include "suite/numkeys.h"
+
+namespace fibu::isam {
+
+using Schluesseltabelle = std::vector<Schluesseldef>;
+
+class IsamFileBlock {
+ public:
+  explicit IsamFileBlock(IsamVerzeichnis& verzeichnis) : v_(verzeichnis) {}
+  ~IsamFileBlock();
+  IsamFileBlock(const IsamFileBlock&) = delete;
+  IsamFileBlock& operator=(const IsamFileBlock&) = delete;
+
+  bool IsamOK = true;
+  int IsamError = isam_ok;
+  // Whether empty keys are indexed (AddNetKey with "" does nothing when off).
+  bool AddNullKeys = true;
+
+  // --- Files ---
+  bool MakeNetFileBlock(const std::string& name, std::uint32_t satzgroesse, int schluesselanzahl,
+                        const Schluesseltabelle& schluessel);
+  bool OpenNetFileBlock(const std::string& name);
+  bool CloseNetFileBlock();
+  bool DeleteFileBlock(const std::string& name);
+  bool FlushFileBlock();
+  bool offen() const { return daten_ != nullptr; }
+  const std::string& name() const { return name_; }
+
+  // --- Locks ---
+  bool LockFileBlock();
+  bool ReadLockFileBlock();
+  bool UnLockFileBlock();
+  bool FileBlockIsLocked() const;
+
+  // --- Records (buffers of the record size) ---
+  bool AddNetRec(std::uint32_t& ref, const void* satz);
+  bool PutNetRec(std::uint32_t ref, const void* satz);
+  bool GetNetRec(std::uint32_t ref, void* satz);
+  bool DeleteNetRec(std::uint32_t ref);
+
+  // --- Keys (numbered from 1; cut to the key's length) ---
+  bool AddNetKey(int nr, std::uint32_t ref, const std::string& key);
+  bool DeleteNetKey(int nr, std::uint32_t ref, const std::string& key);
+  bool NetKeyExists(int nr, std::uint32_t ref, const std::string& key);
+  // Reference of the key (the lowest one among duplicates).
+  bool FindNetKey(int nr, std::uint32_t& ref, const std::string& key);
+  // First entry not less than the key: key and reference are set to it.
+  bool SearchNetKey(int nr, std::uint32_t& ref, std::string& key);
+  // Positions on (key, reference); IsamOK tells whether that entry exists.
+  bool FindNetKeyAndRef(int nr, std::uint32_t ref, const std::string& key);
+  // The entry after / before the position (the first / last one when not
+  // positioned yet); key and reference are set to it. At the end IsamOK is
+  // false with fehler_indexende and the position stays.
+  bool NextNetKey(int nr, std::uint32_t& ref, std::string& key);
+  bool PrevNetKey(int nr, std::uint32_t& ref, std::string& key);
+  // Forgets the position of a key number (the next step starts at an end).
+  void ClearKey(int nr);
+
+  // --- Counts ---
+  std::uint32_t BTDatRecordSize();
+  int BTNrOfKeys();
+  std::uint32_t BTUsedRecs();
+  std::uint64_t BTUsedKeys(int nr);
+
+ private:
+  bool ergebnis(int fehler);
+  int pruefe_offen() const;
+  int pruefe_nr(int nr) const;
+  int schreiben_vorbereiten();
+  template <typename F>
+  bool lesend(F&& tun);
+  template <typename F>
+  bool schreibend(F&& tun);
+  int schritt(int nr, bool vor, std::uint32_t& ref, std::string& key);
+  void aufraeumen();
+
+  struct Position {
+    bool gesetzt = false;
+    std::string key;
+    std::uint32_t ref = 0;
+  };
+
+  IsamVerzeichnis& v_;
+  std::string name_;
+  std::unique_ptr<Seitendatei> daten_, index_;
+  std::unique_ptr<Datendatei> dat_;
+  std::unique_ptr<Indexbaum> baum_;
+  std::unique_ptr<Dateisperre> sperre_;
+  std::array<Position, max_schluessel + 1> position_{};
+};
+
+// A plain file of fixed-size records without header (BUCHUNG.DA1,
+// parameter files), written through the directory's units of work like the
+// keyed files. Record n (from 1) lies at (n - 1) * record size. Its lock is
+// an OS lock on the file itself.
+class Festsatzdatei {
+ public:
+  explicit Festsatzdatei(IsamVerzeichnis& verzeichnis) : v_(verzeichnis) {}
+
+  bool IsamOK = true;
+  int IsamError = isam_ok;
+
+  // Opens (with `anlegen`: creates when missing) the file `name` of the
+  // directory. A size that is not a multiple of the record size gives
+  // fehler_daten_defekt.
+  bool oeffnen(const std::string& name, std::uint32_t satzgroesse, bool anlegen);
+  void schliessen();
+  bool offen() const { return datei_ != nullptr; }
+
+  std::uint32_t satzgroesse() const { return satzgroesse_; }
+  std::uint64_t anzahl();
+  bool lesen(std::uint64_t nr, void* satz);
+  // Writes record nr; nr may be anzahl() + 1 (appending). Records beyond
+  // the end in between are written as zeros.
+  bool schreiben(std::uint64_t nr, const void* satz);
+  // Cuts the file to its first n records.
+  bool kuerzen(std::uint64_t n);
+
+  bool sperren_exklusiv();
+  bool sperren_geteilt();
+  bool entsperren();
+
+ private:
+  bool ergebnis(int fehler);
+
+  IsamVerzeichnis& v_;
+  std::unique_ptr<Seitendatei> datei_;
+  std::unique_ptr<Dateisperre> sperre_;
+  std::uint32_t satzgroesse_ = 0;
+};
+
+// Rebuilds the index of a file block from its data: for each stored record
+// and key number k, `schluessel_von` gives key k (empty keys are not
+// indexed); `fortschritt` is called once per record and key. The data
+// file's header and free chain are rebuilt too. `quelle`, when given,
+// supplies the records instead of the data file (files whose records live
+// elsewhere): it calls its argument for every (reference, record).
+// `doppelte` receives the number of entries of keys without duplicates
+// whose key occurred more than once; they are all indexed, nothing is lost.
+using Schluesselfunktion = std::function<std::string(const char* satz, int nr)>;
+using Satzquelle =
+    std::function<int(const std::function<void(std::uint32_t ref, const char* satz)>&)>;
+
+int RebuildFileBlock(IsamVerzeichnis& v, const std::string& name, std::uint32_t satzgroesse,
+                     int schluesselanzahl, const Schluesseltabelle& schluessel,
+                     const Schluesselfunktion& schluessel_von,
+                     const std::function<void()>& fortschritt = {}, const Satzquelle& quelle = {},
+                     std::uint64_t* doppelte = nullptr);
+
+}  // namespace fibu::isam

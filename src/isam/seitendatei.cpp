@@ -1,0 +1,234 @@
+#include "isam/seitendatei.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "isam/crc32c.h"
+#include "isam/verzeichnis.h"
+
+namespace fibu::isam {
+namespace {
+
+std::uint32_t lies_u32(const char* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+
+void setze_pruefsumme(char* seite) {
+  std::uint32_t c = crc32c(seite, pruefsummen_offset);
+  std::memcpy(seite + pruefsummen_offset, &c, 4);
+}
+
+bool pruefsumme_stimmt(const char* seite) {
+  return crc32c(seite, pruefsummen_offset) == lies_u32(seite + pruefsummen_offset);
+}
+
+}  // namespace
+
+Seitendatei::Seitendatei(IsamVerzeichnis& verzeichnis, std::string name,
+                         std::unique_ptr<Datei> datei, bool pruefsummen)
+    : verz_(verzeichnis),
+      name_(std::move(name)),
+      datei_(std::move(datei)),
+      pruefsummen_(pruefsummen) {
+  datei_->groesse(groesse_platte_);
+  groesse_ = groesse_platte_;
+  verz_.anmelden(this);
+}
+
+Seitendatei::~Seitendatei() {
+  verz_.abmelden(this);
+}
+
+Ergebnis Seitendatei::laden(std::uint32_t nr, Eintrag*& aus) {
+  auto it = cache_.find(nr);
+  if (it != cache_.end()) {
+    it->second.zugriff = ++uhr_;
+    aus = &it->second;
+    return Ergebnis::erfolg();
+  }
+  Eintrag e;
+  e.daten.reset(new char[seitengroesse]);
+  std::uint64_t pos = static_cast<std::uint64_t>(nr) * seitengroesse;
+  std::size_t gelesen = 0;
+  // What lies beyond the end the unit sees (after a truncation) reads as zeros.
+  if (pos < std::min(groesse_platte_, groesse_)) {
+    std::string puffer;
+    if (Ergebnis r = datei_->lesen(pos, seitengroesse, puffer); !r) return r;
+    gelesen = puffer.size();
+    std::memcpy(e.daten.get(), puffer.data(), gelesen);
+    if (pruefsummen_ && !pruefsumme_stimmt(e.daten.get()))
+      return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                              "Prüfsumme falsch in " + name_ + ", Seite " + std::to_string(nr));
+  }
+  std::memset(e.daten.get() + gelesen, 0, seitengroesse - gelesen);
+  e.zugriff = ++uhr_;
+  aus = &cache_.emplace(nr, std::move(e)).first->second;
+  return Ergebnis::erfolg();
+}
+
+Ergebnis Seitendatei::seite(std::uint32_t nr, const char*& aus) {
+  Eintrag* e = nullptr;
+  if (Ergebnis r = laden(nr, e); !r) return r;
+  aus = e->daten.get();
+  return Ergebnis::erfolg();
+}
+
+void Seitendatei::beteiligen() {
+  if (geaendert_) return;
+  geaendert_ = true;
+  verz_.beteiligt(this);
+}
+
+Ergebnis Seitendatei::seite_schreiben(std::uint32_t nr, char*& aus) {
+  if (!verz_.in_einheit())
+    return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                            "Schreiben außerhalb einer Arbeitseinheit: " + name_);
+  Eintrag* e = nullptr;
+  if (Ergebnis r = laden(nr, e); !r) return r;
+  e->schmutzig = true;
+  beteiligen();
+  std::uint64_t ende = (static_cast<std::uint64_t>(nr) + 1) * seitengroesse;
+  if (pruefsummen_ && groesse_ < ende) groesse_ = ende;  // index files grow by whole pages
+  aus = e->daten.get();
+  return Ergebnis::erfolg();
+}
+
+Ergebnis Seitendatei::lesen(std::uint64_t pos, std::size_t n, char* aus) {
+  while (n > 0) {
+    std::uint32_t nr = static_cast<std::uint32_t>(pos / seitengroesse);
+    std::size_t in_seite = static_cast<std::size_t>(pos % seitengroesse);
+    std::size_t stueck = std::min(n, seitengroesse - in_seite);
+    const char* s = nullptr;
+    if (Ergebnis r = seite(nr, s); !r) return r;
+    std::memcpy(aus, s + in_seite, stueck);
+    pos += stueck;
+    aus += stueck;
+    n -= stueck;
+  }
+  return Ergebnis::erfolg();
+}
+
+Ergebnis Seitendatei::schreiben(std::uint64_t pos, const char* daten, std::size_t n) {
+  std::uint64_t ende = pos + n;
+  while (n > 0) {
+    std::uint32_t nr = static_cast<std::uint32_t>(pos / seitengroesse);
+    std::size_t in_seite = static_cast<std::size_t>(pos % seitengroesse);
+    std::size_t stueck = std::min(n, seitengroesse - in_seite);
+    char* s = nullptr;
+    if (Ergebnis r = seite_schreiben(nr, s); !r) return r;
+    std::memcpy(s + in_seite, daten, stueck);
+    pos += stueck;
+    daten += stueck;
+    n -= stueck;
+  }
+  if (ende > groesse_) groesse_ = ende;
+  return Ergebnis::erfolg();
+}
+
+Ergebnis Seitendatei::groesse_setzen(std::uint64_t groesse) {
+  if (!verz_.in_einheit())
+    return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                            "Schreiben außerhalb einer Arbeitseinheit: " + name_);
+  // The tail of the last page beyond the new end must read as zeros.
+  if (groesse < groesse_ && groesse % seitengroesse != 0) {
+    char* s = nullptr;
+    if (Ergebnis r = seite_schreiben(static_cast<std::uint32_t>(groesse / seitengroesse), s); !r)
+      return r;
+    std::size_t ab = static_cast<std::size_t>(groesse % seitengroesse);
+    std::memset(s + ab, 0, seitengroesse - ab);
+  }
+  // Pages wholly beyond the new end are no longer part of the file.
+  for (auto it = cache_.begin(); it != cache_.end();) {
+    if (static_cast<std::uint64_t>(it->first) * seitengroesse >= groesse)
+      it = cache_.erase(it);
+    else
+      ++it;
+  }
+  groesse_ = groesse;
+  beteiligen();
+  return Ergebnis::erfolg();
+}
+
+Ergebnis Seitendatei::alle_pruefen() {
+  std::uint64_t seiten = (groesse_platte_ + seitengroesse - 1) / seitengroesse;
+  constexpr std::size_t stueck = 256 * seitengroesse;
+  std::string puffer;
+  for (std::uint64_t pos = 0; pos < seiten * seitengroesse; pos += stueck) {
+    if (Ergebnis r = datei_->lesen(pos, stueck, puffer); !r) return r;
+    puffer.resize(((puffer.size() + seitengroesse - 1) / seitengroesse) * seitengroesse, '\0');
+    for (std::size_t off = 0; off < puffer.size(); off += seitengroesse) {
+      std::uint32_t nr = static_cast<std::uint32_t>((pos + off) / seitengroesse);
+      const char* s = puffer.data() + off;
+      if (pruefsummen_ && !pruefsumme_stimmt(s))
+        return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                                "Prüfsumme falsch in " + name_ + ", Seite " + std::to_string(nr));
+      if (cache_.size() < verz_.cache_seiten && !cache_.count(nr)) {
+        Eintrag e;
+        e.daten.reset(new char[seitengroesse]);
+        std::memcpy(e.daten.get(), s, seitengroesse);
+        e.zugriff = ++uhr_;
+        cache_.emplace(nr, std::move(e));
+      }
+    }
+  }
+  return Ergebnis::erfolg();
+}
+
+Ergebnis Seitendatei::verwerfen() {
+  for (auto it = cache_.begin(); it != cache_.end();) {
+    if (it->second.schmutzig)
+      ++it;
+    else
+      it = cache_.erase(it);
+  }
+  if (Ergebnis r = datei_->groesse(groesse_platte_); !r) return r;
+  if (!geaendert_) groesse_ = groesse_platte_;
+  return Ergebnis::erfolg();
+}
+
+void Seitendatei::aufraeumen() {
+  const std::size_t kapazitaet = std::max<std::size_t>(verz_.cache_seiten, 16);
+  if (cache_.size() <= kapazitaet) return;
+  // Drop the least recently used clean pages down to 90 % of the capacity.
+  std::vector<std::pair<std::uint64_t, std::uint32_t>> saubere;
+  saubere.reserve(cache_.size());
+  for (const auto& [nr, e] : cache_)
+    if (!e.schmutzig) saubere.emplace_back(e.zugriff, nr);
+  std::size_t ziel = kapazitaet - kapazitaet / 10;
+  std::size_t weg = std::min(saubere.size(), cache_.size() - std::min(cache_.size(), ziel));
+  std::nth_element(saubere.begin(), saubere.begin() + static_cast<std::ptrdiff_t>(weg),
+                   saubere.end());
+  for (std::size_t i = 0; i < weg; ++i) cache_.erase(saubere[i].second);
+}
+
+std::vector<std::pair<std::uint32_t, const char*>> Seitendatei::geaenderte_seiten() {
+  std::vector<std::pair<std::uint32_t, const char*>> aus;
+  for (auto& [nr, e] : cache_) {
+    if (!e.schmutzig) continue;
+    if (pruefsummen_) setze_pruefsumme(e.daten.get());
+    aus.emplace_back(nr, e.daten.get());
+  }
+  std::sort(aus.begin(), aus.end());
+  return aus;
+}
+
+void Seitendatei::einheit_beendet(bool bestaetigt) {
+  if (bestaetigt) {
+    for (auto& [nr, e] : cache_) e.schmutzig = false;
+    groesse_platte_ = groesse_;
+  } else {
+    for (auto it = cache_.begin(); it != cache_.end();) {
+      if (it->second.schmutzig)
+        it = cache_.erase(it);
+      else
+        ++it;
+    }
+    // A truncation dropped clean pages too; they are read again as needed.
+    groesse_ = groesse_platte_;
+  }
+  geaendert_ = false;
+}
+
+}  // namespace fibu::isam
