@@ -143,9 +143,16 @@ int Indexbaum::schluesselanzahl() {
 }
 
 Schluesseldef Indexbaum::definition(int nr) {
-  const char* k;
-  if (kopf(k) != isam_ok) return {};
-  return {get<std::uint8_t>(k, baum(nr)), get<std::uint8_t>(k, baum(nr) + 1) != 0};
+  if (!definitionen_gelesen_) {
+    const char* k;
+    if (kopf(k) != isam_ok) return {};
+    int anzahl = std::min<int>(get<std::uint8_t>(k, k_anzahl), max_schluessel);
+    for (int i = 1; i <= anzahl; ++i)
+      definitionen_[static_cast<std::size_t>(i)] = {get<std::uint8_t>(k, baum(i)),
+                                                   get<std::uint8_t>(k, baum(i) + 1) != 0};
+    definitionen_gelesen_ = true;
+  }
+  return nr >= 1 && nr <= max_schluessel ? definitionen_[static_cast<std::size_t>(nr)] : Schluesseldef{};
 }
 
 std::uint64_t Indexbaum::anzahl(int nr) {
@@ -162,7 +169,7 @@ int Indexbaum::knoten(std::uint32_t seite, int nr, bool blatt, const char*& aus)
   if (int f = kopf(k); f != isam_ok) return f;
   if (seite == 0 || seite >= get<std::uint32_t>(k, k_seiten)) return fehler_index_defekt;
   if (!ix_.seite(seite, aus)) return fehler_index_defekt;
-  Form form(get<std::uint8_t>(k, baum(nr)));
+  Form form(definition(nr).laenge);
   int n = get<std::uint16_t>(aus, n_anzahl);
   if (get<std::uint8_t>(aus, n_typ) != (blatt ? typ_blatt : typ_innen) ||
       get<std::uint8_t>(aus, n_nr) != nr || n > (blatt ? form.max_blatt : form.max_innen))
@@ -171,7 +178,7 @@ int Indexbaum::knoten(std::uint32_t seite, int nr, bool blatt, const char*& aus)
 }
 
 int Indexbaum::zum_blatt(int nr, std::string_view key, std::uint32_t ref,
-                         std::vector<Pfadschritt>* pfad, std::uint32_t& blatt) {
+                         Pfad* pfad, std::uint32_t& blatt) {
   const char* k;
   if (int f = kopf(k); f != isam_ok) return f;
   Form form(get<std::uint8_t>(k, baum(nr)));
@@ -236,23 +243,38 @@ int Indexbaum::einfuegen(int nr, std::string_view key_roh, std::uint32_t ref) {
   std::string key = schneide(nr, key_roh);
   Form form(def.laenge);
 
-  Fundstelle f;
-  if (int r = suche_ab(nr, key, def.duplikate ? ref : 0, f); r != isam_ok) return r;
-  if (f.blatt != 0) {
-    std::string k;
-    std::uint32_t r;
-    if (int e = eintrag(nr, f, k, r); e != isam_ok) return e;
-    if (k == key && (!def.duplikate || r == ref)) return fehler_schluessel_doppelt;
-  }
-
-  std::vector<Pfadschritt> pfad;
+  Pfad pfad;
   std::uint32_t blatt;
   if (int r = zum_blatt(nr, key, ref, &pfad, blatt); r != isam_ok) return r;
+  const char* lese;
+  if (int r = knoten(blatt, nr, true, lese); r != isam_ok) return r;
+  int n = get<std::uint16_t>(lese, n_anzahl);
+  int pos = grenze(lese, form, form.E, n, key, ref, false);
+
+  // An entry equal to (key, ref) would be at pos. Without duplicates, an
+  // entry with the same key sorts right before or right after pos, perhaps
+  // in the neighbouring leaf.
+  if (pos < n && vergleiche(lese + n_eintraege + static_cast<std::size_t>(pos) * form.E, form, key, ref) == 0)
+    return fehler_schluessel_doppelt;
+  if (!def.duplikate) {
+    std::string k;
+    std::uint32_t r;
+    Fundstelle danach{blatt, static_cast<std::uint16_t>(pos)};
+    if (pos == n) danach = {get<std::uint32_t>(lese, n_rechts), 0};
+    if (danach.blatt != 0) {
+      if (int e = eintrag(nr, danach, k, r); e != isam_ok) return e;
+      if (k == key) return fehler_schluessel_doppelt;
+    }
+    Fundstelle davor{blatt, static_cast<std::uint16_t>(pos)};
+    if (int e = zurueck(nr, davor); e != isam_ok) return e;
+    if (davor.blatt != 0) {
+      if (int e = eintrag(nr, davor, k, r); e != isam_ok) return e;
+      if (k == key) return fehler_schluessel_doppelt;
+    }
+  }
+
   char* s;
   if (!ix_.seite_schreiben(blatt, s)) return fehler_index_defekt;
-  int n = get<std::uint16_t>(s, n_anzahl);
-  int pos = grenze(s, form, form.E, n, key, ref, false);
-
   if (n < form.max_blatt) {
     char* e = s + n_eintraege + static_cast<std::size_t>(pos) * form.E;
     std::memmove(e + form.E, e, static_cast<std::size_t>(n - pos) * form.E);
@@ -303,7 +325,7 @@ int Indexbaum::einfuegen(int nr, std::string_view key_roh, std::uint32_t ref) {
   return anzahl_aendern(nr, 1);
 }
 
-int Indexbaum::in_eltern_einfuegen(int nr, std::vector<Pfadschritt>& pfad, std::string_view key,
+int Indexbaum::in_eltern_einfuegen(int nr, Pfad& pfad, std::string_view key,
                                    std::uint32_t ref, std::uint32_t rechts) {
   Form form(definition(nr).laenge);
   if (pfad.empty()) {
@@ -371,7 +393,7 @@ int Indexbaum::in_eltern_einfuegen(int nr, std::vector<Pfadschritt>& pfad, std::
 int Indexbaum::entfernen(int nr, std::string_view key_roh, std::uint32_t ref) {
   std::string key = schneide(nr, key_roh);
   Form form(definition(nr).laenge);
-  std::vector<Pfadschritt> pfad;
+  Pfad pfad;
   std::uint32_t blatt;
   if (int r = zum_blatt(nr, key, ref, &pfad, blatt); r != isam_ok) return r;
   const char* lese;
@@ -407,7 +429,7 @@ int Indexbaum::entfernen(int nr, std::string_view key_roh, std::uint32_t ref) {
   return anzahl_aendern(nr, -1);
 }
 
-int Indexbaum::aus_eltern_entfernen(int nr, std::vector<Pfadschritt>& pfad) {
+int Indexbaum::aus_eltern_entfernen(int nr, Pfad& pfad) {
   Form form(definition(nr).laenge);
   Pfadschritt schritt = pfad.back();
   pfad.pop_back();

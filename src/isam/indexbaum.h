@@ -9,6 +9,7 @@
 // fehler_index_defekt.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,6 +36,23 @@ struct Fundstelle {
 class Indexbaum {
  public:
   explicit Indexbaum(Seitendatei& ix) : ix_(ix) {}
+
+  // The path from the root to a leaf: the inner nodes and the child taken.
+  struct Pfadschritt {
+    std::uint32_t seite;
+    int kind;  // index of the child taken: 0 = kind0, i = separator i-1
+  };
+  class Pfad {
+   public:
+    void push_back(Pfadschritt s) { schritte_[n_++] = s; }
+    void pop_back() { --n_; }
+    const Pfadschritt& back() const { return schritte_[n_ - 1]; }
+    bool empty() const { return n_ == 0; }
+
+   private:
+    std::array<Pfadschritt, 32> schritte_{};  // far more than any tree's height
+    int n_ = 0;
+  };
 
   // The header of a new index file with an empty root leaf per key.
   static std::vector<std::string> neue_datei(std::uint32_t satzgroesse,
@@ -63,22 +81,21 @@ class Indexbaum {
   std::string schneide(int nr, std::string_view key);
 
  private:
-  struct Pfadschritt {
-    std::uint32_t seite;
-    int kind;  // index of the child taken: 0 = kind0, i = separator i-1
-  };
   int kopf(const char*& k);
   int knoten(std::uint32_t seite, int nr, bool blatt, const char*& aus);
-  int zum_blatt(int nr, std::string_view key, std::uint32_t ref, std::vector<Pfadschritt>* pfad,
+  int zum_blatt(int nr, std::string_view key, std::uint32_t ref, Pfad* pfad,
                 std::uint32_t& blatt);
   int neue_seite(std::uint32_t& nr);
   int seite_freigeben(std::uint32_t nr);
-  int in_eltern_einfuegen(int nr, std::vector<Pfadschritt>& pfad, std::string_view key,
+  int in_eltern_einfuegen(int nr, Pfad& pfad, std::string_view key,
                           std::uint32_t ref, std::uint32_t rechts);
-  int aus_eltern_entfernen(int nr, std::vector<Pfadschritt>& pfad);
+  int aus_eltern_entfernen(int nr, Pfad& pfad);
   int anzahl_aendern(int nr, std::int64_t delta);
 
   Seitendatei& ix_;
+  // Key definitions never change once a file is made; read once.
+  std::array<Schluesseldef, max_schluessel + 1> definitionen_{};
+  bool definitionen_gelesen_ = false;
 };
 
 }  // namespace fibu::isam

@@ -32,6 +32,7 @@ Seitendatei::Seitendatei(IsamVerzeichnis& verzeichnis, std::string name,
       name_(std::move(name)),
       datei_(std::move(datei)),
       pruefsummen_(pruefsummen) {
+  merker_leeren();
   datei_->groesse(groesse_platte_);
   groesse_ = groesse_platte_;
   verz_.anmelden(this);
@@ -42,10 +43,17 @@ Seitendatei::~Seitendatei() {
 }
 
 Ergebnis Seitendatei::laden(std::uint32_t nr, Eintrag*& aus) {
+  auto& m = merker_[nr % merker_.size()];
+  if (m.first == nr) {
+    m.second->zugriff = ++uhr_;
+    aus = m.second;
+    return Ergebnis::erfolg();
+  }
   auto it = cache_.find(nr);
   if (it != cache_.end()) {
     it->second.zugriff = ++uhr_;
     aus = &it->second;
+    m = {nr, aus};
     return Ergebnis::erfolg();
   }
   Eintrag e;
@@ -65,6 +73,7 @@ Ergebnis Seitendatei::laden(std::uint32_t nr, Eintrag*& aus) {
   std::memset(e.daten.get() + gelesen, 0, seitengroesse - gelesen);
   e.zugriff = ++uhr_;
   aus = &cache_.emplace(nr, std::move(e)).first->second;
+  m = {nr, aus};
   return Ergebnis::erfolg();
 }
 
@@ -140,6 +149,7 @@ Ergebnis Seitendatei::groesse_setzen(std::uint64_t groesse) {
     std::memset(s + ab, 0, seitengroesse - ab);
   }
   // Pages wholly beyond the new end are no longer part of the file.
+  merker_leeren();
   for (auto it = cache_.begin(); it != cache_.end();) {
     if (static_cast<std::uint64_t>(it->first) * seitengroesse >= groesse)
       it = cache_.erase(it);
@@ -177,6 +187,7 @@ Ergebnis Seitendatei::alle_pruefen() {
 }
 
 Ergebnis Seitendatei::verwerfen() {
+  merker_leeren();
   for (auto it = cache_.begin(); it != cache_.end();) {
     if (it->second.schmutzig)
       ++it;
@@ -200,6 +211,7 @@ void Seitendatei::aufraeumen() {
   std::size_t weg = std::min(saubere.size(), cache_.size() - std::min(cache_.size(), ziel));
   std::nth_element(saubere.begin(), saubere.begin() + static_cast<std::ptrdiff_t>(weg),
                    saubere.end());
+  merker_leeren();
   for (std::size_t i = 0; i < weg; ++i) cache_.erase(saubere[i].second);
 }
 
@@ -219,6 +231,7 @@ void Seitendatei::einheit_beendet(bool bestaetigt) {
     for (auto& [nr, e] : cache_) e.schmutzig = false;
     groesse_platte_ = groesse_;
   } else {
+    merker_leeren();
     for (auto it = cache_.begin(); it != cache_.end();) {
       if (it->second.schmutzig)
         it = cache_.erase(it);

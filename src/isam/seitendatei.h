@@ -10,6 +10,7 @@
 // which the manager calls only between operations.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -79,12 +80,16 @@ class Seitendatei {
   };
   Ergebnis laden(std::uint32_t nr, Eintrag*& aus);
   void beteiligen();
+  void merker_leeren() { merker_.fill({UINT32_MAX, nullptr}); }
 
   IsamVerzeichnis& verz_;
   std::string name_;
   std::unique_ptr<Datei> datei_;
   bool pruefsummen_;
   std::unordered_map<std::uint32_t, Eintrag> cache_;
+  // The last pages looked up, by page number modulo 16: entries of the map
+  // stay where they are until erased, and every erase clears this.
+  std::array<std::pair<std::uint32_t, Eintrag*>, 16> merker_{};
   std::uint64_t uhr_ = 0;
   std::uint64_t groesse_ = 0;         // as the unit sees it
   std::uint64_t groesse_platte_ = 0;  // as on disk

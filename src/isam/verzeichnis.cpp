@@ -18,6 +18,7 @@ constexpr std::size_t kopf_groesse = 64;
 constexpr std::uint64_t koerper_anfang = seitengroesse;
 constexpr std::uint32_t zustand_leer = 0;
 constexpr std::uint32_t zustand_gueltig = 1;
+constexpr std::size_t puffer_groesse = 1 << 20;
 
 template <typename T>
 void lege(std::string& s, T v) {
@@ -195,15 +196,14 @@ int IsamVerzeichnis::oeffnen() {
 // Completes a journal a crashed writer left, under the journal lock.
 int IsamVerzeichnis::wiederherstellen() {
   if (int f = sperren(*journal_, Sperrart::Exklusiv, 0, 1); f != isam_ok) return f;
-  int f = journal_anwenden(false);
+  int f = journal_anwenden();
   journal_->entsperren(0, 1);
   return f;
 }
 
-// With the journal lock held: a valid journal is applied to its files
-// (through the open files of this directory when `mit_eigenen_dateien`,
-// else by path) and then marked empty.
-int IsamVerzeichnis::journal_anwenden(bool mit_eigenen_dateien) {
+// With the journal lock held: a valid journal is applied to its files (by
+// path) and then marked empty.
+int IsamVerzeichnis::journal_anwenden() {
   Kopf k;
   if (int f = kopf_lesen(k); f != isam_ok) return f;
   if (!k.gueltig_gelesen || k.zustand != zustand_gueltig) return isam_ok;
@@ -216,23 +216,15 @@ int IsamVerzeichnis::journal_anwenden(bool mit_eigenen_dateien) {
                       journal_lesen(koerper, dateien);
   if (vollstaendig) {
     for (const auto& j : dateien) {
-      Datei* ziel = nullptr;
-      std::unique_ptr<Datei> eigene;
-      if (mit_eigenen_dateien) {
-        for (Seitendatei* s : beteiligte_)
-          if (s->name() == j.name) ziel = &s->datei();
-      }
-      if (!ziel) {
-        if (!fs_.oeffnen(datei_pfad(j.name), Oeffnen::Anlegen, eigene)) return fehler_journal;
-        ziel = eigene.get();
-      }
+      std::unique_ptr<Datei> ziel;
+      if (!fs_.oeffnen(datei_pfad(j.name), Oeffnen::Anlegen, ziel)) return fehler_journal;
       if (anwenden(*ziel, j, synchron, syncs_) != isam_ok) return fehler_journal;
     }
   }
   // Applied, or never complete on disk (so nothing was applied): empty it.
   k.zustand = zustand_leer;
   if (!journal_->schreiben(0, k.bytes())) return fehler_journal;
-  if (!mit_eigenen_dateien && !journal_->sync()) return fehler_journal;
+  if (!journal_->sync()) return fehler_journal;
   return isam_ok;
 }
 
@@ -256,7 +248,7 @@ int IsamVerzeichnis::nach_sperre(Datei&, Sperrart) {
 int IsamVerzeichnis::generation_erhoehen() {
   if (int f = oeffnen(); f != isam_ok) return f;
   if (int f = sperren(*journal_, Sperrart::Exklusiv, 0, 1); f != isam_ok) return f;
-  int f = journal_anwenden(false);
+  int f = journal_anwenden();
   Kopf k;
   if (f == isam_ok) f = kopf_lesen(k);
   if (f == isam_ok) {
@@ -315,7 +307,7 @@ int IsamVerzeichnis::bestaetige() {
     return f;
   }
   // A journal a dead writer left must be completed before it is overwritten.
-  if (int f = journal_anwenden(false); f != isam_ok) {
+  if (int f = journal_anwenden(); f != isam_ok) {
     journal_->entsperren(0, 1);
     verwerfe();
     return f;
@@ -323,28 +315,49 @@ int IsamVerzeichnis::bestaetige() {
   Kopf k;
   kopf_lesen(k);
 
-  std::string koerper;
+  // The journal holds views of the dirty pages; the same views are then
+  // written into the files.
+  std::vector<Journaldatei> dateien;
   for (Seitendatei* d : beteiligte_) {
-    auto seiten = d->geaenderte_seiten();
-    koerper.push_back('D');
-    lege(koerper, static_cast<std::uint16_t>(d->name().size()));
-    koerper += d->name();
-    lege(koerper, d->groesse());
-    lege(koerper, static_cast<std::uint32_t>(seiten.size()));
-    for (const auto& [nr, daten] : seiten) {
-      lege(koerper, nr);
-      koerper.append(daten, seitengroesse);
+    Journaldatei j{d->name(), d->groesse(), {}};
+    for (const auto& [nr, daten] : d->geaenderte_seiten()) j.seiten.emplace_back(nr, std::string_view(daten, seitengroesse));
+    journalseiten_ += j.seiten.size();
+    dateien.push_back(std::move(j));
+  }
+  // The body goes out in pieces of a reused buffer (no allocation the
+  // size of the unit), its checksum computed on the way.
+  bool journal_sicher = true;
+  std::uint64_t laenge = 0;
+  std::uint32_t crc = 0;
+  puffer_.clear();
+  auto abschicken = [&] {
+    if (puffer_.empty() || !journal_sicher) return;
+    journal_sicher = journal_->schreiben(koerper_anfang + laenge, puffer_).ok();
+    crc = crc32c(puffer_.data(), puffer_.size(), crc);
+    laenge += puffer_.size();
+    puffer_.clear();
+  };
+  for (const auto& j : dateien) {
+    puffer_.push_back('D');
+    lege(puffer_, static_cast<std::uint16_t>(j.name.size()));
+    puffer_ += j.name;
+    lege(puffer_, j.groesse);
+    lege(puffer_, static_cast<std::uint32_t>(j.seiten.size()));
+    for (const auto& [nr, daten] : j.seiten) {
+      if (puffer_.size() + 4 + seitengroesse > puffer_groesse) abschicken();
+      lege(puffer_, nr);
+      puffer_.append(daten);
     }
   }
+  abschicken();
   Kopf neu;
   neu.generation = std::max(k.generation, generation_) + 1;
   neu.zustand = zustand_gueltig;
-  neu.laenge = koerper.size();
-  neu.koerper_crc = crc32c(koerper.data(), koerper.size());
+  neu.laenge = laenge;
+  neu.koerper_crc = crc;
 
-  bool journal_sicher = journal_->schreiben(koerper_anfang, koerper).ok() &&
-                        journal_->schreiben(0, neu.bytes()).ok() &&
-                        (!synchron || journal_->sync().ok());
+  journal_sicher = journal_sicher && journal_->schreiben(0, neu.bytes()).ok() &&
+                   (!synchron || journal_->sync().ok());
   if (synchron && journal_sicher) ++syncs_;
   if (!journal_sicher) {
     // Perhaps on disk, perhaps not: take it back so it cannot come to life.
@@ -357,11 +370,21 @@ int IsamVerzeichnis::bestaetige() {
     return fehler_journal;
   }
 
-  int f = journal_anwenden(true);
-  if (f != isam_ok) {
+  int f = isam_ok;
+  for (std::size_t i = 0; i < dateien.size() && f == isam_ok; ++i)
+    f = anwenden(beteiligte_[i]->datei(), dateien[i], synchron, syncs_);
+  if (f == isam_ok) {
+    // Applied and synced: the unit is done. The journal is marked empty
+    // without a sync, and even a failed mark does no harm: replaying the
+    // journal writes the same pages once more, and a torn header counts
+    // as empty.
+    Kopf leer = neu;
+    leer.zustand = zustand_leer;
+    journal_->schreiben(0, leer.bytes());
+  } else {
     // The journal is safe on disk; try once more by path, else leave it to
-    // the next opening of the directory.
-    f = journal_anwenden(false);
+    // whoever next opens the directory or takes a lock in it.
+    f = journal_anwenden();
     if (f != isam_ok) gestoert_ = true;
   }
   journal_->entsperren(0, 1);

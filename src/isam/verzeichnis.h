@@ -79,6 +79,8 @@ class IsamVerzeichnis {
   int generation_erhoehen();
   // Syncs the commits so far have cost (journal and files), for measurements.
   std::uint64_t syncs() const { return syncs_; }
+  // Pages the commits so far wrote through the journal.
+  std::uint64_t journalseiten() const { return journalseiten_; }
 
   // --- Used by the files and locks of the directory ---
   void anmelden(Seitendatei* datei) { dateien_.insert(datei); }
@@ -96,7 +98,7 @@ class IsamVerzeichnis {
  private:
   struct Kopf;
   int kopf_lesen(Kopf& kopf);
-  int journal_anwenden(bool mit_eigenen_dateien);
+  int journal_anwenden();
   int wiederherstellen();
   void caches_verwerfen();
   void einheit_abschliessen(bool bestaetigt);
@@ -112,6 +114,8 @@ class IsamVerzeichnis {
   bool vergiftet_ = false;
   bool gestoert_ = false;  // a commit could not be completed; reopen to recover
   std::uint64_t syncs_ = 0;
+  std::uint64_t journalseiten_ = 0;
+  std::string puffer_;  // for writing the journal, kept between commits
 };
 
 // Begins a unit of work unless one is running; ende() commits or rolls back
