@@ -64,13 +64,20 @@ std::string schluessel(const char* s, int nr) {
   Buchung b;
   std::memcpy(&b, s, sizeof b);
   switch (nr) {
-    case 1: return LongToKey(b.nummer);
-    case 2: return zahl(b.konto, 8) + datum_sortiertext(b.datum);
-    case 3: return zahl(b.gegenkonto, 8) + datum_sortiertext(b.datum);
-    case 4: return "R" + zahl(b.nummer / 3, 9);
-    case 5: return datum_sortiertext(b.datum);
-    case 6: return "K" + zahl(b.kostenstelle, 4);
-    case 7: return "D" + zahl(b.rechnung, 14);
+    case 1:
+      return LongToKey(b.nummer);
+    case 2:
+      return zahl(b.konto, 8) + datum_sortiertext(b.datum);
+    case 3:
+      return zahl(b.gegenkonto, 8) + datum_sortiertext(b.datum);
+    case 4:
+      return "R" + zahl(b.nummer / 3, 9);
+    case 5:
+      return datum_sortiertext(b.datum);
+    case 6:
+      return "K" + zahl(b.kostenstelle, 4);
+    case 7:
+      return "D" + zahl(b.rechnung, 14);
   }
   return "";
 }
@@ -85,9 +92,10 @@ Buchung buchung(long i, std::mt19937& z) {
   b.kostenstelle = static_cast<std::int32_t>(1000 + z() % 50);
   long rechnungen = i * 4 / 5;  // invoices so far
   long fenster = zufaellige_zahlungen ? rechnungen : std::min(rechnungen, 2000L);
-  b.rechnung = static_cast<std::int32_t>(z() % 5 == 0 && fenster > 0
-                                             ? rechnungen - 1 - static_cast<long>(z() % static_cast<unsigned long>(fenster))
-                                             : rechnungen);
+  b.rechnung = static_cast<std::int32_t>(
+      z() % 5 == 0 && fenster > 0
+          ? rechnungen - 1 - static_cast<long>(z() % static_cast<unsigned long>(fenster))
+          : rechnungen);
   b.datum = static_cast<Datum>(DMYtoDate(1, 1, 2007) + i * 365 / 1000000);
   return b;
 }
@@ -101,7 +109,8 @@ void roh_messen(const std::string& verz, std::uint64_t bytes) {
     if (::write(fd, block.data(), block.size()) < 0) std::perror("write");
   ::fdatasync(fd);
   double s = sekunden(t);
-  std::printf("roh: sequentiell schreiben %.0f MB mit fdatasync: %.2f s (%.0f MB/s)\n", bytes / 1e6, s, bytes / 1e6 / s);
+  std::printf("roh: sequentiell schreiben %.0f MB mit fdatasync: %.2f s (%.0f MB/s)\n", bytes / 1e6,
+              s, bytes / 1e6 / s);
   ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
   t = Uhr::now();
   ::lseek(fd, 0, SEEK_SET);
@@ -128,8 +137,9 @@ int main(int argc, char** argv) {
   zufaellige_zahlungen = argc > 3 && std::string(argv[3]) == "zufall";
   std::filesystem::remove_all(verz);
   std::filesystem::create_directories(verz);
-  std::printf("ISAM-Benchmark: %ld Sätze zu %u Bytes, 7 Schlüssel, Verzeichnis %s%s\n", anzahl, satzgroesse,
-              verz.c_str(), zufaellige_zahlungen ? ", Zahlungen auf beliebige ältere Rechnungen" : "");
+  std::printf("ISAM-Benchmark: %ld Sätze zu %u Bytes, 7 Schlüssel, Verzeichnis %s%s\n", anzahl,
+              satzgroesse, verz.c_str(),
+              zufaellige_zahlungen ? ", Zahlungen auf beliebige ältere Rechnungen" : "");
   roh_messen(verz, static_cast<std::uint64_t>(anzahl) * satzgroesse);
 
   auto fs = echtes_dateisystem();
@@ -164,16 +174,19 @@ int main(int argc, char** argv) {
     }
   }
   double s = sekunden(t);
-  std::printf("Masseneinfügen in Einheiten zu 10.000: %.2f s, %.0f Sätze/s (davon Commits %.2f s, %llu Syncs, "
-              "%.0f Seiten je Einheit)\n",
-              s, anzahl / s, commit_zeit, static_cast<unsigned long long>(v.syncs() - syncs_vorher),
-              static_cast<double>(v.journalseiten()) / ((anzahl + 9999) / 10000));
+  std::printf(
+      "Masseneinfügen in Einheiten zu 10.000: %.2f s, %.0f Sätze/s (davon Commits %.2f s, %llu "
+      "Syncs, "
+      "%.0f Seiten je Einheit)\n",
+      s, anzahl / s, commit_zeit, static_cast<unsigned long long>(v.syncs() - syncs_vorher),
+      static_cast<double>(v.journalseiten()) / ((anzahl + 9999) / 10000));
 
   // Random exact-key lookups with a warm cache.
   const long suchen = 1000000;
   std::vector<std::string> keys;
   keys.reserve(static_cast<std::size_t>(suchen));
-  for (long i = 0; i < suchen; ++i) keys.push_back(LongToKey(static_cast<std::int32_t>(1 + z() % anzahl)));
+  for (long i = 0; i < suchen; ++i)
+    keys.push_back(LongToKey(static_cast<std::int32_t>(1 + z() % anzahl)));
   std::uint32_t ref = 0;
   fb.ReadLockFileBlock();
   t = Uhr::now();
@@ -181,7 +194,8 @@ int main(int argc, char** argv) {
     if (!fb.FindNetKey(1, ref, k)) return 6;
   s = sekunden(t);
   fb.UnLockFileBlock();
-  std::printf("Zufällige Schlüsselsuche (FindNetKey) unter gehaltener Lesesperre: %.0f/s\n", suchen / s);
+  std::printf("Zufällige Schlüsselsuche (FindNetKey) unter gehaltener Lesesperre: %.0f/s\n",
+              suchen / s);
   t = Uhr::now();
   for (long i = 0; i < 200000; ++i)
     if (!fb.FindNetKey(1, ref, keys[static_cast<std::size_t>(i)])) return 7;
@@ -191,7 +205,9 @@ int main(int argc, char** argv) {
   fb.ReadLockFileBlock();
   t = Uhr::now();
   for (long i = 0; i < 200000; ++i)
-    if (!fb.FindNetKey(1, ref, keys[static_cast<std::size_t>(i)]) || !fb.GetNetRec(ref, satzpuffer.data())) return 8;
+    if (!fb.FindNetKey(1, ref, keys[static_cast<std::size_t>(i)]) ||
+        !fb.GetNetRec(ref, satzpuffer.data()))
+      return 8;
   s = sekunden(t);
   fb.UnLockFileBlock();
   std::printf("Suche und Satz lesen (FindNetKey + GetNetRec): %.0f/s\n", 200000 / s);
@@ -208,8 +224,10 @@ int main(int argc, char** argv) {
   }
   s = sekunden(t);
   fb.UnLockFileBlock();
-  std::printf("Vollständiger Lauf in Schlüsselfolge (Konto + Datum) mit Satz lesen: %ld Sätze in %.2f s (%.0f/s)\n",
-              gelesen, s, gelesen / s);
+  std::printf(
+      "Vollständiger Lauf in Schlüsselfolge (Konto + Datum) mit Satz lesen: %ld Sätze in %.2f s "
+      "(%.0f/s)\n",
+      gelesen, s, gelesen / s);
 
   // Commit latency of a one-record unit with sync on.
   const int einzel = 200;
@@ -224,17 +242,23 @@ int main(int argc, char** argv) {
     if (v.bestaetige() != isam_ok) return 13;
   }
   s = sekunden(t);
-  std::printf("Einheit mit einem Satz und 7 Schlüsseln, Sync an: %.3f ms je Einheit, %.1f Syncs je Einheit\n",
-              s / einzel * 1000, static_cast<double>(v.syncs() - syncs_vorher) / einzel);
+  std::printf(
+      "Einheit mit einem Satz und 7 Schlüsseln, Sync an: %.3f ms je Einheit, %.1f Syncs je "
+      "Einheit\n",
+      s / einzel * 1000, static_cast<double>(v.syncs() - syncs_vorher) / einzel);
 
   // Rebuild of all seven indexes from the data file.
   fb.CloseNetFileBlock();
   long fortschritt = 0;
   t = Uhr::now();
-  int f = RebuildFileBlock(v, "BUCHUNG", satzgroesse, 7, tabelle, schluessel, [&] { ++fortschritt; });
+  int f =
+      RebuildFileBlock(v, "BUCHUNG", satzgroesse, 7, tabelle, schluessel, [&] { ++fortschritt; });
   s = sekunden(t);
-  std::printf("Neuaufbau aller 7 Indizes: %.2f s (Ergebnis %d, %ld Fortschrittsaufrufe)\n", s, f, fortschritt);
-  if (!fb.OpenNetFileBlock("BUCHUNG") || fb.BTUsedKeys(7) != static_cast<std::uint64_t>(anzahl + einzel)) return 14;
+  std::printf("Neuaufbau aller 7 Indizes: %.2f s (Ergebnis %d, %ld Fortschrittsaufrufe)\n", s, f,
+              fortschritt);
+  if (!fb.OpenNetFileBlock("BUCHUNG") ||
+      fb.BTUsedKeys(7) != static_cast<std::uint64_t>(anzahl + einzel))
+    return 14;
   std::printf("Indexdatei: %.0f MB, Datendatei: %.0f MB\n",
               std::filesystem::file_size(verz + "/BUCHUNG.IX") / 1e6,
               std::filesystem::file_size(verz + "/BUCHUNG.DAT") / 1e6);

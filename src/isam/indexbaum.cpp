@@ -149,10 +149,11 @@ Schluesseldef Indexbaum::definition(int nr) {
     int anzahl = std::min<int>(get<std::uint8_t>(k, k_anzahl), max_schluessel);
     for (int i = 1; i <= anzahl; ++i)
       definitionen_[static_cast<std::size_t>(i)] = {get<std::uint8_t>(k, baum(i)),
-                                                   get<std::uint8_t>(k, baum(i) + 1) != 0};
+                                                    get<std::uint8_t>(k, baum(i) + 1) != 0};
     definitionen_gelesen_ = true;
   }
-  return nr >= 1 && nr <= max_schluessel ? definitionen_[static_cast<std::size_t>(nr)] : Schluesseldef{};
+  return nr >= 1 && nr <= max_schluessel ? definitionen_[static_cast<std::size_t>(nr)]
+                                         : Schluesseldef{};
 }
 
 std::uint64_t Indexbaum::anzahl(int nr) {
@@ -177,8 +178,8 @@ int Indexbaum::knoten(std::uint32_t seite, int nr, bool blatt, const char*& aus)
   return isam_ok;
 }
 
-int Indexbaum::zum_blatt(int nr, std::string_view key, std::uint32_t ref,
-                         Pfad* pfad, std::uint32_t& blatt) {
+int Indexbaum::zum_blatt(int nr, std::string_view key, std::uint32_t ref, Pfad* pfad,
+                         std::uint32_t& blatt) {
   const char* k;
   if (int f = kopf(k); f != isam_ok) return f;
   Form form(get<std::uint8_t>(k, baum(nr)));
@@ -254,7 +255,8 @@ int Indexbaum::einfuegen(int nr, std::string_view key_roh, std::uint32_t ref) {
   // An entry equal to (key, ref) would be at pos. Without duplicates, an
   // entry with the same key sorts right before or right after pos, perhaps
   // in the neighbouring leaf.
-  if (pos < n && vergleiche(lese + n_eintraege + static_cast<std::size_t>(pos) * form.E, form, key, ref) == 0)
+  if (pos < n &&
+      vergleiche(lese + n_eintraege + static_cast<std::size_t>(pos) * form.E, form, key, ref) == 0)
     return fehler_schluessel_doppelt;
   if (!def.duplikate) {
     std::string k;
@@ -325,8 +327,8 @@ int Indexbaum::einfuegen(int nr, std::string_view key_roh, std::uint32_t ref) {
   return anzahl_aendern(nr, 1);
 }
 
-int Indexbaum::in_eltern_einfuegen(int nr, Pfad& pfad, std::string_view key,
-                                   std::uint32_t ref, std::uint32_t rechts) {
+int Indexbaum::in_eltern_einfuegen(int nr, Pfad& pfad, std::string_view key, std::uint32_t ref,
+                                   std::uint32_t rechts) {
   Form form(definition(nr).laenge);
   if (pfad.empty()) {
     // The root was split: a new root above it.

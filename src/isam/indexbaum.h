@@ -83,12 +83,11 @@ class Indexbaum {
  private:
   int kopf(const char*& k);
   int knoten(std::uint32_t seite, int nr, bool blatt, const char*& aus);
-  int zum_blatt(int nr, std::string_view key, std::uint32_t ref, Pfad* pfad,
-                std::uint32_t& blatt);
+  int zum_blatt(int nr, std::string_view key, std::uint32_t ref, Pfad* pfad, std::uint32_t& blatt);
   int neue_seite(std::uint32_t& nr);
   int seite_freigeben(std::uint32_t nr);
-  int in_eltern_einfuegen(int nr, Pfad& pfad, std::string_view key,
-                          std::uint32_t ref, std::uint32_t rechts);
+  int in_eltern_einfuegen(int nr, Pfad& pfad, std::string_view key, std::uint32_t ref,
+                          std::uint32_t rechts);
   int aus_eltern_entfernen(int nr, Pfad& pfad);
   int anzahl_aendern(int nr, std::int64_t delta);
 

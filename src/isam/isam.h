@@ -16,6 +16,9 @@
 // second; deleted index first; and rebuilt into a new index file that
 // replaces the old one by rename. A crash in between leaves a data file
 // without a usable index, which opening reports as 10010 (rebuild it).
+// Renaming files is no operation of the manager; runs that replace whole
+// files follow their own procedure with a marker file. Truncating a plain
+// file (Festsatzdatei::kuerzen) is part of the unit of work.
 #pragma once
 
 #include <array>

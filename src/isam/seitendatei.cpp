@@ -39,6 +39,8 @@ Seitendatei::Seitendatei(IsamVerzeichnis& verzeichnis, std::string name,
 }
 
 Seitendatei::~Seitendatei() {
+  // Closed with writes of a running unit: the unit must not commit without them.
+  if (geaendert_) verz_.einheit_vergiften();
   verz_.abmelden(this);
 }
 

@@ -87,9 +87,9 @@ class Seitendatei {
   std::unique_ptr<Datei> datei_;
   bool pruefsummen_;
   std::unordered_map<std::uint32_t, Eintrag> cache_;
-  // The last pages looked up, by page number modulo 16: entries of the map
+  // The last pages looked up, by page number modulo 64: entries of the map
   // stay where they are until erased, and every erase clears this.
-  std::array<std::pair<std::uint32_t, Eintrag*>, 16> merker_{};
+  std::array<std::pair<std::uint32_t, Eintrag*>, 64> merker_{};
   std::uint64_t uhr_ = 0;
   std::uint64_t groesse_ = 0;         // as the unit sees it
   std::uint64_t groesse_platte_ = 0;  // as on disk

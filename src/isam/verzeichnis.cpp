@@ -320,7 +320,8 @@ int IsamVerzeichnis::bestaetige() {
   std::vector<Journaldatei> dateien;
   for (Seitendatei* d : beteiligte_) {
     Journaldatei j{d->name(), d->groesse(), {}};
-    for (const auto& [nr, daten] : d->geaenderte_seiten()) j.seiten.emplace_back(nr, std::string_view(daten, seitengroesse));
+    for (const auto& [nr, daten] : d->geaenderte_seiten())
+      j.seiten.emplace_back(nr, std::string_view(daten, seitengroesse));
     journalseiten_ += j.seiten.size();
     dateien.push_back(std::move(j));
   }

@@ -35,6 +35,7 @@ class Dateisperre;
 
 inline constexpr const char* journal_name = "ISAM.JNL";
 
+// The files opened in a directory must be closed before it is destroyed.
 class IsamVerzeichnis {
  public:
   IsamVerzeichnis(Dateisystem& fs, std::string pfad);

@@ -31,6 +31,14 @@ std::string name_von(std::string_view pfad) {
   return std::string(s == std::string_view::npos ? pfad : pfad.substr(s + 1));
 }
 
+Ergebnis Datei::schreiben_mehrere(std::uint64_t pos, const std::vector<std::string_view>& stuecke) {
+  for (std::string_view s : stuecke) {
+    if (Ergebnis e = schreiben(pos, s); !e) return e;
+    pos += s.size();
+  }
+  return Ergebnis::erfolg();
+}
+
 Ergebnis Dateisystem::lies_datei(const std::string& pfad, std::string& aus) {
   std::unique_ptr<Datei> d;
   Ergebnis e = oeffnen(pfad, Oeffnen::Lesen, d);

@@ -31,6 +31,10 @@ class Datei {
   virtual Ergebnis lesen(std::uint64_t pos, std::size_t n, std::string& aus) = 0;
   // Writes all of `daten` at `pos`, extending the file (with zeros) as needed.
   virtual Ergebnis schreiben(std::uint64_t pos, std::string_view daten) = 0;
+  // Writes the pieces one after the other from `pos` (one system call where
+  // the system allows it).
+  virtual Ergebnis schreiben_mehrere(std::uint64_t pos,
+                                     const std::vector<std::string_view>& stuecke);
   virtual Ergebnis groesse(std::uint64_t& aus) = 0;
   virtual Ergebnis kuerzen(std::uint64_t laenge) = 0;
   // Makes the data written so far durable.

@@ -3,7 +3,9 @@
 // between two open files of one process alike and vanish with their holder.
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -62,6 +64,32 @@ class PosixDatei : public Datei {
         }
       }
       geschrieben += static_cast<std::size_t>(r);
+    }
+    return Ergebnis::erfolg();
+  }
+
+  Ergebnis schreiben_mehrere(std::uint64_t pos,
+                             const std::vector<std::string_view>& stuecke) override {
+    std::vector<iovec> iov;
+    for (std::string_view s : stuecke)
+      if (!s.empty()) iov.push_back({const_cast<char*>(s.data()), s.size()});
+    std::size_t i = 0;
+    while (i < iov.size()) {
+      int anzahl = static_cast<int>(std::min<std::size_t>(iov.size() - i, IOV_MAX));
+      ssize_t r = ::pwritev(fd_, iov.data() + i, anzahl, static_cast<off_t>(pos));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        const int e = errno;
+        return os_fehler(e, "Schreibfehler in", pfad_);
+      }
+      pos += static_cast<std::uint64_t>(r);
+      // Skip what was written; a short write continues inside a piece.
+      std::size_t rest = static_cast<std::size_t>(r);
+      while (i < iov.size() && rest >= iov[i].iov_len) rest -= iov[i++].iov_len;
+      if (i < iov.size() && rest > 0) {
+        iov[i].iov_base = static_cast<char*>(iov[i].iov_base) + rest;
+        iov[i].iov_len -= rest;
+      }
     }
     return Ergebnis::erfolg();
   }

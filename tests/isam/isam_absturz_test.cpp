@@ -26,7 +26,9 @@ std::string satz(std::uint32_t groesse, int n) {
 
 std::string nummer(int n, int stellen) {
   std::string s = std::to_string(n);
-  return std::string(static_cast<std::size_t>(std::max(0, stellen - static_cast<int>(s.size()))), '0') + s;
+  return std::string(static_cast<std::size_t>(std::max(0, stellen - static_cast<int>(s.size()))),
+                     '0') +
+         s;
 }
 
 struct Dateien {
@@ -49,7 +51,8 @@ std::string zustand(Dateien& d) {
     aus += "[" + fb->name() + "] " + std::to_string(fb->BTUsedRecs()) + " Sätze\n";
     std::string puffer(fb->BTDatRecordSize(), '\0');
     for (std::uint32_t ref = 1; ref <= 400; ++ref)
-      if (fb->GetNetRec(ref, puffer.data())) aus += std::to_string(ref) + ": " + puffer.c_str() + "\n";
+      if (fb->GetNetRec(ref, puffer.data()))
+        aus += std::to_string(ref) + ": " + puffer.c_str() + "\n";
     for (int nr = 1; nr <= fb->BTNrOfKeys(); ++nr) {
       fb->ClearKey(nr);
       std::uint32_t ref;
@@ -98,15 +101,19 @@ bool einheit(Dateien& d) {
   bool ok = true;
   std::uint32_t ref;
   for (int i = 21; i <= 23; ++i) {
-    ok = ok && d.a.AddNetRec(ref, satz(groesse_a, i).data()) && d.a.AddNetKey(1, ref, nummer(i, 4)) &&
-         d.a.AddNetKey(2, ref, "Konto 9");
+    ok = ok && d.a.AddNetRec(ref, satz(groesse_a, i).data()) &&
+         d.a.AddNetKey(1, ref, nummer(i, 4)) && d.a.AddNetKey(2, ref, "Konto 9");
   }
   ok = ok && d.a.PutNetRec(5, satz(groesse_a, 500).data());
-  ok = ok && d.a.DeleteNetKey(1, 7, nummer(7, 4)) && d.a.DeleteNetKey(2, 7, "Konto 1") && d.a.DeleteNetRec(7);
-  for (int i = 21; i <= 700; ++i) ok = ok && d.b.AddNetKey(1, 1000 + static_cast<std::uint32_t>(i), nummer(i, 6));
+  ok = ok && d.a.DeleteNetKey(1, 7, nummer(7, 4)) && d.a.DeleteNetKey(2, 7, "Konto 1") &&
+       d.a.DeleteNetRec(7);
+  for (int i = 21; i <= 700; ++i)
+    ok = ok && d.b.AddNetKey(1, 1000 + static_cast<std::uint32_t>(i), nummer(i, 6));
   ok = ok && d.b.AddNetRec(ref, satz(groesse_b, 99).data());
-  for (int i = 1; i <= 20; i += 2) ok = ok && d.c.DeleteNetKey(3, static_cast<std::uint32_t>(i), "x");
-  for (int i = 21; i <= 25; ++i) ok = ok && d.p.schreiben(static_cast<std::uint64_t>(i), satz(groesse_p, i).data());
+  for (int i = 1; i <= 20; i += 2)
+    ok = ok && d.c.DeleteNetKey(3, static_cast<std::uint32_t>(i), "x");
+  for (int i = 21; i <= 25; ++i)
+    ok = ok && d.p.schreiben(static_cast<std::uint64_t>(i), satz(groesse_p, i).data());
   ok = ok && d.p.schreiben(3, satz(groesse_p, 333).data());
   if (!ok) {
     d.v.verwerfe();

@@ -20,7 +20,8 @@ const Schluesseltabelle tabelle = {{4, false}, {10, true}};
 // A record whose every byte depends on its number, so a torn record shows.
 std::string satz(int n) {
   std::string s(groesse, '\0');
-  for (std::uint32_t i = 0; i < groesse; ++i) s[i] = static_cast<char>((n * 31 + static_cast<int>(i)) & 0xFF);
+  for (std::uint32_t i = 0; i < groesse; ++i)
+    s[i] = static_cast<char>((n * 31 + static_cast<int>(i)) & 0xFF);
   std::memcpy(s.data(), &n, sizeof n);
   return s;
 }

@@ -251,8 +251,8 @@ TEST(IsamDatei, AFlippedByteInTheIndexIsFoundAndTheRebuildRestoresEveryKey) {
 
   long fortschritt = 0;
   std::uint64_t doppelte = 99;
-  ASSERT_EQ(RebuildFileBlock(u.v, "SACH", 30, 2, konten, schluessel_von, [&] { ++fortschritt; }, {},
-                             &doppelte),
+  ASSERT_EQ(RebuildFileBlock(
+                u.v, "SACH", 30, 2, konten, schluessel_von, [&] { ++fortschritt; }, {}, &doppelte),
             isam_ok);
   EXPECT_EQ(fortschritt, 2 * 1333);  // once per record and key
   EXPECT_EQ(doppelte, 0u);
@@ -292,8 +292,8 @@ TEST(IsamDatei, RebuildFromAnotherRecordSourceAndOfAMissingIndex) {
     return static_cast<int>(isam_ok);
   };
   ASSERT_EQ(RebuildFileBlock(
-                u.v, "BUCHUNG", 4, 1, {{4, true}}, [](const char* s, int) { return std::string(s, 4); }, {},
-                quelle),
+                u.v, "BUCHUNG", 4, 1, {{4, true}},
+                [](const char* s, int) { return std::string(s, 4); }, {}, quelle),
             isam_ok);
   ASSERT_TRUE(fb.OpenNetFileBlock("BUCHUNG"));
   EXPECT_EQ(fb.BTUsedKeys(1), 50u);
@@ -309,7 +309,9 @@ TEST(Festsatzdatei, FixedRecordsAppendReadAndTruncate) {
   EXPECT_EQ(p.IsamError, fehler_dateien_fehlen);
   ASSERT_TRUE(p.oeffnen("BUCHUNG.DA1", 321, true));
   EXPECT_EQ(p.anzahl(), 0u);
-  for (int i = 1; i <= 30; ++i) ASSERT_TRUE(p.schreiben(static_cast<std::uint64_t>(i), satz("Buchung " + std::to_string(i), 321).data()));
+  for (int i = 1; i <= 30; ++i)
+    ASSERT_TRUE(p.schreiben(static_cast<std::uint64_t>(i),
+                            satz("Buchung " + std::to_string(i), 321).data()));
   EXPECT_FALSE(p.schreiben(32, satz("Lücke", 321).data()));
   EXPECT_EQ(p.IsamError, fehler_satzreferenz);
   std::string b(321, '\0');
@@ -351,6 +353,28 @@ TEST(IsamDatei, RealFilesOnDisk) {
   std::string s(30, '\0');
   ASSERT_TRUE(fb.GetNetRec(ref, s.data()));
   EXPECT_STREQ(s.c_str(), "Müller");
+}
+
+}  // namespace
+}  // namespace fibu::isam
+
+namespace fibu::isam {
+namespace {
+
+TEST(IsamDatei, ClosingAFileInTheMiddleOfAUnitSpoilsTheUnit) {
+  Umgebung u;
+  IsamFileBlock a(u.v);
+  ASSERT_TRUE(a.MakeNetFileBlock("A", 30, 2, konten));
+  ASSERT_EQ(u.v.beginne(), isam_ok);
+  std::uint32_t ref;
+  ASSERT_TRUE(a.AddNetRec(ref, satz("x").data()));
+  {
+    auto b = std::make_unique<IsamFileBlock>(u.v);
+    ASSERT_TRUE(b->MakeNetFileBlock("B", 30, 2, konten));
+    ASSERT_TRUE(b->AddNetRec(ref, satz("y").data()));
+  }  // destroyed with its writes pending
+  EXPECT_EQ(u.v.bestaetige(), fehler_einheit);
+  EXPECT_EQ(a.BTUsedRecs(), 0u);  // nothing of the unit was written
 }
 
 }  // namespace
