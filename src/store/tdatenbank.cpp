@@ -93,7 +93,7 @@ class Dateibrowser : public Tmybrowser {
             static_cast<std::uint32_t>(KeyToLong(p.substr(laenge_ + 1)))};
   }
   Browsereintrag eintrag(const std::string& key, std::uint32_t ref) {
-    Satz s(db_.satzgroesse());
+    Satz s(db_.satz().groesse());
     std::string zeile = lesen_(ref, s) ? zeile_(s) : key;
     return {position(key, ref), zeile};
   }
@@ -110,14 +110,15 @@ class Dateibrowser : public Tmybrowser {
 }  // namespace
 
 tdatenbank::tdatenbank(Interaktion& ui, isam::IsamVerzeichnis& verzeichnis, std::string name,
-                       std::uint16_t satzgroesse, isam::Schluesseltabelle schluessel)
+                       std::uint16_t satzgroesse, isam::Schluesseltabelle schluessel,
+                       std::size_t arbeitsgroesse)
     : ui_(ui),
       verz_(verzeichnis),
       fb_(verzeichnis),
       name_(gross(name)),
       satzgroesse_(satzgroesse),
       schluessel_(std::move(schluessel)),
-      satz_(satzgroesse) {}
+      satz_(arbeitsgroesse ? arbeitsgroesse : satzgroesse) {}
 
 tdatenbank::~tdatenbank() {
   if (offen_) fb_.CloseNetFileBlock();

@@ -28,8 +28,11 @@ using Zeilenbauer = std::function<std::string(const Satz& satz)>;
 
 class tdatenbank {
  public:
+  // `arbeitsgroesse`: size of the working record when it differs from the
+  // file's record size (files whose records live elsewhere); 0 = the same.
   tdatenbank(Interaktion& ui, isam::IsamVerzeichnis& verzeichnis, std::string name,
-             std::uint16_t satzgroesse, isam::Schluesseltabelle schluessel);
+             std::uint16_t satzgroesse, isam::Schluesseltabelle schluessel,
+             std::size_t arbeitsgroesse = 0);
   virtual ~tdatenbank();
   tdatenbank(const tdatenbank&) = delete;
   tdatenbank& operator=(const tdatenbank&) = delete;

@@ -1,0 +1,224 @@
+#include "frame/mandant.h"
+
+#include <cstdio>
+
+#include "isam/isam.h"
+#include "store/kontenbereiche.h"
+
+namespace fibu {
+namespace {
+
+std::string drei(int n) {
+  char b[16];
+  std::snprintf(b, sizeof b, "%03d", n);
+  return b;
+}
+
+}  // namespace
+
+Mandant::Mandant(Dateisystem& fs, Interaktion& ui, Tagesdatum& tagesdatum, std::string fibu_pfad,
+                 Netzwerk& netz)
+    : fs_(fs), ui_(ui), tagesdatum_(tagesdatum), fibu_pfad_(std::move(fibu_pfad)), netz_(netz) {}
+
+Mandant::~Mandant() {
+  if (offen_) mandant_schliessen();
+}
+
+std::string Mandant::mandant_verzeichnis(int nummer) const {
+  return pfad_verbinden(fibu_pfad_, drei(nummer)) + "/";
+}
+
+std::string Mandant::daten_verzeichnis(int nummer, int jahr) const {
+  return mandant_verzeichnis(nummer) + std::to_string(jahr) + "/";
+}
+
+std::string Mandant::reservierung() const {
+  return "FIBU" + drei(nummer_) + std::to_string(jahr_);
+}
+
+// Parameter files of the data directory are plain files of one record,
+// read whole; missing means all zero.
+bool Mandant::parameter_lesen(const std::string& name, Satz& ziel) {
+  ziel.leeren();
+  auto pfad = fs_.finde_datei(daten_verzeichnis_, name);
+  if (!pfad) return false;
+  std::string inhalt;
+  if (!fs_.lies_datei(*pfad, inhalt)) return false;
+  std::copy_n(inhalt.begin(), std::min(inhalt.size(), ziel.groesse()), ziel.bytes().begin());
+  return true;
+}
+
+// Written through the data directory's units of work; the old file is
+// copied to the backup name first.
+bool Mandant::parameter_schreiben(const std::string& name, const Satz& satz,
+                                  const std::string& sicherung) {
+  if (!verz_) return false;
+  if (!sicherung.empty()) {
+    if (auto alt = fs_.finde_datei(daten_verzeichnis_, name))
+      fs_.kopiere_datei(*alt, pfad_verbinden(daten_verzeichnis_, sicherung));
+  }
+  isam::Festsatzdatei datei(*verz_);
+  if (!datei.oeffnen(name, static_cast<std::uint32_t>(satz.groesse()), true)) {
+    // A file of a wrong size is replaced whole.
+    if (datei.IsamError != isam::fehler_daten_defekt) return false;
+    if (auto alt = fs_.finde_datei(daten_verzeichnis_, name)) fs_.loeschen(*alt);
+    if (!datei.oeffnen(name, static_cast<std::uint32_t>(satz.groesse()), true)) return false;
+  }
+  bool ok = datei.schreiben(1, satz.bytes().data());
+  datei.schliessen();
+  if (!ok) ui_.ShowMessageMain("Die Datei " + name + " konnte nicht geschrieben werden!");
+  return ok;
+}
+
+void Mandant::lies_basis() {
+  if (!parameter_lesen("BASIS.PAR", basis)) basis = neue_basis(jahr_von(tagesdatum_.Today()));
+  if (basis.get(BasisFelder::Diskettenlaufwerk).empty())
+    basis.set(BasisFelder::Diskettenlaufwerk, "A:\\");
+}
+
+bool Mandant::schreibe_basis() {
+  return parameter_schreiben("BASIS.PAR", basis, "BASIS.SIK");
+}
+
+bool Mandant::lies_mandant(int nummer) {
+  mandant.leeren();
+  std::string verz = mandant_verzeichnis(nummer);
+  auto pfad = fs_.finde_datei(verz, "MANDANT.PAR");
+  std::string inhalt;
+  if (!pfad || !fs_.lies_datei(*pfad, inhalt)) return false;
+  std::copy_n(inhalt.begin(), std::min(inhalt.size(), mandant.groesse()), mandant.bytes().begin());
+  return true;
+}
+
+bool Mandant::schreibe_mandant() {
+  int nummer = mandant.get(MandantFelder::Mandantnummer);
+  std::string verz = mandant_verzeichnis(nummer);
+  if (auto alt = fs_.finde_datei(verz, "MANDANT.PAR"))
+    fs_.kopiere_datei(*alt, pfad_verbinden(verz, "MANDANT.SIK"));
+  return fs_.schreibe_datei_atomar(pfad_verbinden(verz, "MANDANT.PAR"), mandant.bytes()).ok();
+}
+
+bool Mandant::lies_letzter() {
+  mandant.leeren();
+  auto pfad = fs_.finde_datei(fibu_pfad_, "LETZTER.PAR");
+  std::string inhalt;
+  if (!pfad || !fs_.lies_datei(*pfad, inhalt)) return false;
+  std::copy_n(inhalt.begin(), std::min(inhalt.size(), mandant.groesse()), mandant.bytes().begin());
+  return true;
+}
+
+bool Mandant::schreibe_letzter() {
+  return fs_.schreibe_datei_atomar(pfad_verbinden(fibu_pfad_, "LETZTER.PAR"), mandant.bytes()).ok();
+}
+
+void Mandant::lies_journal() {
+  Satz j(JournalFelder::groesse);
+  parameter_lesen("JOURNAL.PAR", j);
+  archivanzahl = j.get(JournalFelder::Archivanzahl);
+}
+
+bool Mandant::schreibe_journal() {
+  Satz j(JournalFelder::groesse);
+  j.set(JournalFelder::Archivanzahl, archivanzahl);
+  return parameter_schreiben("JOURNAL.PAR", j, "");
+}
+
+Mandantenbezug Mandant::bezug() {
+  return {&basis, [this] { schreibe_basis(); }, &archivanzahl};
+}
+
+bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_waehrung_euro) {
+  if (offen_) mandant_schliessen();
+  nummer_ = nummer;
+  jahr_ = jahr;
+  if (!netz_.lock(reservierung())) return false;
+  daten_verzeichnis_ = daten_verzeichnis(nummer, jahr);
+  if (!fs_.verzeichnis_anlegen(daten_verzeichnis_)) {
+    netz_.unlock(reservierung());
+    return false;
+  }
+  verz_ = std::make_unique<isam::IsamVerzeichnis>(fs_, daten_verzeichnis_);
+  if (verz_->oeffnen() != isam::isam_ok) {
+    ui_.ShowMessageMain("Das Datenverzeichnis " + daten_verzeichnis_ +
+                        " kann nicht geöffnet werden!");
+    verz_.reset();
+    netz_.unlock(reservierung());
+    return false;
+  }
+  lies_basis();
+  if (neue_waehrung_euro) {
+    basis.set(BasisFelder::BasiswaehrungEuro,
+              static_cast<std::uint8_t>(*neue_waehrung_euro ? 1 : 0));
+    schreibe_basis();
+  }
+  verz_->extensionen_fuer_waehrung(euro());
+  parameter_lesen("MAHNKENN.PAR", mahnkenn);
+  parameter_lesen("BWANAMEN.PAR", bwanamen);
+  lies_journal();
+
+  Mandantenbezug b = bezug();
+  personen = std::make_unique<tdbperson_datenbank>(ui_, *verz_, b);
+  sach = std::make_unique<tdbsach_datenbank>(ui_, *verz_, b);
+  kosten = std::make_unique<tdbkosten_datenbank>(ui_, *verz_);
+  kostart = std::make_unique<tdbkostenart_datenbank>(ui_, *verz_);
+  buchung = std::make_unique<tdbbuchung_datenbank>(ui_, *verz_, b);
+  opstamm = std::make_unique<tdbopstamm_datenbank>(ui_, *verz_, b, personen.get());
+  tempkost = std::make_unique<tdbtemp_datenbank>(ui_, *verz_);
+  tempjour = std::make_unique<tdbtemp2_datenbank>(ui_, *verz_);
+  bwakonto = std::make_unique<tdbBWAkonto_datenbank>(ui_, *verz_);
+  try {
+    sach->oeffnen();
+    personen->oeffnen();
+    kosten->oeffnen();
+    buchung->oeffnen();
+  } catch (...) {
+    // The program ends; the reservation is released on the way out.
+    personen.reset(), sach.reset(), kosten.reset(), kostart.reset(), buchung.reset(),
+        opstamm.reset();
+    tempkost.reset(), tempjour.reset(), bwakonto.reset(), verz_.reset();
+    netz_.unlock(reservierung());
+    throw;
+  }
+  offen_ = true;
+  return true;
+}
+
+void Mandant::mandant_schliessen() {
+  if (!offen_) return;
+  schreibe_basis();
+  for (tdatenbank* db : std::initializer_list<tdatenbank*>{
+           sach.get(), personen.get(), kosten.get(), buchung.get(), kostart.get(), opstamm.get(),
+           tempkost.get(), tempjour.get(), bwakonto.get()})
+    if (db) db->schliessen();
+  bwakonto.reset(), tempjour.reset(), tempkost.reset(), opstamm.reset(), buchung.reset();
+  kostart.reset(), kosten.reset(), sach.reset(), personen.reset();
+  verz_.reset();
+  netz_.unlock(reservierung());
+  schreibe_letzter();
+  basis.leeren();
+  mahnkenn.leeren();
+  bwanamen.leeren();
+  archivanzahl = 0;
+  offen_ = false;
+}
+
+bool Mandant::ist_sachkonto(const std::string& konto) const {
+  return fibu::ist_sachkonto(basis, konto);
+}
+bool Mandant::ist_debitor(const std::string& konto) const {
+  return fibu::ist_debitor(basis, konto);
+}
+bool Mandant::ist_kreditor(const std::string& konto) const {
+  return fibu::ist_kreditor(basis, konto);
+}
+bool Mandant::ist_sammelkonto(const std::string& konto) const {
+  return fibu::ist_sammelkonto(basis, konto);
+}
+std::string Mandant::sachkonto_text(std::int32_t n) const {
+  return fibu::sachkonto_text(basis, n);
+}
+std::string Mandant::personenkonto_text(std::int32_t n) const {
+  return fibu::personenkonto_text(basis, n);
+}
+
+}  // namespace fibu

@@ -1,0 +1,106 @@
+// The open client (`Mandant`) of a fiscal year: its parameter files in
+// memory, its reservation, its record-file objects. Paths: the client
+// directory is the accounting root + the number as three digits + "/", the
+// fiscal-year directory (the data directory) that + the year + "/".
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "isam/verzeichnis.h"
+#include "store/dateien.h"
+#include "suite/interaktion.h"
+#include "suite/netzwerk.h"
+#include "suite/tpdate.h"
+
+namespace fibu {
+
+class Mandant {
+ public:
+  Mandant(Dateisystem& fs, Interaktion& ui, Tagesdatum& tagesdatum, std::string fibu_pfad,
+          Netzwerk& netz);
+  ~Mandant();  // closes an open client
+
+  // --- Paths ---
+  std::string mandant_verzeichnis(int nummer) const;
+  std::string daten_verzeichnis(int nummer, int jahr) const;
+  const std::string& daten_verzeichnis() const { return daten_verzeichnis_; }
+  const std::string& fibu_pfad() const { return fibu_pfad_; }
+
+  // --- Parameter files ---
+  // BASIS.PAR of the data directory; defaults when missing; an empty
+  // diskette drive becomes "A:\".
+  void lies_basis();
+  // BASIS.PAR is copied to BASIS.SIK, then written (in a unit of work).
+  bool schreibe_basis();
+  // MANDANT.PAR of client `nummer` into the client record (all zero when missing).
+  bool lies_mandant(int nummer);
+  bool schreibe_mandant();
+  bool lies_letzter();
+  bool schreibe_letzter();
+  void lies_journal();
+  bool schreibe_journal();
+
+  // --- Opening and closing ---
+  // Reserves "FIBU" + number + year, reads the parameter files and opens
+  // the record files. `neue_waehrung_euro` is the currency chosen for a new
+  // client. False when the reservation is held elsewhere.
+  bool mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_waehrung_euro = std::nullopt);
+  void mandant_schliessen();
+  bool offen() const { return offen_; }
+
+  // --- Account numbers against the base data's ranges ---
+  bool ist_sachkonto(const std::string& konto) const;
+  bool ist_debitor(const std::string& konto) const;
+  bool ist_kreditor(const std::string& konto) const;
+  bool ist_sammelkonto(const std::string& konto) const;
+  std::string sachkonto_text(std::int32_t nummer) const;
+  std::string personenkonto_text(std::int32_t nummer) const;
+
+  // --- State ---
+  Satz basis{BasisFelder::groesse};
+  Satz mandant{MandantFelder::groesse};
+  Satz mahnkenn{MahnkennFelder::groesse};
+  Satz bwanamen{BwanamenFelder::groesse};
+  std::int32_t archivanzahl = 0;
+  int nummer() const { return nummer_; }
+  int jahr() const { return jahr_; }
+  bool euro() const { return basis.get(BasisFelder::BasiswaehrungEuro) != 0; }
+  std::string waehrungstext() const { return euro() ? "EURO" : "DM"; }
+  isam::IsamVerzeichnis& verzeichnis() { return *verz_; }
+
+  // The record-file objects, created with the client in the documented
+  // order; SACH, PERSONEN, KOSTEN and BUCHUNG are open while it is.
+  std::unique_ptr<tdbperson_datenbank> personen;
+  std::unique_ptr<tdbsach_datenbank> sach;
+  std::unique_ptr<tdbkosten_datenbank> kosten;
+  std::unique_ptr<tdbkostenart_datenbank> kostart;
+  std::unique_ptr<tdbbuchung_datenbank> buchung;
+  std::unique_ptr<tdbopstamm_datenbank> opstamm;
+  std::unique_ptr<tdbtemp_datenbank> tempkost;
+  std::unique_ptr<tdbtemp2_datenbank> tempjour;
+  std::unique_ptr<tdbBWAkonto_datenbank> bwakonto;
+
+  Tagesdatum& tagesdatum() { return tagesdatum_; }
+  Interaktion& ui() { return ui_; }
+  Dateisystem& fs() { return fs_; }
+
+ private:
+  bool parameter_lesen(const std::string& name, Satz& ziel);
+  bool parameter_schreiben(const std::string& name, const Satz& satz, const std::string& sicherung);
+  Mandantenbezug bezug();
+  std::string reservierung() const;
+
+  Dateisystem& fs_;
+  Interaktion& ui_;
+  Tagesdatum& tagesdatum_;
+  std::string fibu_pfad_;
+  Netzwerk& netz_;
+  std::unique_ptr<isam::IsamVerzeichnis> verz_;
+  std::string daten_verzeichnis_;
+  int nummer_ = 0, jahr_ = 0;
+  bool offen_ = false;
+};
+
+}  // namespace fibu

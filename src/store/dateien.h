@@ -1,0 +1,186 @@
+// The record files of a client: one tdatenbank subclass per file with its
+// name, record size, key table, key derivation and hooks.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "isam/isam.h"
+#include "store/bewegungssaetze.h"
+#include "store/parametersaetze.h"
+#include "store/stammsaetze.h"
+#include "store/tdatenbank.h"
+
+namespace fibu {
+
+// What the record files need of the open client: its base data in memory,
+// a way to save them, and the archive count of the booking file.
+struct Mandantenbezug {
+  Satz* basis = nullptr;
+  std::function<void()> basis_speichern;
+  std::int32_t* archivanzahl = nullptr;
+};
+
+class tdbperson_datenbank : public tdatenbank {
+ public:
+  tdbperson_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m);
+  void leeren() override;
+  void lies_keys(const Satz& s) override;
+  void nach_lesen() override;
+  void vor_speichern(const std::string& key) override;
+  void loeschen(const std::string& key) override;
+
+  // Display texts of the screen, set by nach_lesen.
+  std::string filtername;
+  std::string sammelkonto_text;  // "Forderungskonto 1400" / "Verbindlichkeitskonto 1600"
+
+ private:
+  Mandantenbezug m_;
+};
+
+class tdbsach_datenbank : public tdatenbank {
+ public:
+  tdbsach_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m);
+  void lies_keys(const Satz& s) override;
+  void nach_lesen() override;
+  void vor_speichern(const std::string& key) override;
+  void nach_keys_entfernt() override;
+  void nach_keys_angelegt() override;
+  void nach_reorg() override;
+  void loeschen(const std::string& key) override;
+
+  std::string kontenart_text;
+  std::string steuerschluessel_text;
+
+  // The distinct non-empty report assignment codes of a record.
+  static std::vector<std::string> zuordnungen(const Satz& s);
+
+ private:
+  Mandantenbezug m_;
+};
+
+// One line of an allocation key's table.
+struct Verteilzeile {
+  std::string kostenstelle;  // four digits
+  std::int64_t anteil = 0;   // hundredths of a percent
+  bool operator==(const Verteilzeile&) const = default;
+};
+
+class tdbkosten_datenbank : public tdatenbank {
+ public:
+  static constexpr int max_zeilen = 100;
+  tdbkosten_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v);
+  void lies_keys(const Satz& s) override;
+  void nach_lesen() override;
+  void vor_speichern(const std::string& key) override;
+  void nach_keys_angelegt() override;
+  void loeschen(const std::string& key) override;
+
+  // Whether the working record is an allocation key, and its table.
+  bool ist_verteilschluessel = false;
+  std::vector<Verteilzeile> verteilung;
+
+ private:
+  std::string fortsetzungs_key(const std::string& key, int n) const;
+  void fortsetzungen_entfernen(const std::string& key, int ab);
+};
+
+class tdbkostenart_datenbank : public tdatenbank {
+ public:
+  tdbkostenart_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v);
+  void lies_keys(const Satz& s) override;
+};
+
+class tdbBWAkonto_datenbank : public tdatenbank {
+ public:
+  tdbBWAkonto_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v);
+  void lies_keys(const Satz& s) override;
+};
+
+// The booking index BUCHUNG (index entries only) with the booking data file
+// BUCHUNG.DA1 (321-byte records without header, record n = booking n).
+class tdbbuchung_datenbank : public tdatenbank {
+ public:
+  tdbbuchung_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m);
+  void oeffnen() override;
+  void schliessen() override;
+  void lies_keys(const Satz& s) override;
+  bool satz_ist_leer(const Satz& s) const override;
+  void reorganisieren() override;
+  void sichern() override;
+
+  // In the open-bookings view number n means record archive count + n.
+  bool offene_sicht = false;
+  bool buchung_lesen(std::int64_t n);
+  std::int64_t anzahl_buchungen();
+  std::int64_t letzte_buchung();
+  // Writes the working booking as record n of the current view (n may be
+  // one past the end); the caller's unit of work covers it with its keys.
+  bool buchung_ablegen(std::int64_t n);
+  isam::Festsatzdatei& daten() { return da1_; }
+
+ protected:
+  bool satz_fuer_liste(std::uint32_t ref, Satz& aus) override;
+
+ private:
+  std::int64_t versatz() const;
+  Mandantenbezug m_;
+  isam::Festsatzdatei da1_;
+};
+
+class tdbopstamm_datenbank : public tdatenbank {
+ public:
+  // `name`: OPSTAMM, or P_OPSTAM for the previous year's items.
+  tdbopstamm_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m,
+                       tdbperson_datenbank* personen, std::string name = "OPSTAMM");
+  void oeffnen() override;
+  void reorganisieren() override;
+  void lies_keys(const Satz& s) override;
+  void nach_lesen() override;
+  void vor_speichern(const std::string& key) override;
+
+ private:
+  void neue_schluesselform();
+  Mandantenbezug m_;
+  tdbperson_datenbank* personen_;
+};
+
+// Payment-module invoices, in the suite's "ERECH" directory; its files
+// carry the extensions of the suite-wide base currency.
+class tdbrechnung_datenbank : public tdatenbank {
+ public:
+  tdbrechnung_datenbank(Interaktion& ui, isam::IsamVerzeichnis& erech_verzeichnis, bool suite_euro);
+  void oeffnen() override;
+  void reorganisieren() override;
+  void lies_keys(const Satz& s) override;
+  void nach_lesen() override;
+
+ private:
+  bool suite_euro_;
+};
+
+// Cost work file (booking records).
+class tdbtemp_datenbank : public tdatenbank {
+ public:
+  tdbtemp_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v);
+  void lies_keys(const Satz& s) override;
+};
+
+// Journal work file: index entries (date, booking number) only.
+class tdbtemp2_datenbank : public tdatenbank {
+ public:
+  tdbtemp2_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v);
+  void lies_keys(const Satz& s) override;
+};
+
+// Open-item check file: key 1 is a text the caller sets before storing.
+class tdboptemp_datenbank : public tdatenbank {
+ public:
+  tdboptemp_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v);
+  void lies_keys(const Satz& s) override;
+  std::string schluesseltext;
+};
+
+}  // namespace fibu
