@@ -145,6 +145,10 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     netz_.unlock(reservierung());
     return false;
   }
+  // The client record is that of the client opened, with its year.
+  if (mandant.get(MandantFelder::Mandantnummer) != nummer) lies_mandant(nummer);
+  mandant.set(MandantFelder::Mandantnummer, static_cast<std::uint16_t>(nummer));
+  mandant.set(MandantFelder::Jahr, static_cast<std::uint16_t>(jahr));
   lies_basis();
   if (neue_waehrung_euro) {
     basis.set(BasisFelder::BasiswaehrungEuro,

@@ -1,0 +1,239 @@
+// A whole client on a temporary accounting root: opening creates its files,
+// every file stores and finds its records again after closing and
+// reopening, a second process is kept out, broken files end the program.
+#include "frame/mandant.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "../suite/testverzeichnis.h"
+#include "frame/konfiguration.h"
+#include "store/kontenbereiche.h"
+#include "suite/allgemei.h"
+#include "suite/ergebnis.h"
+#include "suite/test_interaktion.h"
+
+namespace fibu {
+namespace {
+
+struct Wurzel {
+  Testverzeichnis tmp;
+  std::unique_ptr<Dateisystem> fs = echtes_dateisystem();
+  TestInteraktion ui;
+  Tagesdatum heute{DMYtoDate(6, 12, 2024)};
+  std::string fibu = tmp.pfad() + "/FIBU/";
+  Netzwerk netz{*fs, tmp.pfad()};
+  Wurzel() { fs->verzeichnis_anlegen(fibu); }
+};
+
+void alles_speichern(Mandant& m) {
+  m.sach->leeren();
+  m.sach->satz().set(SachFelder::Bezeichnung1, "Bank");
+  m.sach->satz().set(SachFelder::zuordnung_code(0), "BWA1");
+  m.sach->speichern(m.sachkonto_text(1200));
+  m.personen->leeren();
+  m.personen->satz().set(PersonenFelder::Name, "Bäckerei Müller");
+  m.personen->speichern(m.personenkonto_text(10001));
+  m.kosten->leeren();
+  m.kosten->satz().set(KostenFelder::Name1, "Werkstatt");
+  m.kosten->speichern("K1000");
+
+  auto& b = *m.buchung;
+  b.satz().leeren();
+  b.satz().set(BuchungFelder::Konto, "1200");
+  b.satz().set(BuchungFelder::Belegnr, "4711");
+  b.satz().setze_u8(BuchungFelder::SollHaben, 'S');
+  b.satz().set(BuchungFelder::Betrag, std::int64_t{11900});
+  ASSERT_EQ(m.verzeichnis().beginne(), isam::isam_ok);
+  ASSERT_TRUE(b.buchung_ablegen(1));
+  b.setze_aktuelle_ref(1);
+  b.speichern(LongToKey(1));
+  ASSERT_EQ(m.verzeichnis().bestaetige(), isam::isam_ok);
+
+  for (tdatenbank* db : std::initializer_list<tdatenbank*>{m.kostart.get(), m.opstamm.get(), m.tempkost.get(),
+                                                          m.tempjour.get(), m.bwakonto.get()})
+    db->oeffnen();
+  m.kostart->leeren();
+  m.kostart->satz().set(KostartFelder::Schluessel1, "10001200");
+  m.kostart->satz().set(KostartFelder::Schluessel2, "12001000");
+  m.kostart->speichern("10001200");
+  m.opstamm->leeren();
+  m.opstamm->satz().setze_u8(OpstammFelder::Kennung, 'D');
+  m.opstamm->satz().set(OpstammFelder::Belegnummer, "4711");
+  m.opstamm->satz().set(OpstammFelder::Kontonummer, "10001");
+  m.opstamm->speichern("D4711");
+  m.tempkost->leeren();
+  m.tempkost->satz().set(BuchungFelder::Index, 1);
+  m.tempkost->speichern(LongToKey(1));
+  m.tempjour->leeren();
+  m.tempjour->satz().set(TempjourFelder::Datum, DMYtoDate(2, 1, 2024));
+  m.tempjour->satz().set(TempjourFelder::Buchungsnummer, 1);
+  m.tempjour->setze_aktuelle_ref(1);
+  m.tempjour->speichern(WordToKey(DMYtoDate(2, 1, 2024)) + LongToKey(1));
+  m.bwakonto->leeren();
+  m.bwakonto->satz().set(BwakontoFelder::Gruppe, "BWA1");
+  m.bwakonto->speichern("BWA1");
+  m.basis.set(BasisFelder::Name, "Bäckerei Süd");
+  m.archivanzahl = 0;
+  m.schreibe_journal();
+}
+
+TEST(Mandant, ANewClientStoresAndFindsEverythingAfterReopening) {
+  Wurzel w;
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    ASSERT_TRUE(m.mandant_oeffnen(5, 2024, true));
+    EXPECT_EQ(m.daten_verzeichnis(), w.fibu + "005/2024/");
+    EXPECT_EQ(m.waehrungstext(), "EURO");
+    alles_speichern(m);
+    m.mandant_schliessen();
+  }
+  const std::string d = w.fibu + "005/2024/";
+  for (const char* datei : {"SACH.EAT", "SACH.EIX", "PERSONEN.EAT", "KOSTEN.EIX", "BUCHUNG.EIX", "BUCHUNG.DA1",
+                            "OPSTAMM.EAT", "KOSTART.EAT", "TEMPKOST.EAT", "TEMPJOUR.EIX", "BWAKONTO.EAT",
+                            "BASIS.PAR", "BASIS.SIK", "JOURNAL.PAR"})
+    EXPECT_TRUE(w.fs->existiert(d + datei)) << datei;
+  std::string basis;
+  ASSERT_TRUE(w.fs->lies_datei(d + "BASIS.PAR", basis));
+  EXPECT_EQ(basis.size(), 61098u);
+  std::string buchungen;
+  ASSERT_TRUE(w.fs->lies_datei(d + "BUCHUNG.DA1", buchungen));
+  EXPECT_EQ(buchungen.size(), 321u);
+  EXPECT_TRUE(w.fs->existiert(w.fibu + "LETZTER.PAR"));
+
+  Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+  ASSERT_TRUE(m.lies_letzter());
+  EXPECT_EQ(m.mandant.get(MandantFelder::Mandantnummer), 5);
+  EXPECT_EQ(m.mandant.get(MandantFelder::Jahr), 2024);
+  ASSERT_TRUE(m.mandant_oeffnen(5, 2024));
+  EXPECT_EQ(m.basis.get(BasisFelder::Name), "Bäckerei Süd");
+  EXPECT_TRUE(m.sach->suchen("1200"));
+  EXPECT_TRUE(m.sach->key_vorhanden(3, "BWA1"));
+  EXPECT_TRUE(m.personen->suchen("10001"));
+  EXPECT_EQ(m.personen->satz().get(PersonenFelder::Name), "Bäckerei Müller");
+  EXPECT_TRUE(m.kosten->suchen("K1000"));
+  ASSERT_TRUE(m.buchung->buchung_lesen(1));
+  EXPECT_EQ(m.buchung->satz().get(BuchungFelder::Betrag), 11900);
+  EXPECT_TRUE(m.buchung->key_vorhanden(4, "S4711"));
+  for (tdatenbank* db : std::initializer_list<tdatenbank*>{m.kostart.get(), m.opstamm.get(), m.tempkost.get(),
+                                                          m.tempjour.get(), m.bwakonto.get()})
+    db->oeffnen();
+  EXPECT_TRUE(m.kostart->suchen_key(2, "12001000"));
+  EXPECT_TRUE(m.opstamm->suchen("D4711"));
+  EXPECT_TRUE(m.tempkost->suchen(LongToKey(1)));
+  EXPECT_EQ(m.tempjour->anzahl_keys(1), 1u);
+  EXPECT_TRUE(m.bwakonto->suchen("BWA1"));
+  EXPECT_TRUE(m.ist_sachkonto("1200"));
+  EXPECT_TRUE(m.ist_debitor("10001"));
+  EXPECT_EQ(m.sachkonto_text(100), "0100");
+}
+
+TEST(Mandant, ASecondProcessCannotOpenTheSameClientAndYear) {
+  Wurzel w;
+  int hin[2], zurueck[2];
+  ASSERT_EQ(::pipe(hin), 0);
+  ASSERT_EQ(::pipe(zurueck), 0);
+  pid_t kind = ::fork();
+  if (kind == 0) {
+    ::close(hin[1]);
+    ::close(zurueck[0]);
+    auto fs = echtes_dateisystem();
+    TestInteraktion ui;
+    Tagesdatum heute(DMYtoDate(6, 12, 2024));
+    Netzwerk netz(*fs, w.tmp.pfad());
+    Mandant m(*fs, ui, heute, w.fibu, netz);
+    char ok = m.mandant_oeffnen(7, 2024) ? '1' : '0';
+    if (::write(zurueck[1], &ok, 1) != 1) ::_exit(2);
+    char c;
+    [[maybe_unused]] auto r = ::read(hin[0], &c, 1);
+    m.mandant_schliessen();
+    ::_exit(0);
+  }
+  ::close(hin[0]);
+  ::close(zurueck[1]);
+  char ok = '0';
+  ASSERT_EQ(::read(zurueck[0], &ok, 1), 1);
+  ASSERT_EQ(ok, '1');
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    EXPECT_FALSE(m.mandant_oeffnen(7, 2024));
+    EXPECT_TRUE(m.mandant_oeffnen(7, 2023));  // another year is free
+  }
+  ::close(hin[1]);
+  int status;
+  ::waitpid(kind, &status, 0);
+  Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+  EXPECT_TRUE(m.mandant_oeffnen(7, 2024));
+}
+
+TEST(Mandant, ABrokenBookingFileOrRecordSizeEndsTheProgram) {
+  Wurzel w;
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    ASSERT_TRUE(m.mandant_oeffnen(1, 2024, false));
+  }
+  const std::string d = w.fibu + "001/2024/";
+  EXPECT_TRUE(w.fs->existiert(d + "SACH.DAT"));  // a Deutsche Mark client
+  ASSERT_TRUE(w.fs->schreibe_datei_atomar(d + "BUCHUNG.DA1", std::string(500, '\0')));
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    try {
+      m.mandant_oeffnen(1, 2024);
+      FAIL();
+    } catch (const Abbruch& a) {
+      EXPECT_EQ(a.text(), "Datensatzgröße der Buchungsdatei ist falsch!");
+    }
+  }
+  ASSERT_TRUE(w.fs->schreibe_datei_atomar(d + "BUCHUNG.DA1", ""));
+  // A GL file of another record size.
+  ASSERT_TRUE(w.fs->loeschen(d + "SACH.DAT"));
+  ASSERT_TRUE(w.fs->loeschen(d + "SACH.IX"));
+  {
+    isam::IsamVerzeichnis v(*w.fs, d);
+    isam::IsamFileBlock fb(v);
+    ASSERT_TRUE(fb.MakeNetFileBlock("SACH", 2000, 3, {{8, false}, {18, true}, {10, true}}));
+  }
+  Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+  try {
+    m.mandant_oeffnen(1, 2024);
+    FAIL();
+  } catch (const Abbruch& a) {
+    EXPECT_EQ(a.text(), "Datensatzgröße der DB \"SACH\" ist falsch!\rProgramm wird abgebrochen!");
+  }
+  // The reservation was released on the way out.
+  Netzwerk anderer(*w.fs, w.tmp.pfad());
+  EXPECT_TRUE(anderer.lock("FIBU0012024"));
+}
+
+TEST(Konfiguration, KonfDatAndTheSuiteSettings) {
+  Testverzeichnis tmp;
+  auto fs = echtes_dateisystem();
+  std::string zwoelf;
+  for (int i = 1; i <= 12; ++i) zwoelf += "C:\\ORNIX\\DIR" + std::to_string(i) + "\r\n";
+  ASSERT_TRUE(fs->schreibe_datei_atomar(tmp / "KONF.DAT", zwoelf));
+  KonfDat k = lies_konf_dat(*fs, tmp.pfad());
+  EXPECT_EQ(k.fibu_pfad, "");  // fewer than 13 lines: no accounting root
+  EXPECT_EQ(k.verzeichnisse[0], "C:/ORNIX/DIR1/");
+  ASSERT_TRUE(fs->schreibe_datei_atomar(tmp / "konf.dat", zwoelf + "F:\\DATEN\\FIBU\r\n"));
+  ASSERT_TRUE(fs->loeschen(tmp / "KONF.DAT"));
+  k = lies_konf_dat(*fs, tmp.pfad());
+  EXPECT_EQ(k.fibu_pfad, "F:/DATEN/FIBU/");
+
+  Suitekonfiguration s;
+  ASSERT_TRUE(s.laden(*fs, tmp / "ornix"));
+  EXPECT_TRUE(fs->existiert(tmp / "ornix/FIBU.INI"));  // defaults written on first start
+  EXPECT_EQ(s.netzwerktyp, 2);
+  std::string ini;
+  ASSERT_TRUE(fs->lies_datei(tmp / "ornix/FIBU.INI", ini));
+  ini += "[Passwoerter]\r\n21=buchen\r\n";
+  ASSERT_TRUE(fs->schreibe_datei_atomar(tmp / "ornix/FIBU.INI", ini));
+  Suitekonfiguration t;
+  ASSERT_TRUE(t.laden(*fs, tmp / "ornix"));
+  EXPECT_FALSE(t.passwort_stimmt(21, "falsch"));
+  EXPECT_TRUE(t.passwort_stimmt(21, "buchen"));
+  EXPECT_TRUE(t.passwort_stimmt(22, ""));
+}
+
+}  // namespace
+}  // namespace fibu
