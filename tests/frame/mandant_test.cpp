@@ -9,6 +9,7 @@
 
 #include "../suite/testverzeichnis.h"
 #include "frame/konfiguration.h"
+#include "frame/start.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 #include "suite/ergebnis.h"
@@ -51,8 +52,8 @@ void alles_speichern(Mandant& m) {
   b.speichern(LongToKey(1));
   ASSERT_EQ(m.verzeichnis().bestaetige(), isam::isam_ok);
 
-  for (tdatenbank* db : std::initializer_list<tdatenbank*>{m.kostart.get(), m.opstamm.get(), m.tempkost.get(),
-                                                          m.tempjour.get(), m.bwakonto.get()})
+  for (tdatenbank* db : std::initializer_list<tdatenbank*>{
+           m.kostart.get(), m.opstamm.get(), m.tempkost.get(), m.tempjour.get(), m.bwakonto.get()})
     db->oeffnen();
   m.kostart->leeren();
   m.kostart->satz().set(KostartFelder::Schluessel1, "10001200");
@@ -90,9 +91,10 @@ TEST(Mandant, ANewClientStoresAndFindsEverythingAfterReopening) {
     m.mandant_schliessen();
   }
   const std::string d = w.fibu + "005/2024/";
-  for (const char* datei : {"SACH.EAT", "SACH.EIX", "PERSONEN.EAT", "KOSTEN.EIX", "BUCHUNG.EIX", "BUCHUNG.DA1",
-                            "OPSTAMM.EAT", "KOSTART.EAT", "TEMPKOST.EAT", "TEMPJOUR.EIX", "BWAKONTO.EAT",
-                            "BASIS.PAR", "BASIS.SIK", "JOURNAL.PAR"})
+  for (const char* datei :
+       {"SACH.EAT", "SACH.EIX", "PERSONEN.EAT", "KOSTEN.EIX", "BUCHUNG.EIX", "BUCHUNG.DA1",
+        "OPSTAMM.EAT", "KOSTART.EAT", "TEMPKOST.EAT", "TEMPJOUR.EIX", "BWAKONTO.EAT", "BASIS.PAR",
+        "BASIS.SIK", "JOURNAL.PAR"})
     EXPECT_TRUE(w.fs->existiert(d + datei)) << datei;
   std::string basis;
   ASSERT_TRUE(w.fs->lies_datei(d + "BASIS.PAR", basis));
@@ -116,8 +118,8 @@ TEST(Mandant, ANewClientStoresAndFindsEverythingAfterReopening) {
   ASSERT_TRUE(m.buchung->buchung_lesen(1));
   EXPECT_EQ(m.buchung->satz().get(BuchungFelder::Betrag), 11900);
   EXPECT_TRUE(m.buchung->key_vorhanden(4, "S4711"));
-  for (tdatenbank* db : std::initializer_list<tdatenbank*>{m.kostart.get(), m.opstamm.get(), m.tempkost.get(),
-                                                          m.tempjour.get(), m.bwakonto.get()})
+  for (tdatenbank* db : std::initializer_list<tdatenbank*>{
+           m.kostart.get(), m.opstamm.get(), m.tempkost.get(), m.tempjour.get(), m.bwakonto.get()})
     db->oeffnen();
   EXPECT_TRUE(m.kostart->suchen_key(2, "12001000"));
   EXPECT_TRUE(m.opstamm->suchen("D4711"));
@@ -233,6 +235,87 @@ TEST(Konfiguration, KonfDatAndTheSuiteSettings) {
   EXPECT_FALSE(t.passwort_stimmt(21, "falsch"));
   EXPECT_TRUE(t.passwort_stimmt(21, "buchen"));
   EXPECT_TRUE(t.passwort_stimmt(22, ""));
+}
+
+}  // namespace
+}  // namespace fibu
+
+namespace fibu {
+namespace {
+
+TEST(Start, FatalConfigurationsEndTheProgram) {
+  Testverzeichnis tmp;
+  auto fs = echtes_dateisystem();
+  try {
+    start_lesen(*fs, tmp.pfad());  // no KONF.DAT: no accounting root
+    FAIL();
+  } catch (const Abbruch& a) {
+    EXPECT_EQ(a.text(), "Bitte korrekten FIBU-Pfad in der Parameterverwaltung eintragen!");
+  }
+  std::string konf;
+  for (int i = 1; i <= 12; ++i) konf += tmp.pfad() + "/suite\r\n";
+  konf += tmp.pfad() + "/neu/FIBU\r\n";
+  ASSERT_TRUE(fs->schreibe_datei_atomar(tmp / "KONF.DAT", konf));
+  Startkonfiguration s = start_lesen(*fs, tmp.pfad());
+  EXPECT_EQ(s.konf.fibu_pfad, tmp.pfad() + "/neu/FIBU/");
+  EXPECT_TRUE(fs->ist_verzeichnis(s.konf.fibu_pfad));  // created
+
+  std::string ini;
+  ASSERT_TRUE(fs->lies_datei(tmp / "suite/FIBU.INI", ini));
+  ASSERT_TRUE(fs->schreibe_datei_atomar(tmp / "suite/FIBU.INI", "[Netzwerk]\r\nTyp=0\r\n"));
+  try {
+    start_lesen(*fs, tmp.pfad());
+    FAIL();
+  } catch (const Abbruch& a) {
+    EXPECT_EQ(a.text(), "Sie haben keinen Netzwerktyp angegeben!");
+  }
+}
+
+TEST(Start, TheCommandLineDecidesOrTheSelectionRuns) {
+  Wurzel w;
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    ASSERT_TRUE(m.mandant_oeffnen(5, 2024, true));
+    m.mandant.set(MandantFelder::Mandantname, "Muster");
+    ASSERT_TRUE(m.schreibe_mandant());
+  }
+  int auswahlen = 0;
+  Mandantenauswahl auswahl = [&]() -> std::optional<std::pair<int, int>> {
+    ++auswahlen;
+    return std::pair{5, 2024};
+  };
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    Startwahl wahl;
+    wahl.direkt = {5, 2024};
+    ASSERT_TRUE(mandant_starten(m, wahl, auswahl));
+    EXPECT_EQ(auswahlen, 0);
+    EXPECT_EQ(m.mandant.get(MandantFelder::Mandantname), "Muster");
+  }
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    Startwahl wahl;
+    wahl.direkt = {5, 2031};  // no such year
+    ASSERT_TRUE(mandant_starten(m, wahl, auswahl));
+    EXPECT_EQ(w.ui.meldungen().back(), "Kommandozeilenparameter ungültig!");
+    EXPECT_EQ(auswahlen, 1);
+  }
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    Startwahl wahl;
+    wahl.letzter_mandant = true;
+    ASSERT_TRUE(w.fs->schreibe_datei_atomar(w.fibu + "005/2024/UMBAU.DAT", ""));
+    ASSERT_TRUE(mandant_starten(m, wahl, auswahl));
+    EXPECT_EQ(m.nummer(), 5);
+    EXPECT_EQ(auswahlen, 1);
+    EXPECT_NE(w.ui.meldungen().back().find("Monatsabschluß nicht vollständig"), std::string::npos);
+  }
+  Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+  Startwahl wahl;
+  wahl.letzter_mandant = true;
+  ASSERT_TRUE(w.fs->loeschen(w.fibu + "LETZTER.PAR"));
+  EXPECT_FALSE(mandant_starten(m, wahl, [] { return std::optional<std::pair<int, int>>(); }));
+  EXPECT_EQ(w.ui.meldungen().back(), "Letzter Mandant nicht gefunden!");
 }
 
 }  // namespace

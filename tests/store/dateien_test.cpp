@@ -19,7 +19,9 @@ struct Umgebung {
   int basis_gespeichert = 0;
   std::int32_t archiv = 0;
   Umgebung() { fs.verzeichnis_anlegen("/d"); }
-  Mandantenbezug bezug() { return {&basis, [this] { ++basis_gespeichert; }, &archiv}; }
+  Mandantenbezug bezug() {
+    return {&basis, [this] { ++basis_gespeichert; }, &archiv};
+  }
 };
 
 TEST(Personenkonten, ANewAccountHasCollectiveAccountAndDunningCodeOne) {
@@ -47,7 +49,8 @@ TEST(Personenkonten, ANewAccountHasCollectiveAccountAndDunningCodeOne) {
   p.satz().set(PersonenFelder::Bebucht, true);
   p.speichern("10001");
   p.loeschen("10001");
-  EXPECT_EQ(u.ui.meldungen().back(), "Personenkonto 10001 ist bebucht worden und kann nicht gelöscht werden!");
+  EXPECT_EQ(u.ui.meldungen().back(),
+            "Personenkonto 10001 ist bebucht worden und kann nicht gelöscht werden!");
   EXPECT_TRUE(p.suchen("10001"));
 }
 
@@ -103,9 +106,10 @@ TEST(Sachkonten, ATaxOrCollectiveAccountIsNotDeletedEvenUnposted) {
   for (const char* k : {"1576", "1600"}) {
     ASSERT_TRUE(s.suchen(k));
     s.loeschen(k);
-    EXPECT_EQ(u.ui.meldungen().back(), std::string("Sachkonto ") + k +
-                                           " ist Forderungskonto, Verbindlichkeitskonto oder Steuerkonto und kann "
-                                           "nicht gelöscht werden!");
+    EXPECT_EQ(u.ui.meldungen().back(),
+              std::string("Sachkonto ") + k +
+                  " ist Forderungskonto, Verbindlichkeitskonto oder Steuerkonto und kann "
+                  "nicht gelöscht werden!");
     EXPECT_TRUE(s.suchen(k));
   }
   ASSERT_TRUE(s.suchen("4200"));

@@ -428,6 +428,17 @@ TEST(Satzaufbau, MandantUndBasisdaten) {
   erwarte_text(b, 16324, "A:\\");
 }
 
+TEST(Satzaufbau, JournalUndBwaNamen) {
+  Satz j(512);
+  j.set(JournalFelder::Archivanzahl, -7);
+  EXPECT_EQ(j.i32(0), -7);
+  Satz n(29898);
+  n.set(BwanamenFelder::name(1), "Umsatz");
+  n.set(BwanamenFelder::name(99), "Ergebnis");
+  erwarte_text(n, 0, "Umsatz");
+  erwarte_text(n, 302 * 98, "Ergebnis");
+}
+
 TEST(Satzaufbau, ProgramDefinedPlacesDoNotOverlapDocumentedOnes) {
   // Every program-defined field lies in [20000, end) and the block ends
   // inside the record.
