@@ -407,7 +407,16 @@ Einheit::Einheit(IsamVerzeichnis& v) : v_(v), eigene_(!v.in_einheit()) {
 }
 
 Einheit::~Einheit() {
-  if (eigene_ && !beendet_) v_.verwerfe();
+  if (!beendet_) abbrechen();
+}
+
+void Einheit::abbrechen() {
+  if (fehler_ != isam_ok) return;
+  beendet_ = true;
+  if (eigene_)
+    v_.verwerfe();
+  else
+    v_.einheit_vergiften();
 }
 
 int Einheit::ende(int ergebnis) {

@@ -121,14 +121,20 @@ class IsamVerzeichnis {
 
 // Begins a unit of work unless one is running; ende() commits or rolls back
 // the unit it began. A unit begun by the caller is left alone, except that
-// a failure poisons it.
+// a failure after writing poisons it: the caller's commit then fails and
+// nothing of the unit reaches the disk. Leaving the scope without ende()
+// (an exception) counts as such a failure.
 class Einheit {
  public:
   explicit Einheit(IsamVerzeichnis& v);
   ~Einheit();
   // Not isam_ok when no unit could be begun (the operation must not write).
   int fehler() const { return fehler_; }
+  // Commits (isam_ok) or rolls back its own unit; poisons the caller's on
+  // a failure that may have written half.
   int ende(int ergebnis);
+  // Something was written and then failed: roll back or poison.
+  void abbrechen();
 
  private:
   IsamVerzeichnis& v_;

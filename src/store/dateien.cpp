@@ -329,6 +329,7 @@ void tdbbuchung_datenbank::oeffnen() {
     }
   }
   tdatenbank::oeffnen();
+  offene_sicht = false;
 }
 
 void tdbbuchung_datenbank::schliessen() {
@@ -389,19 +390,55 @@ bool tdbbuchung_datenbank::buchung_lesen(std::int64_t n) {
   return true;
 }
 
-std::int64_t tdbbuchung_datenbank::letzte_buchung() {
+std::int64_t tdbbuchung_datenbank::letzte_buchung_oder_fehler() {
   Satz s(BuchungFelder::groesse);
   for (std::int64_t n = anzahl_buchungen(); n >= 1; --n) {
-    if (!da1_.lesen(static_cast<std::uint64_t>(n + versatz()), s.bytes().data())) return 0;
+    if (!da1_.lesen(static_cast<std::uint64_t>(n + versatz()), s.bytes().data())) return -1;
     if (!satz_ist_leer(s)) return n;
   }
   return 0;
 }
 
+std::int64_t tdbbuchung_datenbank::letzte_buchung() {
+  std::int64_t n = letzte_buchung_oder_fehler();
+  if (n < 0) ui().ShowMessageMain("Die Buchungsdatei BUCHUNG.DA1 kann nicht gelesen werden!");
+  return std::max<std::int64_t>(n, 0);
+}
+
+bool tdbbuchung_datenbank::gespeicherter_satz(std::uint32_t ref, Satz& aus) {
+  if (vorheriger_ && vorheriger_->first == ref) {
+    aus = vorheriger_->second;
+    return true;
+  }
+  return ref >= 1 && ref <= da1_.anzahl() && da1_.lesen(ref, aus.bytes().data());
+}
+
 bool tdbbuchung_datenbank::buchung_ablegen(std::int64_t n) {
+  if (!ist_offen()) return false;
   if (n < 1 || n > anzahl_buchungen() + 1) return false;
-  satz().set(BuchungFelder::Index, static_cast<std::int32_t>(n + versatz()));
-  return da1_.schreiben(static_cast<std::uint64_t>(n + versatz()), satz().bytes().data());
+  const std::uint64_t nr = static_cast<std::uint64_t>(n + versatz());
+  isam::Einheit einheit(verzeichnis());
+  if (einheit.fehler() != isam::isam_ok) return false;
+  // The booking that stood there gives the index entries to replace.
+  vorheriger_.reset();
+  if (nr <= da1_.anzahl()) {
+    Satz alt(BuchungFelder::groesse);
+    if (!da1_.lesen(nr, alt.bytes().data())) {
+      einheit.abbrechen();
+      return false;
+    }
+    vorheriger_.emplace(static_cast<std::uint32_t>(nr), std::move(alt));
+  }
+  satz().set(BuchungFelder::Index, static_cast<std::int32_t>(nr));
+  if (!da1_.schreiben(nr, satz().bytes().data())) {
+    vorheriger_.reset();
+    einheit.abbrechen();
+    return false;
+  }
+  setze_aktuelle_ref(static_cast<std::uint32_t>(nr));
+  speichern(LongToKey(static_cast<std::int32_t>(nr)));
+  vorheriger_.reset();
+  return einheit.ende(isam::isam_ok) == isam::isam_ok;
 }
 
 bool tdbbuchung_datenbank::satz_fuer_liste(std::uint32_t ref, Satz& aus) {
@@ -409,6 +446,7 @@ bool tdbbuchung_datenbank::satz_fuer_liste(std::uint32_t ref, Satz& aus) {
 }
 
 void tdbbuchung_datenbank::reorganisieren() {
+  bool index_offen = datei().offen();
   bool war_offen = da1_.offen();
   if (!war_offen && !da1_.oeffnen("BUCHUNG.DA1", BuchungFelder::groesse, true)) return;
   const std::uint64_t anzahl = da1_.anzahl();
@@ -427,6 +465,8 @@ void tdbbuchung_datenbank::reorganisieren() {
   isam::Satzquelle quelle = [&](const std::function<void(std::uint32_t, const char*)>& nimm) {
     for (std::uint64_t nr = 1; nr <= anzahl; ++nr) {
       if (!da1_.lesen(nr, s.bytes().data())) return static_cast<int>(isam::fehler_ein_ausgabe);
+      // Booking n is record n, whatever its number field says.
+      s.set(BuchungFelder::Index, static_cast<std::int32_t>(nr));
       ui().Balken_Inc();
       nimm(static_cast<std::uint32_t>(nr), s.bytes().data());
     }
@@ -447,6 +487,7 @@ void tdbbuchung_datenbank::reorganisieren() {
   ui().Balken_Schliessen();
   for (auto& k : keys_) k.clear();
   if (!war_offen) da1_.schliessen();
+  if (index_offen && !datei().OpenNetFileBlock(name())) isamtest();
   if (f != isam::isam_ok)
     ui().ShowMessageMain("Fehler " + std::to_string(f) + " in der Datenbank " + zitiert() + ":\r" +
                          isam::isam_fehlertext(f));

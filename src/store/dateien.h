@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -116,18 +117,25 @@ class tdbbuchung_datenbank : public tdatenbank {
   bool buchung_lesen(std::int64_t n);
   std::int64_t anzahl_buchungen();
   std::int64_t letzte_buchung();
+  // -1 when the booking data file cannot be read.
+  std::int64_t letzte_buchung_oder_fehler();
   // Writes the working booking as record n of the current view (n may be
-  // one past the end); the caller's unit of work covers it with its keys.
+  // one past the end) with its index entries, in one unit of work (or the
+  // caller's): the entries of the booking stored there before are replaced;
+  // an empty booking keeps only its number.
   bool buchung_ablegen(std::int64_t n);
   isam::Festsatzdatei& daten() { return da1_; }
 
  protected:
   bool satz_fuer_liste(std::uint32_t ref, Satz& aus) override;
+  bool gespeicherter_satz(std::uint32_t ref, Satz& aus) override;
 
  private:
   std::int64_t versatz() const;
   Mandantenbezug m_;
   isam::Festsatzdatei da1_;
+  std::optional<std::pair<std::uint32_t, Satz>>
+      vorheriger_;  // the booking before buchung_ablegen wrote it
 };
 
 class tdbopstamm_datenbank : public tdatenbank {

@@ -146,9 +146,20 @@ bool tdatenbank::unter_sperre(bool exklusiv, const std::function<void()>& tun) {
     isamtest();
     return false;
   }
+  // Released however `tun` ends, an exception included.
+  struct Freigabe {
+    isam::IsamFileBlock& fb;
+    bool selbst;
+    ~Freigabe() {
+      if (selbst) fb.UnLockFileBlock();
+    }
+  } freigabe{fb_, selbst};
   tun();
-  if (selbst) fb_.UnLockFileBlock();
   return true;
+}
+
+bool tdatenbank::gespeicherter_satz(std::uint32_t ref, Satz& aus) {
+  return daten_in_datei && fb_.GetNetRec(ref, aus.bytes().data());
 }
 
 void tdatenbank::oeffnen() {
@@ -232,7 +243,7 @@ bool tdatenbank::suchen_key(int nr, const std::string& key) {
   letzter_key_ = key;
   std::string k = arg(key);
   bool gefunden = false;
-  unter_sperre(false, [&] {
+  bool gesperrt = unter_sperre(false, [&] {
     std::uint32_t ref = 0;
     if (!k.empty() && fb_.FindNetKey(nr, ref, k)) {
       aktuelle_ref_ = ref;
@@ -244,6 +255,8 @@ bool tdatenbank::suchen_key(int nr, const std::string& key) {
       leeren();
     }
   });
+  // A read that could not take place leaves no record behind either.
+  if (!gesperrt) leeren();
   lies_keys(satz_);
   nach_lesen();
   return gefunden;
@@ -269,24 +282,28 @@ void tdatenbank::speichern(const std::string& key) {
   bool leer = satz_ist_leer(satz_);
   vor_speichern(k1);
   const int n = schluesselanzahl();
-  bool ok = true;
-  auto pruefe = [&](bool r) {
-    if (!r && ok) {
-      ok = false;
-      isamtest();
-    }
-    return ok;
-  };
   unter_sperre(true, [&] {
-    if (verz_.beginne() != isam::isam_ok) {
-      ok = false;
+    isam::Einheit einheit(verz_);
+    if (einheit.fehler() != isam::isam_ok) {
       ui_.ShowMessageMain("Die Datenbank " + zitiert() + " kann nicht geschrieben werden.");
       return;
     }
+    bool ok = true;
+    auto pruefe = [&](bool r) {
+      if (!r && ok) {
+        ok = false;
+        isamtest();
+      }
+      return ok;
+    };
     std::uint32_t ref = 0;
     if (fb_.FindNetKey(1, ref, k1)) {
-      // Update: key 1 stays, every other key is replaced.
+      // Update: key 1 stays, every other key is replaced. The entries taken
+      // out are those of the record as stored (what the caller read last
+      // may be another record or none).
       aktuelle_ref_ = ref;
+      Satz gespeichert(satz_.groesse());
+      if (gespeicherter_satz(ref, gespeichert)) lies_keys(gespeichert);
       for (int i = 2; i <= n && ok; ++i)
         if (!keys_[static_cast<std::size_t>(i)].empty())
           pruefe(fb_.DeleteNetKey(i, ref, keys_[static_cast<std::size_t>(i)]) ||
@@ -306,19 +323,18 @@ void tdatenbank::speichern(const std::string& key) {
         if (pruefe(fb_.AddNetRec(neu, satz_.bytes().data()))) aktuelle_ref_ = neu;
       }
       if (ok) lies_keys(satz_);
+      // The record is found again under the key it was stored with.
+      keys_[1] = k1;
       for (int i = 1; i <= n && ok && !leer; ++i)
         if (!keys_[static_cast<std::size_t>(i)].empty())
           pruefe(fb_.AddNetKey(i, aktuelle_ref_, keys_[static_cast<std::size_t>(i)]));
     }
     if (ok) nach_keys_angelegt();
-    if (ok) {
-      if (verz_.bestaetige() != isam::isam_ok) {
-        ok = false;
-        ui_.ShowMessageMain("Die Änderung der Datenbank " + zitiert() +
-                            " konnte nicht gespeichert werden.");
-      }
-    } else {
-      verz_.verwerfe();
+    if (!ok) {
+      einheit.abbrechen();
+    } else if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
+      ui_.ShowMessageMain("Die Änderung der Datenbank " + zitiert() +
+                          " konnte nicht gespeichert werden.");
     }
   });
 }
@@ -330,7 +346,12 @@ void tdatenbank::loeschen(const std::string& key) {
   unter_sperre(true, [&] {
     std::uint32_t ref = 0;
     if (!fb_.FindNetKey(1, ref, k1)) return;
-    if (verz_.beginne() != isam::isam_ok) return;
+    isam::Einheit einheit(verz_);
+    if (einheit.fehler() != isam::isam_ok) return;
+    // The entries of the record as stored go, and key 1 as given.
+    Satz gespeichert(satz_.groesse());
+    if (gespeicherter_satz(ref, gespeichert)) lies_keys(gespeichert);
+    keys_[1] = k1;
     bool ok = true;
     for (int i = 1; i <= n && ok; ++i)
       if (!keys_[static_cast<std::size_t>(i)].empty())
@@ -339,8 +360,8 @@ void tdatenbank::loeschen(const std::string& key) {
     if (ok && daten_in_datei) ok = fb_.DeleteNetRec(ref);
     if (!ok) {
       isamtest();
-      verz_.verwerfe();
-    } else if (verz_.bestaetige() != isam::isam_ok) {
+      einheit.abbrechen();
+    } else if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
       ui_.ShowMessageMain("Die Änderung der Datenbank " + zitiert() +
                           " konnte nicht gespeichert werden.");
     }
@@ -539,6 +560,9 @@ void tdatenbank::sichern() {
 void tdatenbank::reorganisieren() {
   auto pfad = verz_.fs().finde_datei(verz_.pfad(), name_ + "." + verz_.DatExtension);
   if (!pfad) return;
+  // The index is replaced as a whole: an open handle would keep the old one.
+  bool war_offen = fb_.offen();
+  if (war_offen) fb_.CloseNetFileBlock();
   std::uint64_t bytes = 0;
   {
     std::unique_ptr<Datei> d;
@@ -570,6 +594,10 @@ void tdatenbank::reorganisieren() {
   if (f != isam::isam_ok)
     ui_.ShowMessageMain("Fehler " + std::to_string(f) + " in der Datenbank " + zitiert() + ":\r" +
                         isam::isam_fehlertext(f));
+  if (war_offen && !fb_.OpenNetFileBlock(name_)) {
+    isamtest();
+    offen_ = false;
+  }
 }
 
 void tdatenbank::reorg_komplett() {

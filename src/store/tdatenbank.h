@@ -108,6 +108,9 @@ class tdatenbank {
   // Reads the record of a reference for a pick list (files whose records
   // live elsewhere override it).
   virtual bool satz_fuer_liste(std::uint32_t ref, Satz& aus);
+  // The record stored at a reference, whose keys an update or delete takes
+  // out of the index; false when there is none to read.
+  virtual bool gespeicherter_satz(std::uint32_t ref, Satz& aus);
   // Reports an unexpected manager error naming the file.
   void isamtest();
   std::string arg(const std::string& key) const;  // trimmed (if set) and cut to 30

@@ -46,11 +46,7 @@ void alles_speichern(Mandant& m) {
   b.satz().set(BuchungFelder::Belegnr, "4711");
   b.satz().setze_u8(BuchungFelder::SollHaben, 'S');
   b.satz().set(BuchungFelder::Betrag, std::int64_t{11900});
-  ASSERT_EQ(m.verzeichnis().beginne(), isam::isam_ok);
   ASSERT_TRUE(b.buchung_ablegen(1));
-  b.setze_aktuelle_ref(1);
-  b.speichern(LongToKey(1));
-  ASSERT_EQ(m.verzeichnis().bestaetige(), isam::isam_ok);
 
   for (tdatenbank* db : std::initializer_list<tdatenbank*>{
            m.kostart.get(), m.opstamm.get(), m.tempkost.get(), m.tempjour.get(), m.bwakonto.get()})

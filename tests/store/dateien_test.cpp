@@ -156,11 +156,7 @@ TEST(Buchungen, KeysDependOnTheAccountRangesAndEmptyBookingsKeepTheirNumber) {
     b.satz().setze_u8(BuchungFelder::SollHaben, 'S');
     b.satz().set(BuchungFelder::Betrag, std::int64_t{100});
     b.satz().set(BuchungFelder::Datum, DMYtoDate(2, 1, 2007));
-    ASSERT_EQ(u.v.beginne(), isam::isam_ok);
     ASSERT_TRUE(b.buchung_ablegen(n));
-    b.setze_aktuelle_ref(static_cast<std::uint32_t>(n));
-    b.speichern(LongToKey(static_cast<std::int32_t>(n)));
-    ASSERT_EQ(u.v.bestaetige(), isam::isam_ok);
   };
   buchung(1, "1200", "4711");
   buchung(2, "10001", "4711");
@@ -174,18 +170,24 @@ TEST(Buchungen, KeysDependOnTheAccountRangesAndEmptyBookingsKeepTheirNumber) {
   EXPECT_EQ(b.satz().get(BuchungFelder::Konto), "10001");
   EXPECT_FALSE(b.buchung_lesen(4));
 
+  // Changing booking 1 after booking 3 was written replaces booking 1's entries.
+  buchung(1, "1300", "4712");
+  EXPECT_FALSE(b.key_vorhanden(4, "S4711"));
+  EXPECT_TRUE(b.key_vorhanden(4, "S4712"));
+  EXPECT_TRUE(b.key_vorhanden(4, "K4711"));
+  EXPECT_FALSE(b.key_vorhanden(2, LongToKey(1200)));
+  EXPECT_EQ(b.anzahl_keys(2), 3u);
+
   // Deleting a booking stores an empty record: key 1 stays, the others go.
   b.satz().leeren();
-  ASSERT_EQ(u.v.beginne(), isam::isam_ok);
-  b.buchung_ablegen(3);
-  b.setze_aktuelle_ref(3);
-  b.speichern(LongToKey(3));
-  ASSERT_EQ(u.v.bestaetige(), isam::isam_ok);
+  ASSERT_TRUE(b.buchung_ablegen(3));
   EXPECT_TRUE(b.key_vorhanden(1, LongToKey(3)));
   EXPECT_FALSE(b.key_vorhanden(4, "K4711"));
   EXPECT_EQ(b.anzahl_keys(1), 3u);
   EXPECT_EQ(b.anzahl_keys(2), 2u);
   EXPECT_EQ(b.letzte_buchung(), 2);
+  ASSERT_TRUE(b.buchung_lesen(3));
+  EXPECT_TRUE(b.satz_ist_leer(b.satz()));
 
   // The open-bookings view starts after the archived bookings.
   u.archiv = 1;
@@ -199,6 +201,7 @@ TEST(Buchungen, KeysDependOnTheAccountRangesAndEmptyBookingsKeepTheirNumber) {
   EXPECT_EQ(b.anzahl_keys(1), 3u);
   EXPECT_EQ(b.anzahl_keys(4), 2u);
   EXPECT_TRUE(b.key_vorhanden(4, "D4711"));
+  EXPECT_FALSE(b.offene_sicht);  // off again after opening
 }
 
 TEST(Buchungen, BlankFlagsAndTaxKeyZeroReadAsUnset) {
@@ -210,11 +213,80 @@ TEST(Buchungen, BlankFlagsAndTaxKeyZeroReadAsUnset) {
   b.satz().setze_u8(BuchungFelder::SollHaben, ' ');
   b.satz().setze_u8(BuchungFelder::Buchungsart, ' ');
   b.satz().set(BuchungFelder::Steuerschluessel, "0");
+  b.satz().set(BuchungFelder::Betrag, std::int64_t{1});
   ASSERT_TRUE(b.buchung_ablegen(1));
   ASSERT_TRUE(b.buchung_lesen(1));
   EXPECT_EQ(b.satz().u8(BuchungFelder::SollHaben), 0);
   EXPECT_EQ(b.satz().u8(BuchungFelder::Buchungsart), 0);
   EXPECT_EQ(b.satz().get(BuchungFelder::Steuerschluessel), "");
+}
+
+TEST(tdatenbankSpeichern, StoringWithoutReadingFirstLeavesNoStaleEntries) {
+  Umgebung u;
+  tdbkostenart_datenbank a(u.ui, u.v);
+  a.oeffnen();
+  a.leeren();
+  a.satz().set(KostartFelder::Schluessel1, "10001200");
+  a.satz().set(KostartFelder::Schluessel2, "12001000");
+  a.speichern("10001200");
+  // Filled from scratch and stored under the same key: the old key 2 goes.
+  a.leeren();
+  a.satz().set(KostartFelder::Schluessel1, "10001200");
+  a.satz().set(KostartFelder::Schluessel2, "12009999");
+  a.speichern("10001200");
+  EXPECT_EQ(a.anzahl_keys(2), 1u);
+  EXPECT_TRUE(a.key_vorhanden(2, "12009999"));
+  // Another record may now use the old key 2.
+  a.leeren();
+  a.satz().set(KostartFelder::Schluessel1, "20001200");
+  a.satz().set(KostartFelder::Schluessel2, "12001000");
+  a.speichern("20001200");
+  EXPECT_EQ(a.anzahl_saetze(), 2u);
+  // Deleting without reading first removes every entry of the record.
+  a.leeren();
+  a.loeschen("10001200");
+  EXPECT_EQ(a.anzahl_keys(1), 1u);
+  EXPECT_EQ(a.anzahl_keys(2), 1u);
+  EXPECT_FALSE(a.suchen("10001200"));
+}
+
+TEST(tdatenbankSpeichern, AFailedStoreInsideAUnitSpoilsTheWholeUnit) {
+  Umgebung u;
+  tdbkostenart_datenbank a(u.ui, u.v);
+  a.oeffnen();
+  ASSERT_EQ(u.v.beginne(), isam::isam_ok);
+  a.leeren();
+  a.satz().set(KostartFelder::Schluessel2, "DOPPELT");
+  a.speichern("1");
+  a.leeren();
+  a.satz().set(KostartFelder::Schluessel2, "DOPPELT");  // key 2 is unique: refused
+  a.speichern("2");
+  EXPECT_NE(u.v.bestaetige(), isam::isam_ok);
+  EXPECT_EQ(a.anzahl_saetze(), 0u);  // nothing of the unit is on disk
+  EXPECT_FALSE(u.v.in_einheit());
+  a.leeren();
+  a.speichern("3");  // and the next store commits again
+  EXPECT_EQ(a.anzahl_saetze(), 1u);
+}
+
+TEST(tdatenbankSpeichern, AnExceptionInAHookLeavesNoLockAndNoUnitBehind) {
+  Umgebung u;
+  struct Wirft : tdbkostenart_datenbank {
+    using tdbkostenart_datenbank::tdbkostenart_datenbank;
+    bool werfen = true;
+    void nach_keys_angelegt() override {
+      if (werfen) throw std::runtime_error("Hook");
+    }
+  } a(u.ui, u.v);
+  a.oeffnen();
+  a.leeren();
+  EXPECT_THROW(a.speichern("1"), std::runtime_error);
+  EXPECT_FALSE(u.v.in_einheit());
+  EXPECT_FALSE(a.datei().FileBlockIsLocked());
+  EXPECT_EQ(a.anzahl_saetze(), 0u);
+  a.werfen = false;
+  a.speichern("1");
+  EXPECT_EQ(a.anzahl_saetze(), 1u);
 }
 
 TEST(OffenePosten, KeyFormsMessagesAndOldDiscounts) {
