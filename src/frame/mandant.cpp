@@ -4,6 +4,7 @@
 
 #include "isam/isam.h"
 #include "store/kontenbereiche.h"
+#include "suite/ergebnis.h"
 
 namespace fibu {
 namespace {
@@ -48,36 +49,35 @@ bool Mandant::parameter_lesen(const std::string& name, Satz& ziel) {
   return true;
 }
 
-// Written through the data directory's units of work; the old file is
-// copied to the backup name first.
-bool Mandant::parameter_schreiben(const std::string& name, const Satz& satz,
-                                  const std::string& sicherung) {
-  if (!verz_) return false;
-  if (!sicherung.empty()) {
-    if (auto alt = fs_.finde_datei(daten_verzeichnis_, name))
-      fs_.kopiere_datei(*alt, pfad_verbinden(daten_verzeichnis_, sicherung));
-  }
-  isam::Festsatzdatei datei(*verz_);
-  if (!datei.oeffnen(name, static_cast<std::uint32_t>(satz.groesse()), true)) {
-    // A file of a wrong size is replaced whole.
-    if (datei.IsamError != isam::fehler_daten_defekt) return false;
-    if (auto alt = fs_.finde_datei(daten_verzeichnis_, name)) fs_.loeschen(*alt);
-    if (!datei.oeffnen(name, static_cast<std::uint32_t>(satz.groesse()), true)) return false;
-  }
-  bool ok = datei.schreiben(1, satz.bytes().data());
-  datei.schliessen();
-  if (!ok) ui_.ShowMessageMain("Die Datei " + name + " konnte nicht geschrieben werden!");
-  return ok;
+std::unique_ptr<isam::Festsatzdatei> Mandant::parameterdatei(const std::string& name, Satz& ziel,
+                                                             bool& vorhanden) {
+  ziel.leeren();
+  vorhanden = fs_.finde_datei(daten_verzeichnis_, name).has_value();
+  auto datei = std::make_unique<isam::Festsatzdatei>(*verz_);
+  const std::uint32_t groesse = static_cast<std::uint32_t>(ziel.groesse());
+  bool offen = datei->oeffnen(name, groesse, true);
+  if (offen && datei->anzahl() == 0) vorhanden = false;  // made empty, never written
+  if (!offen || (vorhanden && (datei->anzahl() != 1 || !datei->lesen(1, ziel.bytes().data()))))
+    throw Abbruch("Die Datei " + name + " im Datenverzeichnis " + daten_verzeichnis_ +
+                  " ist beschädigt oder nicht lesbar!\rProgramm wird abgebrochen!");
+  return datei;
 }
 
 void Mandant::lies_basis() {
-  if (!parameter_lesen("BASIS.PAR", basis)) basis = neue_basis(jahr_von(tagesdatum_.Today()));
+  bool vorhanden = false;
+  basis_par_ = parameterdatei("BASIS.PAR", basis, vorhanden);
+  if (!vorhanden) basis = neue_basis(jahr_von(tagesdatum_.Today()));
   if (basis.get(BasisFelder::Diskettenlaufwerk).empty())
     basis.set(BasisFelder::Diskettenlaufwerk, "A:\\");
 }
 
 bool Mandant::schreibe_basis() {
-  return parameter_schreiben("BASIS.PAR", basis, "BASIS.SIK");
+  if (!basis_par_) return false;
+  if (auto alt = fs_.finde_datei(daten_verzeichnis_, "BASIS.PAR"); alt && basis_par_->anzahl() == 1)
+    fs_.kopiere_datei(*alt, pfad_verbinden(daten_verzeichnis_, "BASIS.SIK"));
+  if (basis_par_->schreiben(1, basis.bytes().data())) return true;
+  ui_.ShowMessageMain("Die Datei BASIS.PAR konnte nicht geschrieben werden!");
+  return false;
 }
 
 bool Mandant::lies_mandant(int nummer) {
@@ -113,14 +113,18 @@ bool Mandant::schreibe_letzter() {
 
 void Mandant::lies_journal() {
   Satz j(JournalFelder::groesse);
-  parameter_lesen("JOURNAL.PAR", j);
+  bool vorhanden = false;
+  journal_par_ = parameterdatei("JOURNAL.PAR", j, vorhanden);
   archivanzahl = j.get(JournalFelder::Archivanzahl);
 }
 
 bool Mandant::schreibe_journal() {
+  if (!journal_par_) return false;
   Satz j(JournalFelder::groesse);
   j.set(JournalFelder::Archivanzahl, archivanzahl);
-  return parameter_schreiben("JOURNAL.PAR", j, "");
+  if (journal_par_->schreiben(1, j.bytes().data())) return true;
+  ui_.ShowMessageMain("Die Datei JOURNAL.PAR konnte nicht geschrieben werden!");
+  return false;
 }
 
 Mandantenbezug Mandant::bezug() {
@@ -145,11 +149,19 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     netz_.unlock(reservierung());
     return false;
   }
-  // The client record is that of the client opened, with its year.
-  if (mandant.get(MandantFelder::Mandantnummer) != nummer) lies_mandant(nummer);
+  // The client record is that of the client opened (from its MANDANT.PAR),
+  // with the year opened.
+  lies_mandant(nummer);
   mandant.set(MandantFelder::Mandantnummer, static_cast<std::uint16_t>(nummer));
   mandant.set(MandantFelder::Jahr, static_cast<std::uint16_t>(jahr));
-  lies_basis();
+  try {
+    lies_basis();
+    lies_journal();
+  } catch (...) {
+    basis_par_.reset(), journal_par_.reset(), verz_.reset();
+    netz_.unlock(reservierung());
+    throw;
+  }
   if (neue_waehrung_euro) {
     basis.set(BasisFelder::BasiswaehrungEuro,
               static_cast<std::uint8_t>(*neue_waehrung_euro ? 1 : 0));
@@ -158,7 +170,6 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
   verz_->extensionen_fuer_waehrung(euro());
   parameter_lesen("MAHNKENN.PAR", mahnkenn);
   parameter_lesen("BWANAMEN.PAR", bwanamen);
-  lies_journal();
 
   Mandantenbezug b = bezug();
   personen = std::make_unique<tdbperson_datenbank>(ui_, *verz_, b);
@@ -167,6 +178,10 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
   kostart = std::make_unique<tdbkostenart_datenbank>(ui_, *verz_);
   buchung = std::make_unique<tdbbuchung_datenbank>(ui_, *verz_, b);
   opstamm = std::make_unique<tdbopstamm_datenbank>(ui_, *verz_, b, personen.get());
+  if (!erech_verzeichnis.empty()) {
+    erech_verz_ = std::make_unique<isam::IsamVerzeichnis>(fs_, erech_verzeichnis);
+    erech = std::make_unique<tdbrechnung_datenbank>(ui_, *erech_verz_, suite_euro);
+  }
   tempkost = std::make_unique<tdbtemp_datenbank>(ui_, *verz_);
   tempjour = std::make_unique<tdbtemp2_datenbank>(ui_, *verz_);
   bwakonto = std::make_unique<tdbBWAkonto_datenbank>(ui_, *verz_);
@@ -179,7 +194,8 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     // The program ends; the reservation is released on the way out.
     personen.reset(), sach.reset(), kosten.reset(), kostart.reset(), buchung.reset(),
         opstamm.reset();
-    tempkost.reset(), tempjour.reset(), bwakonto.reset(), verz_.reset();
+    tempkost.reset(), tempjour.reset(), bwakonto.reset(), erech.reset(), erech_verz_.reset();
+    basis_par_.reset(), journal_par_.reset(), verz_.reset();
     netz_.unlock(reservierung());
     throw;
   }
@@ -194,8 +210,12 @@ void Mandant::mandant_schliessen() {
            sach.get(), personen.get(), kosten.get(), buchung.get(), kostart.get(), opstamm.get(),
            tempkost.get(), tempjour.get(), bwakonto.get()})
     if (db) db->schliessen();
-  bwakonto.reset(), tempjour.reset(), tempkost.reset(), opstamm.reset(), buchung.reset();
+  if (erech) erech->schliessen();
+  bwakonto.reset(), tempjour.reset(), tempkost.reset(), erech.reset(), opstamm.reset(),
+      buchung.reset();
+  erech_verz_.reset();
   kostart.reset(), kosten.reset(), sach.reset(), personen.reset();
+  basis_par_.reset(), journal_par_.reset();
   verz_.reset();
   netz_.unlock(reservierung());
   schreibe_letzter();

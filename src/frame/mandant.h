@@ -30,9 +30,11 @@ class Mandant {
 
   // --- Parameter files ---
   // BASIS.PAR of the data directory; defaults when missing; an empty
-  // diskette drive becomes "A:\".
+  // diskette drive becomes "A:\". A file that is there but cannot be read
+  // whole ends the program rather than being replaced by defaults.
   void lies_basis();
-  // BASIS.PAR is copied to BASIS.SIK, then written (in a unit of work).
+  // BASIS.PAR is copied to BASIS.SIK, then written as part of the running
+  // unit of work (or in one of its own).
   bool schreibe_basis();
   // MANDANT.PAR of client `nummer` into the client record (all zero when missing).
   bool lies_mandant(int nummer);
@@ -58,6 +60,12 @@ class Mandant {
   std::string sachkonto_text(std::int32_t nummer) const;
   std::string personenkonto_text(std::int32_t nummer) const;
 
+  // The payment module's directory ("ERECH" below the suite's configuration
+  // directory) and the suite-wide currency; set before opening, the ERECH
+  // object is then created with the others.
+  std::string erech_verzeichnis;
+  bool suite_euro = true;
+
   // --- State ---
   Satz basis{BasisFelder::groesse};
   Satz mandant{MandantFelder::groesse};
@@ -78,6 +86,7 @@ class Mandant {
   std::unique_ptr<tdbkostenart_datenbank> kostart;
   std::unique_ptr<tdbbuchung_datenbank> buchung;
   std::unique_ptr<tdbopstamm_datenbank> opstamm;
+  std::unique_ptr<tdbrechnung_datenbank> erech;
   std::unique_ptr<tdbtemp_datenbank> tempkost;
   std::unique_ptr<tdbtemp2_datenbank> tempjour;
   std::unique_ptr<tdbBWAkonto_datenbank> bwakonto;
@@ -88,7 +97,11 @@ class Mandant {
 
  private:
   bool parameter_lesen(const std::string& name, Satz& ziel);
-  bool parameter_schreiben(const std::string& name, const Satz& satz, const std::string& sicherung);
+  // Opens a parameter file of one record of the data directory, kept open
+  // with the client; reads it into `ziel` (all zero when missing). Ends the
+  // program when the file cannot be read whole.
+  std::unique_ptr<isam::Festsatzdatei> parameterdatei(const std::string& name, Satz& ziel,
+                                                      bool& vorhanden);
   Mandantenbezug bezug();
   std::string reservierung() const;
 
@@ -98,6 +111,8 @@ class Mandant {
   std::string fibu_pfad_;
   Netzwerk& netz_;
   std::unique_ptr<isam::IsamVerzeichnis> verz_;
+  std::unique_ptr<isam::Festsatzdatei> basis_par_, journal_par_;
+  std::unique_ptr<isam::IsamVerzeichnis> erech_verz_;
   std::string daten_verzeichnis_;
   int nummer_ = 0, jahr_ = 0;
   bool offen_ = false;

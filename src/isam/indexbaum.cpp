@@ -130,8 +130,9 @@ int Indexbaum::kopf_pruefen(int schluesselanzahl) {
     std::size_t b = baum(nr);
     std::uint8_t laenge = get<std::uint8_t>(k, b);
     std::uint32_t wurzel = get<std::uint32_t>(k, b + 4);
+    std::uint8_t hoehe = get<std::uint8_t>(k, b + 2);
     if (laenge < 1 || laenge > max_schluessellaenge || wurzel == 0 || wurzel >= seiten ||
-        get<std::uint8_t>(k, b + 2) < 1)
+        hoehe < 1 || hoehe > max_hoehe)
       return fehler_index_defekt;
   }
   return isam_ok;
@@ -184,6 +185,7 @@ int Indexbaum::zum_blatt(int nr, std::string_view key, std::uint32_t ref, Pfad* 
   if (int f = kopf(k); f != isam_ok) return f;
   Form form(get<std::uint8_t>(k, baum(nr)));
   int hoehe = get<std::uint8_t>(k, baum(nr) + 2);
+  if (hoehe < 1 || hoehe > max_hoehe) return fehler_index_defekt;
   std::uint32_t seite = get<std::uint32_t>(k, baum(nr) + 4);
   for (int ebene = 1; ebene < hoehe; ++ebene) {
     const char* s;

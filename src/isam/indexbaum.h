@@ -21,6 +21,8 @@ namespace fibu::isam {
 
 inline constexpr int max_schluessel = 10;
 inline constexpr int max_schluessellaenge = 30;
+// No tree of 4 KiB pages gets near this height; a header claiming more is defective.
+inline constexpr int max_hoehe = 16;
 
 struct Schluesseldef {
   std::uint8_t laenge = 0;  // 1..30
@@ -50,7 +52,7 @@ class Indexbaum {
     bool empty() const { return n_ == 0; }
 
    private:
-    std::array<Pfadschritt, 32> schritte_{};  // far more than any tree's height
+    std::array<Pfadschritt, 32> schritte_{};  // more than max_hoehe
     int n_ = 0;
   };
 

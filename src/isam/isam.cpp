@@ -95,6 +95,7 @@ bool IsamFileBlock::MakeNetFileBlock(const std::string& name_roh, std::uint32_t 
       !tabelle_gueltig(satzgroesse, schluesselanzahl, schluessel))
     return ergebnis(fehler_parameter);
   if (int f = v_.oeffnen(); f != isam_ok) return ergebnis(f);
+  if (int f = v_.generation_erhoehen(); f != isam_ok) return ergebnis(f);
   std::string name = gross(name_roh);
   Dateisystem& fs = v_.fs();
   if (fs.finde_datei(v_.pfad(), name + "." + v_.DatExtension) ||
@@ -172,6 +173,7 @@ bool IsamFileBlock::CloseNetFileBlock() {
 bool IsamFileBlock::DeleteFileBlock(const std::string& name) {
   if (daten_ && name == name_) CloseNetFileBlock();
   if (daten_ && name == name_) return ergebnis(fehler_einheit);
+  if (int f = v_.generation_erhoehen(); f != isam_ok) return ergebnis(f);
   Dateisystem& fs = v_.fs();
   auto ix = fs.finde_datei(v_.pfad(), name + "." + v_.IxExtension);
   auto dat = fs.finde_datei(v_.pfad(), name + "." + v_.DatExtension);

@@ -144,12 +144,19 @@ int RebuildFileBlock(IsamVerzeichnis& v, const std::string& name_roh, std::uint3
         schluessel[static_cast<std::size_t>(k)].laenge > max_schluessellaenge)
       return fehler_parameter;
   if (int f = v.oeffnen(); f != isam_ok) return f;
+  if (int f = v.generation_erhoehen(); f != isam_ok) return f;
   Dateisystem& fs = v.fs();
   std::string name = gross(name_roh);
   auto dat_pfad = fs.finde_datei(v.pfad(), name_roh + "." + v.DatExtension);
   auto ix_pfad = fs.finde_datei(v.pfad(), name_roh + "." + v.IxExtension);
   if (!dat_pfad) return ix_pfad ? fehler_datendatei_fehlt : fehler_dateien_fehlen;
   std::string ix_ziel = ix_pfad ? *ix_pfad : v.datei_pfad(name + "." + v.IxExtension);
+
+  // The file block's lock is the one on its index file: held for the whole
+  // rebuild, other handles wait.
+  std::unique_ptr<Datei> sperrdatei;
+  if (!fs.oeffnen(ix_ziel, Oeffnen::Anlegen, sperrdatei)) return fehler_ein_ausgabe;
+  if (int f = v.sperren(*sperrdatei, Sperrart::Exklusiv); f != isam_ok) return f;
 
   std::vector<std::vector<Eintrag>> eintraege(static_cast<std::size_t>(schluesselanzahl));
   auto aufnehmen = [&](std::uint32_t ref, const char* satz) {

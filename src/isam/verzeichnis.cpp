@@ -216,8 +216,11 @@ int IsamVerzeichnis::journal_anwenden() {
                       journal_lesen(koerper, dateien);
   if (vollstaendig) {
     for (const auto& j : dateien) {
+      // A file that is gone was deleted after the unit: nothing to complete.
       std::unique_ptr<Datei> ziel;
-      if (!fs_.oeffnen(datei_pfad(j.name), Oeffnen::Anlegen, ziel)) return fehler_journal;
+      Ergebnis e = fs_.oeffnen(datei_pfad(j.name), Oeffnen::LesenSchreiben, ziel);
+      if (e.code() == Ergebnis::Code::NichtGefunden) continue;
+      if (!e) return fehler_journal;
       if (anwenden(*ziel, j, synchron, syncs_) != isam_ok) return fehler_journal;
     }
   }

@@ -77,6 +77,9 @@ class IsamVerzeichnis {
   void einheit_vergiften() { vergiftet_ = true; }
   // Tells every process that files changed outside a unit of work (a
   // rebuilt index): the journal generation goes up, caches are dropped.
+  // The journal is then empty on disk for sure, so no earlier unit can be
+  // replayed onto files made, replaced or deleted afterwards; every such
+  // procedure calls it first.
   int generation_erhoehen();
   // Syncs the commits so far have cost (journal and files), for measurements.
   std::uint64_t syncs() const { return syncs_; }

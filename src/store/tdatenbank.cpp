@@ -17,7 +17,8 @@ class Dateibrowser : public Tmybrowser {
  public:
   Dateibrowser(tdatenbank& db, int nr, std::string titel, std::string kopf,
                const Zeilenbauer& zeile, std::size_t laenge, const std::string* von,
-               const std::string* bis, std::function<bool(std::uint32_t, Satz&)> lesen)
+               const std::string* bis, std::function<bool(std::uint32_t, Satz&)> lesen,
+               std::string start)
       : db_(db),
         nr_(nr),
         titel_(std::move(titel)),
@@ -26,14 +27,19 @@ class Dateibrowser : public Tmybrowser {
         laenge_(laenge),
         von_(von ? std::optional<std::string>(*von) : std::nullopt),
         bis_(bis ? std::optional<std::string>(*bis) : std::nullopt),
-        lesen_(std::move(lesen)) {}
+        lesen_(std::move(lesen)),
+        start_(std::move(start)) {}
 
   std::string titel() const override { return titel_; }
   std::string kopf() const override { return kopf_; }
   std::string suchschluessel(const std::string& eingabe) const override {
     return position(eingabe, 0);
   }
-  std::string startschluessel() const override { return von_ ? position(*von_, 0) : ""; }
+  // The list opens at the key the caller gave, else at the range's start.
+  std::string startschluessel() const override {
+    if (!start_.empty()) return position(start_, 0);
+    return von_ ? position(*von_, 0) : "";
+  }
 
   std::vector<Browsereintrag> ab(const std::string& ab, std::size_t n) override {
     std::vector<Browsereintrag> aus;
@@ -105,6 +111,7 @@ class Dateibrowser : public Tmybrowser {
   std::size_t laenge_;
   std::optional<std::string> von_, bis_;
   std::function<bool(std::uint32_t, Satz&)> lesen_;
+  std::string start_;
 };
 
 }  // namespace
@@ -483,9 +490,9 @@ bool tdatenbank::waehle(int nr, const std::string& titel, std::string& key,
                         const Zeilenbauer& zeile, const std::string* von, const std::string* bis,
                         const std::string& kopf) {
   if (!ist_offen()) return false;
-  Dateibrowser liste(*this, nr, titel, kopf, zeile,
-                     schluessel_[static_cast<std::size_t>(nr - 1)].laenge, von, bis,
-                     [this](std::uint32_t ref, Satz& s) { return satz_fuer_liste(ref, s); });
+  Dateibrowser liste(
+      *this, nr, titel, kopf, zeile, schluessel_[static_cast<std::size_t>(nr - 1)].laenge, von, bis,
+      [this](std::uint32_t ref, Satz& s) { return satz_fuer_liste(ref, s); }, arg(key));
   auto wahl = winpicklist(ui_, liste);
   std::string gewaehlt;
   std::uint32_t ref = 0;

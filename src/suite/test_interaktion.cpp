@@ -191,7 +191,10 @@ std::optional<Browsereintrag> TestInteraktion::auswahl(Tmybrowser& liste) {
   if (wahlen_.empty()) throw UnerwarteteInteraktion("Unerwartete Auswahlliste: " + liste.titel());
   std::optional<std::string> wahl = std::move(wahlen_.front());
   wahlen_.pop_front();
-  protokoll_.push_back("Auswahl: " + liste.titel());
+  // Where the list opens: the first line at its start position.
+  auto erste = liste.ab(liste.startschluessel(), 1);
+  protokoll_.push_back("Auswahl: " + liste.titel() +
+                       (erste.empty() ? "" : " ab " + erste.front().zeile));
   if (!wahl) return std::nullopt;
   std::string ab;
   for (;;) {

@@ -101,6 +101,8 @@ TEST(Mandant, ANewClientStoresAndFindsEverythingAfterReopening) {
   EXPECT_TRUE(w.fs->existiert(w.fibu + "LETZTER.PAR"));
 
   Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+  m.erech_verzeichnis = w.tmp.pfad() + "/suite/ERECH";
+  ASSERT_TRUE(w.fs->verzeichnis_anlegen(m.erech_verzeichnis));
   ASSERT_TRUE(m.lies_letzter());
   EXPECT_EQ(m.mandant.get(MandantFelder::Mandantnummer), 5);
   EXPECT_EQ(m.mandant.get(MandantFelder::Jahr), 2024);
@@ -122,6 +124,12 @@ TEST(Mandant, ANewClientStoresAndFindsEverythingAfterReopening) {
   EXPECT_TRUE(m.tempkost->suchen(LongToKey(1)));
   EXPECT_EQ(m.tempjour->anzahl_keys(1), 1u);
   EXPECT_TRUE(m.bwakonto->suchen("BWA1"));
+  ASSERT_TRUE(m.erech);
+  m.erech->oeffnen();
+  m.erech->leeren();
+  m.erech->speichern("00001");
+  EXPECT_TRUE(w.fs->existiert(m.erech_verzeichnis + "/ERECH.EAT"));
+  EXPECT_TRUE(m.erech->suchen("00001"));
   EXPECT_TRUE(m.ist_sachkonto("1200"));
   EXPECT_TRUE(m.ist_debitor("10001"));
   EXPECT_EQ(m.sachkonto_text(100), "0100");
@@ -312,6 +320,63 @@ TEST(Start, TheCommandLineDecidesOrTheSelectionRuns) {
   ASSERT_TRUE(w.fs->loeschen(w.fibu + "LETZTER.PAR"));
   EXPECT_FALSE(mandant_starten(m, wahl, [] { return std::optional<std::pair<int, int>>(); }));
   EXPECT_EQ(w.ui.meldungen().back(), "Letzter Mandant nicht gefunden!");
+}
+
+}  // namespace
+}  // namespace fibu
+
+namespace fibu {
+namespace {
+
+TEST(Mandant, BaseDataAreWrittenWithTheUnitOfWorkTheyBelongTo) {
+  Wurzel w;
+  Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+  ASSERT_TRUE(m.mandant_oeffnen(3, 2024, true));
+  const std::string d = w.fibu + "003/2024/";
+  // A posting activates a period and saves the base data in its unit:
+  // rolled back, the file keeps the old state.
+  ASSERT_EQ(m.verzeichnis().beginne(), isam::isam_ok);
+  m.basis.set(BasisFelder::periode_status(1), std::uint8_t{1});
+  ASSERT_TRUE(m.schreibe_basis());
+  m.archivanzahl = 5;
+  ASSERT_TRUE(m.schreibe_journal());
+  m.verzeichnis().verwerfe();
+  std::string roh;
+  ASSERT_TRUE(w.fs->lies_datei(d + "BASIS.PAR", roh));
+  Satz gelesen(BasisFelder::groesse, roh);
+  EXPECT_EQ(gelesen.get(BasisFelder::periode_status(1)), 0);
+  EXPECT_FALSE(w.fs->existiert(d + "JOURNAL.PAR") && w.fs->lies_datei(d + "JOURNAL.PAR", roh) &&
+               !roh.empty());
+  // Committed, both are there.
+  ASSERT_EQ(m.verzeichnis().beginne(), isam::isam_ok);
+  ASSERT_TRUE(m.schreibe_basis());
+  ASSERT_TRUE(m.schreibe_journal());
+  ASSERT_EQ(m.verzeichnis().bestaetige(), isam::isam_ok);
+  ASSERT_TRUE(w.fs->lies_datei(d + "BASIS.PAR", roh));
+  EXPECT_EQ(Satz(BasisFelder::groesse, roh).get(BasisFelder::periode_status(1)), 1);
+  ASSERT_TRUE(w.fs->lies_datei(d + "JOURNAL.PAR", roh));
+  EXPECT_EQ(Satz(JournalFelder::groesse, roh).get(JournalFelder::Archivanzahl), 5);
+  ASSERT_TRUE(w.fs->lies_datei(d + "BASIS.SIK", roh));  // the copy of the file before
+  EXPECT_EQ(Satz(BasisFelder::groesse, roh).get(BasisFelder::periode_status(1)), 0);
+}
+
+TEST(Mandant, DamagedBaseDataAreNotReplacedByDefaults) {
+  Wurzel w;
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    ASSERT_TRUE(m.mandant_oeffnen(4, 2024, true));
+    m.basis.set(BasisFelder::Name, "Wichtig");
+  }
+  const std::string d = w.fibu + "004/2024/";
+  std::string roh;
+  ASSERT_TRUE(w.fs->lies_datei(d + "BASIS.PAR", roh));
+  ASSERT_TRUE(w.fs->schreibe_datei_atomar(d + "BASIS.PAR", roh.substr(0, 1000)));
+  Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+  EXPECT_THROW(m.mandant_oeffnen(4, 2024), Abbruch);
+  ASSERT_TRUE(w.fs->lies_datei(d + "BASIS.PAR", roh));
+  EXPECT_EQ(roh.size(), 1000u);  // untouched
+  Netzwerk anderer(*w.fs, w.tmp.pfad());
+  EXPECT_TRUE(anderer.lock("FIBU0042024"));  // and the reservation released
 }
 
 }  // namespace

@@ -155,8 +155,12 @@ TEST(tdatenbank, PickListsChooseAndLoadTheRecord) {
   ASSERT_TRUE(db.auswahl(1, "Liste der Sachkonten", key, zeile));
   EXPECT_EQ(key, "00001200");
   EXPECT_EQ(db.satz().get(f_name), "BANK");
+  // The list opens at the key given.
+  EXPECT_EQ(u.ui.protokoll().back(), "Auswahl: Liste der Sachkonten ab 00001000 KASSE");
   u.ui.waehle(std::nullopt);
+  key = "00001500";
   EXPECT_FALSE(db.auswahl(1, "Liste der Sachkonten", key, zeile));
+  EXPECT_EQ(u.ui.protokoll().back(), "Auswahl: Liste der Sachkonten ab 00001800 POSTBANK");
   EXPECT_EQ(db.satz().get(f_name), "");
   // Within a range the list holds only its keys.
   u.ui.waehle("KASSE");
