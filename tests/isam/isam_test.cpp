@@ -379,3 +379,54 @@ TEST(IsamDatei, ClosingAFileInTheMiddleOfAUnitSpoilsTheUnit) {
 
 }  // namespace
 }  // namespace fibu::isam
+
+namespace fibu::isam {
+namespace {
+
+// After a commit whose "empty" mark was never synced, a rebuild replaces
+// the index; a power loss at any point of it must not replay the old unit
+// onto the new index (which would mix two trees unnoticed).
+TEST(IsamDatei, AnOldJournalIsNotReplayedOntoARebuiltIndex) {
+  auto key_von = [](const char* s, int) { return std::string(s, 8); };
+  for (std::uint64_t n = 1;; ++n) {
+    SCOPED_TRACE("Absturz beim " + std::to_string(n) + ". Schreibvorgang des Neuaufbaus");
+    TestDateisystem fs;
+    ASSERT_TRUE(fs.verzeichnis_anlegen("/d"));
+    bool fertig;
+    {
+      IsamVerzeichnis v(fs, "/d");
+      v.wartezeit_ms = 0;
+      IsamFileBlock fb(v);
+      ASSERT_TRUE(fb.MakeNetFileBlock("X", 8, 1, {{8, false}}));
+      // One unit per key: the journal holds the last small unit, whose
+      // pages fit the old tree only.
+      for (int i = 0; i < 300; ++i) {
+        std::string s = std::to_string(10000000 + (i * 7) % 300);
+        std::uint32_t ref;
+        ASSERT_TRUE(fb.AddNetRec(ref, s.data()));
+        ASSERT_TRUE(fb.AddNetKey(1, ref, s));
+      }
+      fb.CloseNetFileBlock();
+      fs.stoere(n, TestDateisystem::Stoerung::Absturz);
+      fertig = RebuildFileBlock(v, "X", 8, 1, {{8, false}}, key_von) == isam_ok;
+    }
+    fs.absturz(TestDateisystem::Verbleib::Nichts);
+    IsamVerzeichnis v(fs, "/d");
+    IsamFileBlock fb(v);
+    if (!fb.OpenNetFileBlock("X")) {
+      ASSERT_EQ(fb.IsamError, fehler_index_defekt);
+      ASSERT_EQ(RebuildFileBlock(v, "X", 8, 1, {{8, false}}, key_von), isam_ok);
+      ASSERT_TRUE(fb.OpenNetFileBlock("X"));
+    }
+    std::uint32_t ref;
+    std::string key;
+    int i = 0;
+    while (fb.NextNetKey(1, ref, key)) ASSERT_EQ(key, std::to_string(10000000 + i++));
+    ASSERT_EQ(i, 300);
+    ASSERT_EQ(fb.BTUsedKeys(1), 300u);
+    if (fertig) break;
+  }
+}
+
+}  // namespace
+}  // namespace fibu::isam
