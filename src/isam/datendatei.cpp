@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "isam/bytes.h"
 #include "isam/crc32c.h"
 #include "isam/fehler.h"
 
@@ -16,17 +17,6 @@ constexpr std::size_t k_satzgroesse = 8, k_schluessel = 12, k_slots = 16, k_benu
                       k_frei = 24;
 constexpr std::size_t k_crc = 60;
 constexpr std::uint8_t frei = 0, belegt = 1;
-
-template <typename T>
-T get(const char* p, std::size_t off) {
-  T v;
-  std::memcpy(&v, p + off, sizeof(T));
-  return v;
-}
-template <typename T>
-void put(char* p, std::size_t off, T v) {
-  std::memcpy(p + off, &v, sizeof(T));
-}
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "isam/bytes.h"
 #include "isam/fehler.h"
 
 namespace fibu::isam {
@@ -24,17 +25,6 @@ constexpr std::uint8_t typ_blatt = 1, typ_innen = 2, typ_frei = 3;
 constexpr std::size_t n_typ = 0, n_nr = 1, n_anzahl = 2, n_links = 4, n_rechts = 8, n_kind0 = 12;
 constexpr std::size_t n_eintraege = 16;
 constexpr std::size_t nutzbar = pruefsummen_offset - n_eintraege;
-
-template <typename T>
-T get(const char* p, std::size_t off) {
-  T v;
-  std::memcpy(&v, p + off, sizeof(T));
-  return v;
-}
-template <typename T>
-void put(char* p, std::size_t off, T v) {
-  std::memcpy(p + off, &v, sizeof(T));
-}
 
 struct Form {
   std::size_t L;  // key bytes
@@ -480,51 +470,43 @@ int Indexbaum::aus_eltern_entfernen(int nr, Pfad& pfad) {
   return isam_ok;
 }
 
-int Indexbaum::suche_ab(int nr, std::string_view key_roh, std::uint32_t ref, Fundstelle& aus) {
+// The leaf where (key, ref) belongs and the index of the first entry not
+// less than it (`obere`: greater than it); `rechts` is the next leaf.
+int Indexbaum::im_blatt(int nr, std::string_view key_roh, std::uint32_t ref, bool obere,
+                        Fundstelle& stelle, int& anzahl, std::uint32_t& rechts) {
   std::string key = schneide(nr, key_roh);
   Form form(definition(nr).laenge);
   std::uint32_t blatt;
   if (int r = zum_blatt(nr, key, ref, nullptr, blatt); r != isam_ok) return r;
   const char* s;
   if (int r = knoten(blatt, nr, true, s); r != isam_ok) return r;
-  int n = get<std::uint16_t>(s, n_anzahl);
-  int pos = grenze(s, form, form.E, n, key, ref, false);
-  aus = {blatt, static_cast<std::uint16_t>(pos)};
-  if (pos < n) return isam_ok;
-  aus = {get<std::uint32_t>(s, n_rechts), 0};
+  anzahl = get<std::uint16_t>(s, n_anzahl);
+  stelle = {blatt, static_cast<std::uint16_t>(grenze(s, form, form.E, anzahl, key, ref, obere))};
+  rechts = get<std::uint32_t>(s, n_rechts);
   return isam_ok;
 }
 
-int Indexbaum::danach(int nr, std::string_view key_roh, std::uint32_t ref, Fundstelle& aus) {
-  std::string key = schneide(nr, key_roh);
-  Form form(definition(nr).laenge);
-  std::uint32_t blatt;
-  if (int r = zum_blatt(nr, key, ref, nullptr, blatt); r != isam_ok) return r;
-  const char* s;
-  if (int r = knoten(blatt, nr, true, s); r != isam_ok) return r;
-  int n = get<std::uint16_t>(s, n_anzahl);
-  int pos = grenze(s, form, form.E, n, key, ref, true);
-  aus = {blatt, static_cast<std::uint16_t>(pos)};
-  if (pos < n) return isam_ok;
-  aus = {get<std::uint32_t>(s, n_rechts), 0};
+int Indexbaum::suche_ab(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus) {
+  int n;
+  std::uint32_t rechts;
+  if (int r = im_blatt(nr, key, ref, false, aus, n, rechts); r != isam_ok) return r;
+  if (aus.index >= n) aus = {rechts, 0};
   return isam_ok;
 }
 
-int Indexbaum::davor(int nr, std::string_view key_roh, std::uint32_t ref, Fundstelle& aus) {
-  std::string key = schneide(nr, key_roh);
-  Form form(definition(nr).laenge);
-  std::uint32_t blatt;
-  if (int r = zum_blatt(nr, key, ref, nullptr, blatt); r != isam_ok) return r;
-  const char* s;
-  if (int r = knoten(blatt, nr, true, s); r != isam_ok) return r;
-  int n = get<std::uint16_t>(s, n_anzahl);
-  int pos = grenze(s, form, form.E, n, key, ref, false);
-  if (pos > 0) {
-    aus = {blatt, static_cast<std::uint16_t>(pos - 1)};
-    return isam_ok;
-  }
-  aus = {blatt, 0};
-  return zurueck(nr, aus);
+int Indexbaum::danach(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus) {
+  int n;
+  std::uint32_t rechts;
+  if (int r = im_blatt(nr, key, ref, true, aus, n, rechts); r != isam_ok) return r;
+  if (aus.index >= n) aus = {rechts, 0};
+  return isam_ok;
+}
+
+int Indexbaum::davor(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus) {
+  int n;
+  std::uint32_t rechts;
+  if (int r = im_blatt(nr, key, ref, false, aus, n, rechts); r != isam_ok) return r;
+  return zurueck(nr, aus);  // from the first entry not less: one back
 }
 
 int Indexbaum::eintrag(int nr, const Fundstelle& f, std::string& key, std::uint32_t& ref) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "isam/bytes.h"
 #include "isam/crc32c.h"
 #include "isam/isam.h"
 #include "suite/allgemei.h"
@@ -21,11 +22,6 @@ struct Eintrag {
     return ref < b.ref;
   }
 };
-
-template <typename T>
-void put(char* p, std::size_t off, T v) {
-  std::memcpy(p + off, &v, sizeof(T));
-}
 
 // The same layout Indexbaum reads (see indexbaum.cpp).
 constexpr std::size_t n_eintraege = 16, nutzbar = pruefsummen_offset - n_eintraege;

@@ -434,16 +434,21 @@ bool tdatenbank::lies_zurueck(int nr, std::string& key) {
   return lesender_schritt(nr, false, key);
 }
 
-bool tdatenbank::lies_weiter_bis(int nr, std::string& key, const std::string&,
-                                 const std::string& bis) {
-  if (!ist_offen()) return false;
+// One reading step that only counts when the key reached, cut to the
+// bound's length, is within the bound; otherwise the key argument keeps the
+// value it had.
+bool tdatenbank::begrenzter_schritt(int nr, bool vor, std::string& key, const std::string& grenze) {
   std::string vorher = key;
   std::uint32_t ref_vorher = aktuelle_ref_;
   std::string k = key;
   bool ok = false;
   unter_sperre(false, [&] {
     letzter_key_ = key;
-    ok = schritt(nr, true, k) && k.substr(0, bis.size()) <= bis;
+    ok = schritt(nr, vor, k);
+    if (ok) {
+      std::string anfang = k.substr(0, grenze.size());
+      ok = vor ? anfang <= grenze : anfang >= grenze;
+    }
     if (ok) lies_satz(aktuelle_ref_);
   });
   if (!ok) {
@@ -458,28 +463,16 @@ bool tdatenbank::lies_weiter_bis(int nr, std::string& key, const std::string&,
   return ok;
 }
 
+bool tdatenbank::lies_weiter_bis(int nr, std::string& key, const std::string&,
+                                 const std::string& bis) {
+  if (!ist_offen()) return false;
+  return begrenzter_schritt(nr, true, key, bis);
+}
+
 bool tdatenbank::lies_zurueck_ab(int nr, std::string& key, const std::string& von,
                                  const std::string&) {
   if (!ist_offen()) return false;
-  std::string vorher = key;
-  std::uint32_t ref_vorher = aktuelle_ref_;
-  std::string k = key;
-  bool ok = false;
-  unter_sperre(false, [&] {
-    letzter_key_ = key;
-    ok = schritt(nr, false, k) && k.substr(0, von.size()) >= von;
-    if (ok) lies_satz(aktuelle_ref_);
-  });
-  if (!ok) {
-    key = vorher;
-    aktuelle_ref_ = ref_vorher;
-  } else {
-    key = k;
-    lies_keys(satz_);
-    nach_lesen();
-  }
-  if (keys_trimmen) key = trim(key);
-  return ok;
+  return begrenzter_schritt(nr, false, key, von);
 }
 
 bool tdatenbank::satz_fuer_liste(std::uint32_t ref, Satz& aus) {

@@ -123,6 +123,7 @@ class tdatenbank {
  private:
   bool schritt(int nr, bool vor, std::string& key);
   bool lesender_schritt(int nr, bool vor, std::string& key);
+  bool begrenzter_schritt(int nr, bool vor, std::string& key, const std::string& grenze);
   bool waehle(int nr, const std::string& titel, std::string& key, const Zeilenbauer& zeile,
               const std::string* von, const std::string* bis, const std::string& kopf);
 
