@@ -173,7 +173,8 @@ int main(int argc, char** argv) {
     std::uint32_t ref;
     if (!fb.AddNetRec(ref, s.data())) return 3;
     for (int k = 1; k <= 7; ++k)
-      if (!fb.AddNetKey(k, ref, keys_je_satz[static_cast<std::size_t>(i)][static_cast<std::size_t>(k)])) {
+      if (!fb.AddNetKey(k, ref,
+                        keys_je_satz[static_cast<std::size_t>(i)][static_cast<std::size_t>(k)])) {
         std::printf("AddNetKey %d: %d\n", k, fb.IsamError);
         return 4;
       }
@@ -188,10 +189,12 @@ int main(int argc, char** argv) {
   saetze.shrink_to_fit();
   keys_je_satz.clear();
   keys_je_satz.shrink_to_fit();
-  std::printf("Masseneinfügen in Einheiten zu 10.000: %.2f s, %.0f Sätze/s (davon Commits %.2f s, %llu Syncs, "
-              "%.0f Seiten je Einheit)\n",
-              s, anzahl / s, commit_zeit, static_cast<unsigned long long>(v.syncs() - syncs_vorher),
-              static_cast<double>(v.journalseiten()) / ((anzahl + 9999) / 10000));
+  std::printf(
+      "Masseneinfügen in Einheiten zu 10.000: %.2f s, %.0f Sätze/s (davon Commits %.2f s, %llu "
+      "Syncs, "
+      "%.0f Seiten je Einheit)\n",
+      s, anzahl / s, commit_zeit, static_cast<unsigned long long>(v.syncs() - syncs_vorher),
+      static_cast<double>(v.journalseiten()) / ((anzahl + 9999) / 10000));
 
   // Random exact-key lookups with a warm cache.
   const long suchen = 1000000;

@@ -32,7 +32,6 @@ Seitendatei::Seitendatei(IsamVerzeichnis& verzeichnis, std::string name,
       name_(std::move(name)),
       datei_(std::move(datei)),
       pruefsummen_(pruefsummen) {
-  merker_leeren();
   datei_->groesse(groesse_platte_);
   groesse_ = groesse_platte_;
   verz_.anmelden(this);
@@ -44,22 +43,28 @@ Seitendatei::~Seitendatei() {
   verz_.abmelden(this);
 }
 
+// No file of the program comes near this many pages (256 GiB).
+constexpr std::uint32_t max_seiten = 1u << 26;
+
+void Seitendatei::entfernen(std::uint32_t nr) {
+  if (nr < seiten_.size() && seiten_[nr].daten) {
+    seiten_[nr] = Eintrag{};
+    --anzahl_;
+  }
+}
+
 Ergebnis Seitendatei::laden(std::uint32_t nr, Eintrag*& aus) {
-  auto& m = merker_[nr % merker_.size()];
-  if (m.first == nr) {
-    m.second->zugriff = ++uhr_;
-    aus = m.second;
+  if (nr < seiten_.size() && seiten_[nr].daten) {
+    seiten_[nr].zugriff = ++uhr_;
+    aus = &seiten_[nr];
     return Ergebnis::erfolg();
   }
-  auto it = cache_.find(nr);
-  if (it != cache_.end()) {
-    it->second.zugriff = ++uhr_;
-    aus = &it->second;
-    m = {nr, aus};
-    return Ergebnis::erfolg();
-  }
-  Eintrag e;
-  e.daten.reset(new char[seitengroesse]);
+  if (nr >= max_seiten)
+    return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                            "Seite " + std::to_string(nr) + " jenseits jeder Datei: " + name_);
+  Eintrag eintrag;
+  Eintrag* e = &eintrag;
+  e->daten.reset(new char[seitengroesse]);
   std::uint64_t pos = static_cast<std::uint64_t>(nr) * seitengroesse;
   std::size_t gelesen = 0;
   // What lies beyond the end the unit sees (after a truncation) reads as zeros.
@@ -67,15 +72,17 @@ Ergebnis Seitendatei::laden(std::uint32_t nr, Eintrag*& aus) {
     std::string puffer;
     if (Ergebnis r = datei_->lesen(pos, seitengroesse, puffer); !r) return r;
     gelesen = puffer.size();
-    std::memcpy(e.daten.get(), puffer.data(), gelesen);
-    if (pruefsummen_ && !pruefsumme_stimmt(e.daten.get()))
+    std::memcpy(e->daten.get(), puffer.data(), gelesen);
+    if (pruefsummen_ && !pruefsumme_stimmt(e->daten.get()))
       return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
                               "Prüfsumme falsch in " + name_ + ", Seite " + std::to_string(nr));
   }
-  std::memset(e.daten.get() + gelesen, 0, seitengroesse - gelesen);
-  e.zugriff = ++uhr_;
-  aus = &cache_.emplace(nr, std::move(e)).first->second;
-  m = {nr, aus};
+  std::memset(e->daten.get() + gelesen, 0, seitengroesse - gelesen);
+  e->zugriff = ++uhr_;
+  if (nr >= seiten_.size()) seiten_.resize(std::max<std::size_t>(nr + 1, seiten_.size() * 2));
+  seiten_[nr] = std::move(eintrag);
+  aus = &seiten_[nr];
+  ++anzahl_;
   return Ergebnis::erfolg();
 }
 
@@ -98,7 +105,10 @@ Ergebnis Seitendatei::seite_schreiben(std::uint32_t nr, char*& aus) {
                             "Schreiben außerhalb einer Arbeitseinheit: " + name_);
   Eintrag* e = nullptr;
   if (Ergebnis r = laden(nr, e); !r) return r;
-  e->schmutzig = true;
+  if (!e->schmutzig) {
+    e->schmutzig = true;
+    schmutzige_.push_back(nr);
+  }
   beteiligen();
   std::uint64_t ende = (static_cast<std::uint64_t>(nr) + 1) * seitengroesse;
   if (pruefsummen_ && groesse_ < ende) groesse_ = ende;  // index files grow by whole pages
@@ -151,13 +161,8 @@ Ergebnis Seitendatei::groesse_setzen(std::uint64_t groesse) {
     std::memset(s + ab, 0, seitengroesse - ab);
   }
   // Pages wholly beyond the new end are no longer part of the file.
-  merker_leeren();
-  for (auto it = cache_.begin(); it != cache_.end();) {
-    if (static_cast<std::uint64_t>(it->first) * seitengroesse >= groesse)
-      it = cache_.erase(it);
-    else
-      ++it;
-  }
+  for (std::uint64_t nr = (groesse + seitengroesse - 1) / seitengroesse; nr < seiten_.size(); ++nr)
+    entfernen(static_cast<std::uint32_t>(nr));
   groesse_ = groesse;
   beteiligen();
   return Ergebnis::erfolg();
@@ -176,12 +181,13 @@ Ergebnis Seitendatei::alle_pruefen() {
       if (pruefsummen_ && !pruefsumme_stimmt(s))
         return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
                                 "Prüfsumme falsch in " + name_ + ", Seite " + std::to_string(nr));
-      if (cache_.size() < verz_.cache_seiten && !cache_.count(nr)) {
-        Eintrag e;
+      if (anzahl_ < verz_.cache_seiten && !(nr < seiten_.size() && seiten_[nr].daten)) {
+        if (nr >= seiten_.size()) seiten_.resize(std::max<std::size_t>(nr + 1, seiten_.size() * 2));
+        Eintrag& e = seiten_[nr];
         e.daten.reset(new char[seitengroesse]);
         std::memcpy(e.daten.get(), s, seitengroesse);
         e.zugriff = ++uhr_;
-        cache_.emplace(nr, std::move(e));
+        ++anzahl_;
       }
     }
   }
@@ -189,13 +195,8 @@ Ergebnis Seitendatei::alle_pruefen() {
 }
 
 Ergebnis Seitendatei::verwerfen() {
-  merker_leeren();
-  for (auto it = cache_.begin(); it != cache_.end();) {
-    if (it->second.schmutzig)
-      ++it;
-    else
-      it = cache_.erase(it);
-  }
+  for (std::size_t nr = 0; nr < seiten_.size(); ++nr)
+    if (seiten_[nr].daten && !seiten_[nr].schmutzig) entfernen(static_cast<std::uint32_t>(nr));
   if (Ergebnis r = datei_->groesse(groesse_platte_); !r) return r;
   if (!geaendert_) groesse_ = groesse_platte_;
   return Ergebnis::erfolg();
@@ -203,43 +204,45 @@ Ergebnis Seitendatei::verwerfen() {
 
 void Seitendatei::aufraeumen() {
   const std::size_t kapazitaet = std::max<std::size_t>(verz_.cache_seiten, 16);
-  if (cache_.size() <= kapazitaet) return;
+  if (anzahl_ <= kapazitaet) return;
   // Drop the least recently used clean pages down to 90 % of the capacity.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> saubere;
-  saubere.reserve(cache_.size());
-  for (const auto& [nr, e] : cache_)
-    if (!e.schmutzig) saubere.emplace_back(e.zugriff, nr);
+  saubere.reserve(anzahl_);
+  for (std::size_t nr = 0; nr < seiten_.size(); ++nr)
+    if (seiten_[nr].daten && !seiten_[nr].schmutzig)
+      saubere.emplace_back(seiten_[nr].zugriff, static_cast<std::uint32_t>(nr));
   std::size_t ziel = kapazitaet - kapazitaet / 10;
-  std::size_t weg = std::min(saubere.size(), cache_.size() - std::min(cache_.size(), ziel));
+  std::size_t weg = std::min(saubere.size(), anzahl_ - std::min(anzahl_, ziel));
   std::nth_element(saubere.begin(), saubere.begin() + static_cast<std::ptrdiff_t>(weg),
                    saubere.end());
-  merker_leeren();
-  for (std::size_t i = 0; i < weg; ++i) cache_.erase(saubere[i].second);
+  for (std::size_t i = 0; i < weg; ++i) entfernen(saubere[i].second);
 }
 
 std::vector<std::pair<std::uint32_t, const char*>> Seitendatei::geaenderte_seiten() {
   std::vector<std::pair<std::uint32_t, const char*>> aus;
-  for (auto& [nr, e] : cache_) {
-    if (!e.schmutzig) continue;
-    if (pruefsummen_) setze_pruefsumme(e.daten.get());
-    aus.emplace_back(nr, e.daten.get());
+  for (std::uint32_t nr : schmutzige_) {
+    if (nr >= seiten_.size() || !seiten_[nr].daten || !seiten_[nr].schmutzig)
+      continue;  // cut off meanwhile
+    if (pruefsummen_) setze_pruefsumme(seiten_[nr].daten.get());
+    aus.emplace_back(nr, seiten_[nr].daten.get());
   }
   std::sort(aus.begin(), aus.end());
+  aus.erase(std::unique(aus.begin(), aus.end()), aus.end());
   return aus;
 }
 
 void Seitendatei::einheit_beendet(bool bestaetigt) {
+  for (std::uint32_t nr : schmutzige_) {
+    if (nr >= seiten_.size() || !seiten_[nr].daten || !seiten_[nr].schmutzig) continue;
+    if (bestaetigt)
+      seiten_[nr].schmutzig = false;
+    else
+      entfernen(nr);
+  }
+  schmutzige_.clear();
   if (bestaetigt) {
-    for (auto& [nr, e] : cache_) e.schmutzig = false;
     groesse_platte_ = groesse_;
   } else {
-    merker_leeren();
-    for (auto it = cache_.begin(); it != cache_.end();) {
-      if (it->second.schmutzig)
-        it = cache_.erase(it);
-      else
-        ++it;
-    }
     // A truncation dropped clean pages too; they are read again as needed.
     groesse_ = groesse_platte_;
   }

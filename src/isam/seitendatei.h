@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -70,7 +69,7 @@ class Seitendatei {
   // rolled back (dirty pages are dropped).
   void einheit_beendet(bool bestaetigt);
 
-  std::size_t seiten_im_cache() const { return cache_.size(); }
+  std::size_t seiten_im_cache() const { return anzahl_; }
 
  private:
   struct Eintrag {
@@ -80,16 +79,16 @@ class Seitendatei {
   };
   Ergebnis laden(std::uint32_t nr, Eintrag*& aus);
   void beteiligen();
-  void merker_leeren() { merker_.fill({UINT32_MAX, nullptr}); }
+  void entfernen(std::uint32_t nr);
 
   IsamVerzeichnis& verz_;
   std::string name_;
   std::unique_ptr<Datei> datei_;
   bool pruefsummen_;
-  std::unordered_map<std::uint32_t, Eintrag> cache_;
-  // The last pages looked up, by page number modulo 64: entries of the map
-  // stay where they are until erased, and every erase clears this.
-  std::array<std::pair<std::uint32_t, Eintrag*>, 64> merker_{};
+  // The cached pages by page number (pages of a file are numbered densely).
+  std::vector<Eintrag> seiten_;  // daten == nullptr: not cached
+  std::size_t anzahl_ = 0;
+  std::vector<std::uint32_t> schmutzige_;  // pages made dirty in the running unit
   std::uint64_t uhr_ = 0;
   std::uint64_t groesse_ = 0;         // as the unit sees it
   std::uint64_t groesse_platte_ = 0;  // as on disk
