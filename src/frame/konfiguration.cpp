@@ -28,14 +28,7 @@ KonfDat lies_konf_dat(Dateisystem& fs, const std::string& arbeitsverzeichnis) {
   k.gelesen_in = *pfad;
   std::string text = nach_utf8(roh, Codepage::CP1252);
   std::vector<std::string> zeilen;
-  for (std::size_t pos = 0; pos < text.size();) {
-    std::size_t ende = text.find('\n', pos);
-    if (ende == std::string::npos) ende = text.size();
-    std::string z = text.substr(pos, ende - pos);
-    if (!z.empty() && z.back() == '\r') z.pop_back();
-    zeilen.push_back(kopy(z, 1, 80));
-    pos = ende + 1;
-  }
+  for (const auto& z : textzeilen(text)) zeilen.push_back(kopy(z, 1, 80));
   for (std::size_t i = 0; i < 12 && i < zeilen.size(); ++i)
     k.verzeichnisse[i] = pfad_aus_konfiguration(zeilen[i]);
   if (zeilen.size() >= 13) k.fibu_pfad = pfad_aus_konfiguration(zeilen[12]);

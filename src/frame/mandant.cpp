@@ -37,14 +37,12 @@ std::string Mandant::reservierung() const {
   return "FIBU" + drei(nummer_) + std::to_string(jahr_);
 }
 
-// Parameter files of the data directory are plain files of one record,
-// read whole; missing means all zero.
-bool Mandant::parameter_lesen(const std::string& name, Satz& ziel) {
+// A file of one record, read whole; missing means all zero.
+bool Mandant::satz_lesen(const std::string& verzeichnis, const std::string& name, Satz& ziel) {
   ziel.leeren();
-  auto pfad = fs_.finde_datei(daten_verzeichnis_, name);
-  if (!pfad) return false;
+  auto pfad = fs_.finde_datei(verzeichnis, name);
   std::string inhalt;
-  if (!fs_.lies_datei(*pfad, inhalt)) return false;
+  if (!pfad || !fs_.lies_datei(*pfad, inhalt)) return false;
   std::copy_n(inhalt.begin(), std::min(inhalt.size(), ziel.groesse()), ziel.bytes().begin());
   return true;
 }
@@ -81,13 +79,7 @@ bool Mandant::schreibe_basis() {
 }
 
 bool Mandant::lies_mandant(int nummer) {
-  mandant.leeren();
-  std::string verz = mandant_verzeichnis(nummer);
-  auto pfad = fs_.finde_datei(verz, "MANDANT.PAR");
-  std::string inhalt;
-  if (!pfad || !fs_.lies_datei(*pfad, inhalt)) return false;
-  std::copy_n(inhalt.begin(), std::min(inhalt.size(), mandant.groesse()), mandant.bytes().begin());
-  return true;
+  return satz_lesen(mandant_verzeichnis(nummer), "MANDANT.PAR", mandant);
 }
 
 bool Mandant::schreibe_mandant() {
@@ -99,12 +91,7 @@ bool Mandant::schreibe_mandant() {
 }
 
 bool Mandant::lies_letzter() {
-  mandant.leeren();
-  auto pfad = fs_.finde_datei(fibu_pfad_, "LETZTER.PAR");
-  std::string inhalt;
-  if (!pfad || !fs_.lies_datei(*pfad, inhalt)) return false;
-  std::copy_n(inhalt.begin(), std::min(inhalt.size(), mandant.groesse()), mandant.bytes().begin());
-  return true;
+  return satz_lesen(fibu_pfad_, "LETZTER.PAR", mandant);
 }
 
 bool Mandant::schreibe_letzter() {
@@ -168,8 +155,8 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     schreibe_basis();
   }
   verz_->extensionen_fuer_waehrung(euro());
-  parameter_lesen("MAHNKENN.PAR", mahnkenn);
-  parameter_lesen("BWANAMEN.PAR", bwanamen);
+  satz_lesen(daten_verzeichnis_, "MAHNKENN.PAR", mahnkenn);
+  satz_lesen(daten_verzeichnis_, "BWANAMEN.PAR", bwanamen);
 
   Mandantenbezug b = bezug();
   personen = std::make_unique<tdbperson_datenbank>(ui_, *verz_, b);

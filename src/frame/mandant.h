@@ -96,7 +96,7 @@ class Mandant {
   Dateisystem& fs() { return fs_; }
 
  private:
-  bool parameter_lesen(const std::string& name, Satz& ziel);
+  bool satz_lesen(const std::string& verzeichnis, const std::string& name, Satz& ziel);
   // Opens a parameter file of one record of the data directory, kept open
   // with the client; reads it into `ziel` (all zero when missing). Ends the
   // program when the file cannot be read whole.

@@ -486,20 +486,23 @@ int Indexbaum::im_blatt(int nr, std::string_view key_roh, std::uint32_t ref, boo
   return isam_ok;
 }
 
-int Indexbaum::suche_ab(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus) {
+// The first entry not less than (key, ref), or greater than it (`obere`),
+// in this leaf or at the start of the next.
+int Indexbaum::erster_ab(int nr, std::string_view key, std::uint32_t ref, bool obere,
+                         Fundstelle& aus) {
   int n;
   std::uint32_t rechts;
-  if (int r = im_blatt(nr, key, ref, false, aus, n, rechts); r != isam_ok) return r;
+  if (int r = im_blatt(nr, key, ref, obere, aus, n, rechts); r != isam_ok) return r;
   if (aus.index >= n) aus = {rechts, 0};
   return isam_ok;
 }
 
+int Indexbaum::suche_ab(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus) {
+  return erster_ab(nr, key, ref, false, aus);
+}
+
 int Indexbaum::danach(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus) {
-  int n;
-  std::uint32_t rechts;
-  if (int r = im_blatt(nr, key, ref, true, aus, n, rechts); r != isam_ok) return r;
-  if (aus.index >= n) aus = {rechts, 0};
-  return isam_ok;
+  return erster_ab(nr, key, ref, true, aus);
 }
 
 int Indexbaum::davor(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus) {

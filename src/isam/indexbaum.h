@@ -85,6 +85,7 @@ class Indexbaum {
  private:
   int kopf(const char*& k);
   int knoten(std::uint32_t seite, int nr, bool blatt, const char*& aus);
+  int erster_ab(int nr, std::string_view key, std::uint32_t ref, bool obere, Fundstelle& aus);
   int im_blatt(int nr, std::string_view key, std::uint32_t ref, bool obere, Fundstelle& stelle,
                int& anzahl, std::uint32_t& rechts);
   int zum_blatt(int nr, std::string_view key, std::uint32_t ref, Pfad* pfad, std::uint32_t& blatt);

@@ -65,6 +65,19 @@ std::string kopy(std::string_view s, std::ptrdiff_t index, std::ptrdiff_t anzahl
   return std::string(rest.substr(0, byte_position(rest, static_cast<std::size_t>(anzahl))));
 }
 
+std::vector<std::string> textzeilen(std::string_view text) {
+  std::vector<std::string> zeilen;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t ende = text.find('\n', pos);
+    if (ende == std::string_view::npos) ende = text.size();
+    std::string_view z = text.substr(pos, ende - pos);
+    if (!z.empty() && z.back() == '\r') z.remove_suffix(1);
+    zeilen.emplace_back(z);
+    pos = ende + 1;
+  }
+  return zeilen;
+}
+
 std::string trim_rechts(std::string_view s) {
   std::size_t e = s.find_last_not_of(' ');
   return e == std::string_view::npos ? "" : std::string(s.substr(0, e + 1));

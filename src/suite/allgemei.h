@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace fibu {
 
@@ -27,6 +28,10 @@ std::size_t zeichenzahl(std::string_view s);
 
 // Byte offset of character number `n` (0-based); s.size() when beyond the end.
 std::size_t byte_position(std::string_view s, std::size_t n);
+
+// The lines of a text, split at LF, a CR before the LF removed; a text
+// ending in a line break has no empty last line.
+std::vector<std::string> textzeilen(std::string_view text);
 
 // Removes blanks at both ends / at the right end.
 std::string trim(std::string_view s);

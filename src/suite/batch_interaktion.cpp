@@ -73,14 +73,9 @@ std::string dateiname(const std::string& name) {
 }  // namespace
 
 Ergebnis Antworten::aus_text(const std::string& text) {
-  std::size_t nr = 0, pos = 0;
-  while (pos <= text.size()) {
-    std::size_t ende = text.find('\n', pos);
-    if (ende == std::string::npos) ende = text.size();
-    std::string zeile = text.substr(pos, ende - pos);
-    pos = ende + 1;
+  std::size_t nr = 0;
+  for (const std::string& zeile : textzeilen(text)) {
     ++nr;
-    if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
     std::string t = trim(zeile);
     if (t.empty() || t[0] == '#' || t[0] == ';') continue;
     std::size_t gleich = t.find(" = ");

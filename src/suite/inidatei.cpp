@@ -34,13 +34,8 @@ Ergebnis IniDatei::aus_text(const std::string& text) {
   abschnitte_.clear();
   std::string abschnitt;
   std::size_t nr = 0;
-  for (std::size_t pos = 0; pos < text.size();) {
-    std::size_t ende = text.find('\n', pos);
-    if (ende == std::string::npos) ende = text.size();
-    std::string zeile = text.substr(pos, ende - pos);
-    pos = ende + 1;
+  for (std::string zeile : textzeilen(text)) {
     ++nr;
-    if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
     if (nr == 1 && zeile.rfind("\xEF\xBB\xBF", 0) == 0) zeile.erase(0, 3);  // UTF-8 byte order mark
     std::string t = trim(zeile);
     if (t.empty() || t[0] == ';' || t[0] == '#') continue;
