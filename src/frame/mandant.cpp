@@ -73,6 +73,11 @@ bool Mandant::schreibe_basis() {
   if (!basis_par_) return false;
   if (auto alt = fs_.finde_datei(daten_verzeichnis_, "BASIS.PAR"); alt && basis_par_->anzahl() == 1)
     fs_.kopiere_datei(*alt, pfad_verbinden(daten_verzeichnis_, "BASIS.SIK"));
+  return basis_ablegen();
+}
+
+bool Mandant::basis_ablegen() {
+  if (!basis_par_) return false;
   if (basis_par_->schreiben(1, basis.bytes().data())) return true;
   ui_.ShowMessageMain("Die Datei BASIS.PAR konnte nicht geschrieben werden!");
   return false;

@@ -36,6 +36,9 @@ class Mandant {
   // BASIS.PAR is copied to BASIS.SIK, then written as part of the running
   // unit of work (or in one of its own).
   bool schreibe_basis();
+  // Writes BASIS.PAR without the copy, as part of the running unit of work
+  // (the posting engine's last document numbers go with their booking).
+  bool basis_ablegen();
   // MANDANT.PAR of client `nummer` into the client record (all zero when missing).
   bool lies_mandant(int nummer);
   bool schreibe_mandant();

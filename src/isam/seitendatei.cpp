@@ -137,9 +137,16 @@ Ergebnis Seitendatei::schreiben(std::uint64_t pos, const char* daten, std::size_
     std::uint32_t nr = static_cast<std::uint32_t>(pos / seitengroesse);
     std::size_t in_seite = static_cast<std::size_t>(pos % seitengroesse);
     std::size_t stueck = std::min(n, seitengroesse - in_seite);
-    char* s = nullptr;
-    if (Ergebnis r = seite_schreiben(nr, s); !r) return r;
-    std::memcpy(s + in_seite, daten, stueck);
+    // Bytes that are already there leave the page clean: rewriting a whole
+    // record for a few changed fields then commits only the pages that changed.
+    const char* alt = nullptr;
+    bool gleich = verz_.in_einheit() && pos + stueck <= groesse_ && seite(nr, alt).ok() &&
+                  std::memcmp(alt + in_seite, daten, stueck) == 0;
+    if (!gleich) {
+      char* s = nullptr;
+      if (Ergebnis r = seite_schreiben(nr, s); !r) return r;
+      std::memcpy(s + in_seite, daten, stueck);
+    }
     pos += stueck;
     daten += stueck;
     n -= stueck;

@@ -75,6 +75,7 @@ class IsamVerzeichnis {
   bool in_einheit() const { return tiefe_ > 0; }
   // An operation failed halfway: the unit can only be rolled back.
   void einheit_vergiften() { vergiftet_ = true; }
+  bool vergiftet() const { return vergiftet_; }
   // Tells every process that files changed outside a unit of work (a
   // rebuilt index): the journal generation goes up, caches are dropped.
   // The journal is then empty on disk for sure, so no earlier unit can be

@@ -56,6 +56,9 @@ struct OpstammFelder {
   static constexpr ZahlFeld<std::uint8_t> Filternummer{323};
   static constexpr ZahlFeld<std::uint16_t> Mahnen{324};
   static constexpr TextFeld Gegenkonto{326, 8};
+  // The text of the booking that opened the item (program-defined place
+  // in the bytes up to the kind letter).
+  static constexpr TextFeld Buchungstext{335, 50};
   static constexpr std::size_t Kennung = 386;  // "D" or "K"
 };
 

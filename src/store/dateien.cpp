@@ -122,20 +122,36 @@ void tdbsach_datenbank::nach_lesen() {
 void tdbsach_datenbank::vor_speichern(const std::string& key) {
   satz().set(SachFelder::Kontonummer, key);
   satz().set(SachFelder::Nummer, kontowert(key));
+  behaltene_codes_.clear();
+}
+
+void tdbsach_datenbank::codes_entfernen(bool alle) {
+  // The codes of the stored record leave key 3, except those the record
+  // keeps (a balance update keeps all of them).
+  behaltene_codes_.clear();
+  Satz alt(SachFelder::groesse);
+  if (!datei().GetNetRec(aktuelle_ref(), alt.bytes().data())) return;
+  std::vector<std::string> neu = alle ? std::vector<std::string>{} : zuordnungen(satz());
+  for (const auto& code : zuordnungen(alt)) {
+    if (std::binary_search(neu.begin(), neu.end(), code))
+      behaltene_codes_.push_back(code);
+    else
+      datei().DeleteNetKey(3, aktuelle_ref(), code);
+  }
 }
 
 void tdbsach_datenbank::nach_keys_entfernt() {
-  // The codes of the stored record leave key 3.
-  Satz alt(SachFelder::groesse);
-  if (!datei().GetNetRec(aktuelle_ref(), alt.bytes().data())) return;
-  for (const auto& code : zuordnungen(alt)) datei().DeleteNetKey(3, aktuelle_ref(), code);
+  codes_entfernen(neuaufbau_);
 }
 
 void tdbsach_datenbank::nach_keys_angelegt() {
   for (const auto& code : zuordnungen(satz()))
-    if (!datei().AddNetKey(3, aktuelle_ref(), code) &&
+    if (std::find(behaltene_codes_.begin(), behaltene_codes_.end(), code) ==
+            behaltene_codes_.end() &&
+        !datei().AddNetKey(3, aktuelle_ref(), code) &&
         datei().IsamError != isam::fehler_schluessel_doppelt)
       isamtest();
+  behaltene_codes_.clear();
 }
 
 void tdbsach_datenbank::nach_reorg() {
@@ -147,9 +163,11 @@ void tdbsach_datenbank::nach_reorg() {
   std::vector<std::string> konten;
   std::uint32_t ref;
   while (datei().NextNetKey(1, ref, key)) konten.push_back(key);
+  neuaufbau_ = true;
   for (const auto& k : konten) {
     if (suchen(k)) speichern(k);
   }
+  neuaufbau_ = false;
   leeren();
 }
 
@@ -177,7 +195,7 @@ void tdbsach_datenbank::loeschen(const std::string& key) {
   std::uint32_t ref = 0;
   if (datei().FindNetKey(1, ref, arg(key))) {
     setze_aktuelle_ref(ref);
-    nach_keys_entfernt();
+    codes_entfernen(true);
   }
   tdatenbank::loeschen(key);
   if (verzeichnis().bestaetige() != isam::isam_ok)
@@ -330,6 +348,7 @@ void tdbbuchung_datenbank::oeffnen() {
   }
   tdatenbank::oeffnen();
   offene_sicht = false;
+  nur_salden = false;
 }
 
 void tdbbuchung_datenbank::schliessen() {
@@ -377,16 +396,20 @@ std::int64_t tdbbuchung_datenbank::anzahl_buchungen() {
 }
 
 bool tdbbuchung_datenbank::buchung_lesen(std::int64_t n) {
+  return buchung_lesen_in(n, satz());
+}
+
+bool tdbbuchung_datenbank::buchung_lesen_in(std::int64_t n, Satz& aus) {
   using F = BuchungFelder;
   if (n < 1 || n > anzahl_buchungen() ||
-      !da1_.lesen(static_cast<std::uint64_t>(n + versatz()), satz().bytes().data())) {
-    satz().leeren();
+      !da1_.lesen(static_cast<std::uint64_t>(n + versatz()), aus.bytes().data())) {
+    aus.leeren();
     return false;
   }
   // Blank flags read from the file count as unset, a tax key "0" as none.
   for (std::size_t off : {F::SollHaben, F::Buchungsart})
-    if (satz().u8(off) == ' ') satz().setze_u8(off, 0);
-  if (trim(satz().get(F::Steuerschluessel)) == "0") satz().set(F::Steuerschluessel, "");
+    if (aus.u8(off) == ' ') aus.setze_u8(off, 0);
+  if (trim(aus.get(F::Steuerschluessel)) == "0") aus.set(F::Steuerschluessel, "");
   return true;
 }
 

@@ -59,7 +59,12 @@ class tdbsach_datenbank : public tdatenbank {
   static std::vector<std::string> zuordnungen(const Satz& s);
 
  private:
+  // Takes the stored record's codes out of key 3; with `alle` false those
+  // the working record has too stay (and are remembered).
+  void codes_entfernen(bool alle);
   Mandantenbezug m_;
+  std::vector<std::string> behaltene_codes_;
+  bool neuaufbau_ = false;  // key 3 is empty after a rebuild: every code goes in
 };
 
 // One line of an allocation key's table.
@@ -114,7 +119,16 @@ class tdbbuchung_datenbank : public tdatenbank {
 
   // In the open-bookings view number n means record archive count + n.
   bool offene_sicht = false;
+  // Balance-only mode: writing a booking applies its effects to balances
+  // and open items only (the booking check posts into copies with it).
+  // Opening the file switches both off.
+  bool nur_salden = false;
   bool buchung_lesen(std::int64_t n);
+  // Booking n of the current view into `aus`, the working booking left
+  // alone; false (and `aus` cleared) when there is none or it cannot be read.
+  bool buchung_lesen_in(std::int64_t n, Satz& aus);
+  // Record number in the file of booking n of the current view.
+  std::int64_t satznummer(std::int64_t n) const { return n + versatz(); }
   std::int64_t anzahl_buchungen();
   std::int64_t letzte_buchung();
   // -1 when the booking data file cannot be read.

@@ -308,20 +308,32 @@ void tdatenbank::speichern(const std::string& key) {
       // Update: key 1 stays, every other key is replaced. The entries taken
       // out are those of the record as stored (what the caller read last
       // may be another record or none).
+      // An entry whose key stays the same stays where it is (a balance
+      // update changes no key).
       aktuelle_ref_ = ref;
       Satz gespeichert(satz_.groesse());
-      if (gespeicherter_satz(ref, gespeichert)) lies_keys(gespeichert);
+      std::array<std::string, isam::max_schluessel + 1> alt{};
+      if (gespeicherter_satz(ref, gespeichert)) {
+        lies_keys(gespeichert);
+        alt = keys_;
+      }
+      lies_keys(satz_);
+      if (leer)
+        for (auto& k : keys_) k.clear();
+      auto bleibt = [&](int i) {
+        return alt[static_cast<std::size_t>(i)] == keys_[static_cast<std::size_t>(i)];
+      };
       for (int i = 2; i <= n && ok; ++i)
-        if (!keys_[static_cast<std::size_t>(i)].empty())
-          pruefe(fb_.DeleteNetKey(i, ref, keys_[static_cast<std::size_t>(i)]) ||
+        if (!alt[static_cast<std::size_t>(i)].empty() && !bleibt(i))
+          pruefe(fb_.DeleteNetKey(i, ref, alt[static_cast<std::size_t>(i)]) ||
                  fb_.IsamError == isam::fehler_schluessel_fehlt);
       if (ok) nach_keys_entfernt();
       if (ok && daten_in_datei)
         pruefe(leer ? fb_.DeleteNetRec(ref) : fb_.PutNetRec(ref, satz_.bytes().data()));
-      if (ok) lies_keys(satz_);
-      for (int i = 2; i <= n && ok && !leer; ++i)
-        if (!keys_[static_cast<std::size_t>(i)].empty())
+      for (int i = 2; i <= n && ok; ++i)
+        if (!keys_[static_cast<std::size_t>(i)].empty() && !bleibt(i))
           pruefe(fb_.AddNetKey(i, ref, keys_[static_cast<std::size_t>(i)]));
+      if (leer) lies_keys(satz_);
     } else if (fb_.IsamError != isam::fehler_schluessel_fehlt) {
       pruefe(false);
     } else {
@@ -332,7 +344,9 @@ void tdatenbank::speichern(const std::string& key) {
       if (ok) lies_keys(satz_);
       // The record is found again under the key it was stored with.
       keys_[1] = k1;
-      for (int i = 1; i <= n && ok && !leer; ++i)
+      // A file whose records live elsewhere (the bookings) indexes an empty
+      // record under its key 1, as its rebuild does.
+      for (int i = 1; i <= n && ok && (!leer || (i == 1 && !daten_in_datei)); ++i)
         if (!keys_[static_cast<std::size_t>(i)].empty())
           pruefe(fb_.AddNetKey(i, aktuelle_ref_, keys_[static_cast<std::size_t>(i)]));
     }

@@ -1,0 +1,530 @@
+#include "posting/buchen.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "frame/mandant.h"
+#include "isam/verzeichnis.h"
+#include "posting/puffer.h"
+#include "posting/steuer.h"
+#include "store/kontenbereiche.h"
+#include "suite/allgemei.h"
+
+namespace fibu {
+
+namespace {
+
+using B = BuchungFelder;
+
+int periode_von(const Satz& b) {
+  return b.get(B::Periode);
+}
+
+// Adds an amount to an account of the kind F (GL or personal): an opening
+// booking to the opening balance and the balance, any other to the debit or
+// credit total of its period and the balance. Nothing outside periods 1..12.
+template <typename F>
+void betrag_buchen(Satz& konto, const Satz& b, Betrag betrag) {
+  int p = periode_von(b);
+  if (p < 1 || p > 12) return;
+  Betrag saldo = konto.get(F::Saldo);
+  if (buchungsart(b) == 'E') {
+    Betrag eb = konto.get(F::Eroeffnungssaldo);
+    konto.set(F::Eroeffnungssaldo, ist_soll(b) ? eb + betrag : eb - betrag);
+  } else if (ist_soll(b)) {
+    konto.set(F::soll(p), konto.get(F::soll(p)) + betrag);
+  } else {
+    konto.set(F::haben(p), konto.get(F::haben(p)) + betrag);
+  }
+  konto.set(F::Saldo, ist_soll(b) ? saldo + betrag : saldo - betrag);
+}
+
+Datum datum_plus(Datum d, std::int64_t tage) {
+  return static_cast<Datum>(std::clamp<std::int64_t>(d + tage, 0, 65535));
+}
+
+}  // namespace
+
+// --- What a booking is ---
+
+char buchungsart(const Satz& b) {
+  char a = static_cast<char>(b.u8(B::Buchungsart));
+  return a == ' ' ? '\0' : a;
+}
+
+bool ist_soll(const Satz& b) {
+  return b.u8(B::SollHaben) == 'S';
+}
+
+Betrag vorzeichenbetrag(const Satz& b) {
+  return ist_soll(b) ? b.get(B::Betrag) : -b.get(B::Betrag);
+}
+
+bool eroeffnet_op(const Satz& basis, const Satz& b) {
+  if (ist_sachkonto(basis, b.get(B::Konto))) return false;
+  char a = buchungsart(b);
+  return a == 'R' || a == 'G' || (a == 'E' && b.get(B::Eroeffnungsart) <= 1);
+}
+
+bool ist_zahlung(const Satz& basis, const Satz& b) {
+  if (ist_sachkonto(basis, b.get(B::Konto))) return false;
+  char a = buchungsart(b);
+  return a == 'Z' || (a == 'E' && b.get(B::Eroeffnungsart) == 2);
+}
+
+std::string op_schluessel(const Satz& basis, const Satz& b) {
+  return (ist_debitor(basis, b.get(B::Konto)) ? "D" : "K") + trim(b.get(B::Belegnr));
+}
+
+std::optional<std::int64_t> belegnummer_wert(const std::string& belegnr) {
+  std::string t = trim(belegnr);
+  if (t.empty() || t.size() > 18 ||
+      !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  return std::stoll(t);
+}
+
+std::optional<int> steuerschluessel_von(const Satz& b) {
+  std::string t = trim(b.get(B::Steuerschluessel));
+  if (t.empty()) return 0;
+  auto w = belegnummer_wert(t);
+  if (!w) return std::nullopt;
+  return static_cast<int>(*w);
+}
+
+// --- The engine ---
+
+Buchungsumgebung buchungsumgebung(Mandant& m) {
+  Buchungsumgebung u;
+  u.basis = &m.basis;
+  u.buchung = m.buchung.get();
+  u.sach = m.sach.get();
+  u.personen = m.personen.get();
+  u.opstamm = m.opstamm.get();
+  u.kosten = m.kosten.get();
+  u.kostart = m.kostart.get();
+  u.tagesdatum = &m.tagesdatum();
+  u.basis_sichern = [&m] { return m.schreibe_basis(); };
+  u.basis_ablegen = [&m] { return m.basis_ablegen(); };
+  if (u.opstamm && !u.opstamm->offen()) u.opstamm->oeffnen();
+  if (u.kostart && !u.kostart->offen()) u.kostart->oeffnen();
+  return u;
+}
+
+Buchungskern::Buchungskern(Buchungsumgebung umgebung) : u_(std::move(umgebung)) {}
+
+Buchungskern::Buchungskern(Mandant& m) : Buchungskern(buchungsumgebung(m)) {}
+
+bool Buchungskern::gestoert() const {
+  return !wirkung_ok_ || u_.buchung->verzeichnis().vergiftet();
+}
+
+bool Buchungskern::sachkonto_lesen(std::int32_t nummer, Satz& aus) {
+  if (nummer == 0 || !u_.sach->suchen(sachkonto_text(*u_.basis, nummer))) return false;
+  aus = u_.sach->satz();
+  return true;
+}
+
+bool Buchungskern::sachkonto_schreiben(const Satz& konto) {
+  u_.sach->satz() = konto;
+  u_.sach->speichern(trim(konto.get(SachFelder::Kontonummer)));
+  return !gestoert();
+}
+
+void Buchungskern::steuer_buchen(Satz& steuerkonto, Satz& b, Betrag steuer) {
+  using S = SachFelder;
+  int art = steuerkonto.get(S::Kontenart);
+  if (art != 2 && art != 4) return;
+  int p = periode_von(b);
+  if (p >= 1 && p <= 12) {
+    Betrag saldo = steuerkonto.get(S::Saldo);
+    if (ist_soll(b)) {
+      steuerkonto.set(S::soll(p), steuerkonto.get(S::soll(p)) + steuer);
+      steuerkonto.set(S::Saldo, saldo + steuer);
+    } else {
+      steuerkonto.set(S::haben(p), steuerkonto.get(S::haben(p)) + steuer);
+      steuerkonto.set(S::Saldo, saldo - steuer);
+    }
+  }
+  if (!ist_soll(b)) b.set(B::GebuchteSteuer, -steuer);
+  steuerkonto.set(S::Bebucht, true);
+  sachkonto_schreiben(steuerkonto);
+}
+
+void Buchungskern::sachkonto_buchen(Satz& b) {
+  using S = SachFelder;
+  const Satz& basis = *u_.basis;
+  Satz konto(S::groesse);
+  bool gelesen = sachkonto_lesen(kontowert(b.get(B::Konto)), konto);
+  if (gelesen) {
+    betrag_buchen<S>(konto, b, b.get(B::Betrag));
+    konto.set(S::Bebucht, true);
+    if (!sachkonto_schreiben(konto)) return;
+  }
+  b.set(B::GebuchteSteuer, b.get(B::Steuerbetrag));
+  b.set(B::Steuerkontofeld, "");
+  Satz steuerkonto(S::groesse);
+  if (gelesen && konto.get(S::Kontenart) == 5) {
+    // An intra-EU acquisition books the output VAT of its key j on the
+    // other side and the input VAT of key j + 1 on its own side; the
+    // booking itself carries no tax.
+    const std::uint8_t sh = b.u8(B::SollHaben);
+    const std::uint8_t gegen = sh == 'S' ? 'H' : 'S';
+    int j = konto.get(S::Steuerschluessel);
+    for (int k : {j, j + 1}) {
+      if (k < 1 || k > 40) continue;
+      b.setze_u8(B::SollHaben, k == j ? gegen : sh);
+      std::int32_t nr = basis.get(BasisFelder::steuerkonto(k));
+      if (!sachkonto_lesen(nr, steuerkonto)) continue;
+      Betrag steuer = steuer_aus_netto(b.get(B::Betrag), basis.get(BasisFelder::steuersatz(k)));
+      b.set(B::Steuerbetrag, steuer);
+      if (k == j) b.set(B::Steuerkontofeld, sachkonto_text(basis, nr));
+      steuer_buchen(steuerkonto, b, steuer);
+      if (gestoert()) break;
+    }
+    b.set(B::Steuerbetrag, Betrag{0});
+    b.setze_u8(B::SollHaben, sh);
+    return;
+  }
+  Betrag steuer = b.get(B::Steuerbetrag);
+  auto k = steuerschluessel_von(b);
+  if (steuer != 0 && k && *k >= 1 && *k <= 40) {
+    std::int32_t nr = basis.get(BasisFelder::steuerkonto(*k));
+    if (sachkonto_lesen(nr, steuerkonto)) {
+      b.set(B::Steuerkontofeld, sachkonto_text(basis, nr));
+      steuer_buchen(steuerkonto, b, steuer);
+    }
+  }
+}
+
+void Buchungskern::personenkonto_buchen(Satz& b) {
+  using P = PersonenFelder;
+  const Satz& basis = *u_.basis;
+  auto& personen = *u_.personen;
+  std::string konto = trim(b.get(B::Konto));
+  if (!personen.suchen(konto)) return;
+  betrag_buchen<P>(personen.satz(), b, b.get(B::Betrag));
+  personen.satz().set(P::Bebucht, true);
+  int c = personen.satz().get(P::Sammelkonto);
+  personen.speichern(konto);
+  if (gestoert() || c < 1 || c > 40) return;
+  std::int32_t nr = ist_debitor(basis, konto) ? basis.get(BasisFelder::forderungskonto(c))
+                                               : basis.get(BasisFelder::verbindlichkeitskonto(c));
+  Satz sammel(SachFelder::groesse);
+  if (!sachkonto_lesen(nr, sammel)) return;
+  betrag_buchen<SachFelder>(sammel, b, b.get(B::Betrag));
+  sammel.set(SachFelder::Bebucht, true);
+  sachkonto_schreiben(sammel);
+}
+
+void Buchungskern::op_zahlung(const Satz& b) {
+  auto& op = *u_.opstamm;
+  std::string key = op_schluessel(*u_.basis, b);
+  if (!op.offen() || !op.suchen(key)) return;
+  op.satz().set(OpstammFelder::NochOffen,
+                op.satz().get(OpstammFelder::NochOffen) + vorzeichenbetrag(b));
+  op.speichern(key);
+}
+
+void Buchungskern::wirkung(Satz& b, bool als_storno) {
+  const Satz& basis = *u_.basis;
+  if (ist_sachkonto(basis, b.get(B::Konto)))
+    sachkonto_buchen(b);
+  else
+    personenkonto_buchen(b);
+  if (gestoert()) return;
+  if (als_storno && eroeffnet_op(basis, b)) {
+    // The item the booking opened shrinks by what the booking added.
+    auto& op = *u_.opstamm;
+    std::string key = op_schluessel(basis, b);
+    if (op.offen() && op.suchen(key)) {
+      using O = OpstammFelder;
+      Betrag betrag = vorzeichenbetrag(b);
+      op.satz().set(O::Betrag, op.satz().get(O::Betrag) + betrag);
+      op.satz().set(O::NochOffen, op.satz().get(O::NochOffen) + betrag);
+      op.speichern(key);
+    }
+  }
+  if (!gestoert() && ist_zahlung(basis, b)) op_zahlung(b);
+}
+
+bool Buchungskern::basis_geaendert(bool mit_sicherung) {
+  if (lauf_) {
+    (mit_sicherung ? lauf_->sichern_ : lauf_->ablegen_) = true;
+    return true;
+  }
+  auto& schreiben = mit_sicherung ? u_.basis_sichern : u_.basis_ablegen;
+  return !schreiben || schreiben();
+}
+
+void Buchungskern::abschluss(Satz& b, std::int64_t n) {
+  Satz& basis = *u_.basis;
+  auto& bu = *u_.buchung;
+  int p = periode_von(b);
+  if (p >= 1 && p <= 12 && basis.get(BasisFelder::periode_status(p)) == 0) {
+    basis.set(BasisFelder::periode_status(p), std::uint8_t{1});
+    if (!basis_geaendert(true)) {
+      wirkung_ok_ = false;
+      return;
+    }
+  }
+  // A write beyond the end leaves no hole: blank records dated today.
+  Satz arbeit = b;
+  for (std::int64_t m = bu.anzahl_buchungen() + 1; m < n; ++m) {
+    bu.satz().leeren();
+    bu.satz().set(B::Datum, u_.tagesdatum->Today());
+    if (!bu.buchung_ablegen(m)) {
+      wirkung_ok_ = false;
+      return;
+    }
+  }
+  bu.satz() = std::move(arbeit);
+  if (!bu.buchung_ablegen(n)) {
+    wirkung_ok_ = false;
+    return;
+  }
+  // The last document numbers: GL-to-GL, Debitor, Kreditor.
+  auto beleg = belegnummer_wert(b.get(B::Belegnr));
+  if (!beleg) return;
+  std::string konto = b.get(B::Konto);
+  int k = -1;
+  if (ist_sachkonto(basis, konto)) {
+    if (ist_sachkonto(basis, b.get(B::Gegenkonto))) k = 2;
+  } else {
+    k = ist_debitor(basis, konto) ? 5 : 8;
+  }
+  if (k < 0) return;
+  auto letzte = belegnummer_wert(basis.get(BasisFelder::belegnummer(k)));
+  if (letzte && *beleg <= *letzte) return;
+  basis.set(BasisFelder::belegnummer(k), std::to_string(*beleg));
+  if (!basis_geaendert(false)) wirkung_ok_ = false;
+}
+
+bool Buchungskern::buchung_schreiben(std::int64_t n) {
+  using S = SachFelder;
+  auto& bu = *u_.buchung;
+  if (!bu.ist_offen()) return false;
+  const bool nur_salden = bu.nur_salden;
+  if (!nur_salden && n < 1) return false;
+  const Satz& basis = *u_.basis;
+  Satz& b = bu.satz();
+  Puffer sach(u_.sach), personen(u_.personen), op(u_.opstamm);
+  const Satz basis_vorher = basis;
+  const Satz eingabe = b;
+
+  isam::Einheit einheit(bu.verzeichnis());
+  if (einheit.fehler() != isam::isam_ok) return false;
+  wirkung_ok_ = true;
+
+  // Second date: an opening booking keeps one already there.
+  if (buchungsart(b) != 'E' || b.get(B::Datum2) == 0) b.set(B::Datum2, b.get(B::Datum));
+
+  // Tax split: the record keeps the net amount.
+  auto k = steuerschluessel_von(b);
+  bool eg_erwerb = false;
+  if (ist_sachkonto(basis, b.get(B::Konto)) && k && *k >= 1 && *k <= 40) {
+    Satz konto(S::groesse);
+    eg_erwerb = sachkonto_lesen(kontowert(b.get(B::Konto)), konto) && konto.get(S::Kontenart) == 5;
+  }
+  if (k && *k >= 1 && *k <= 40 && !eg_erwerb) {
+    std::int64_t satz = basis.get(BasisFelder::steuersatz(*k));
+    Betrag steuer = steuer_aus_brutto(b.get(B::Betrag), satz);
+    b.set(B::Steuersatz, satz);
+    b.set(B::Steuerbetrag, steuer);
+    b.set(B::Betrag, b.get(B::Betrag) - steuer);
+  } else {
+    b.set(B::Steuersatz, std::int64_t{0});
+    b.set(B::Steuerbetrag, Betrag{0});
+    b.set(B::GebuchteSteuer, Betrag{0});
+  }
+
+  // The booking stored at n is taken back first.
+  if (!nur_salden && n <= bu.anzahl_buchungen()) {
+    Satz alt(B::groesse);
+    if (!bu.buchung_lesen_in(n, alt)) {
+      wirkung_ok_ = false;
+    } else if (!bu.satz_ist_leer(alt)) {
+      alt.set(B::Betrag, -alt.get(B::Betrag));
+      alt.set(B::Steuerbetrag, -alt.get(B::Steuerbetrag));
+      wirkung(alt, true);
+    }
+  }
+  if (!gestoert()) wirkung(b, false);
+  if (!gestoert() && !nur_salden) abschluss(b, n);
+
+  if (gestoert()) {
+    einheit.abbrechen();
+    *u_.basis = basis_vorher;
+    b = eingabe;
+    return false;
+  }
+  if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
+    *u_.basis = basis_vorher;
+    b = eingabe;
+    return false;
+  }
+  return true;
+}
+
+bool Buchungskern::op_buchen(const Satz& b) {
+  using O = OpstammFelder;
+  using P = PersonenFelder;
+  const Satz& basis = *u_.basis;
+  if (!eroeffnet_op(basis, b)) return true;
+  auto& op = *u_.opstamm;
+  if (!op.ist_offen()) return false;
+  Puffer personen_puffer(u_.personen), op_puffer(u_.opstamm);
+
+  // The item as the booking and the personal account make it.
+  std::string konto = trim(b.get(B::Konto));
+  char art = buchungsart(b);
+  Datum datum = b.get(B::Datum);
+  Satz neu(O::groesse);
+  neu.set(O::Kontonummer, konto);
+  neu.set(O::Belegnummer, trim(b.get(B::Belegnr)));
+  neu.set(O::Gegenkonto, b.get(B::Gegenkonto));
+  neu.set(O::Buchungstext, b.get(B::Text1));
+  neu.set(O::Rechnungsdatum, datum);
+  neu.set(O::Faelligkeitsdatum, datum);
+  neu.set(O::Skontodatum, datum);
+  if (u_.personen->suchen(konto)) {
+    const Satz& p = u_.personen->satz();
+    neu.set(O::Suchname, p.get(P::Suchname));
+    neu.set(O::Anrede, p.get(P::Anrede));
+    neu.set(O::Name, p.get(P::Name));
+    neu.set(O::Titel, p.get(P::Titel));
+    neu.set(O::Strasse, p.get(P::Strasse));
+    neu.set(O::PlzOrt, p.get(P::PlzOrt));
+    neu.set(O::Diverse, p.get(P::Diverse));
+    neu.set(O::Filternummer, p.get(P::Filter));
+    neu.set(O::Mahnkennziffer, p.get(P::Mkz));
+    neu.set(O::Mahnen, p.get(P::Mahnen));
+    neu.set(O::Skontoprozent, p.get(P::Skonto1));
+    if (art == 'R' || art == 'G') neu.set(O::Faelligkeitsdatum, datum_plus(datum, p.get(P::Nettotage)));
+    neu.set(O::Skontodatum, datum_plus(datum, p.get(P::Skontotage1)));
+  }
+  neu.set(O::Mahnstufe, std::uint8_t{0});
+
+  isam::Einheit einheit(op.verzeichnis());
+  if (einheit.fehler() != isam::isam_ok) return false;
+  std::string key = op_schluessel(basis, b);
+  if (op.suchen(key)) {
+    op.satz().set(O::Faelligkeitsdatum, neu.get(O::Faelligkeitsdatum));
+    op.satz().set(O::Rechnungsdatum, neu.get(O::Rechnungsdatum));
+    op.satz().set(O::Skontodatum, neu.get(O::Skontodatum));
+  } else {
+    bool rechnung = art == 'R' || (art == 'E' && b.get(B::Eroeffnungsart) == 0);
+    neu.set(O::Rechnung, rechnung);
+    neu.setze_u8(O::Kennung, static_cast<std::uint8_t>(key[0]));
+    op.satz() = std::move(neu);
+  }
+  Satz& s = op.satz();
+  s.set(O::Buchungsdatum, datum);
+  s.set(O::Betrag, s.get(O::Betrag) + vorzeichenbetrag(b));
+  s.set(O::NochOffen, s.get(O::NochOffen) + vorzeichenbetrag(b));
+  op.speichern(key);
+  if (op.verzeichnis().vergiftet()) {
+    einheit.abbrechen();
+    return false;
+  }
+  return einheit.ende(isam::isam_ok) == isam::isam_ok;
+}
+
+bool Buchungskern::buchen(std::int64_t n) {
+  auto& bu = *u_.buchung;
+  if (!bu.ist_offen()) return false;
+  const Satz basis_vorher = *u_.basis;
+  const Satz eingabe = bu.satz();
+  isam::Einheit einheit(bu.verzeichnis());
+  if (einheit.fehler() != isam::isam_ok) return false;
+  bool ok = buchung_schreiben(n);
+  if (ok && eroeffnet_op(*u_.basis, bu.satz())) ok = op_buchen(bu.satz());
+  if (!ok) {
+    einheit.abbrechen();
+  } else if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
+    ok = false;
+  }
+  if (!ok) {
+    *u_.basis = basis_vorher;
+    bu.satz() = eingabe;
+  }
+  return ok;
+}
+
+// --- Bulk runs ---
+
+Buchungslauf::Buchungslauf(Buchungskern& kern)
+    : kern_(kern), basis_vorher_(BasisFelder::groesse) {
+  kern_.lauf_ = this;
+  sperren(true);
+  beginnen();
+}
+
+Buchungslauf::~Buchungslauf() {
+  if (laeuft_) {
+    kern_.u_.buchung->verzeichnis().verwerfe();
+    *kern_.u_.basis = basis_vorher_;
+  }
+  sperren(false);
+  kern_.lauf_ = nullptr;
+}
+
+void Buchungslauf::sperren(bool an) {
+  // The files a booking writes stay locked for the whole run; the units
+  // keep their own locks until they end.
+  auto& u = kern_.u_;
+  for (tdatenbank* db : {static_cast<tdatenbank*>(u.buchung), static_cast<tdatenbank*>(u.sach),
+                         static_cast<tdatenbank*>(u.personen), static_cast<tdatenbank*>(u.opstamm)}) {
+    if (!db || !db->offen()) continue;
+    if (an)
+      db->datei().LockFileBlock();
+    else
+      db->datei().UnLockFileBlock();
+  }
+  if (an)
+    u.buchung->daten().sperren_exklusiv();
+  else
+    u.buchung->daten().entsperren();
+}
+
+bool Buchungslauf::beginnen() {
+  basis_vorher_ = *kern_.u_.basis;
+  sichern_ = ablegen_ = false;
+  laeuft_ = kern_.u_.buchung->verzeichnis().beginne() == isam::isam_ok;
+  if (!laeuft_) fehler_ = true;
+  return laeuft_;
+}
+
+bool Buchungslauf::bestaetigen() {
+  if (!laeuft_) return false;
+  auto& u = kern_.u_;
+  auto& v = u.buchung->verzeichnis();
+  bool ok = !fehler_ && !v.vergiftet();
+  if (ok && sichern_ && u.basis_sichern) ok = u.basis_sichern();
+  else if (ok && ablegen_ && u.basis_ablegen) ok = u.basis_ablegen();
+  laeuft_ = false;
+  if (!ok) {
+    v.verwerfe();
+  } else {
+    ok = v.bestaetige() == isam::isam_ok;
+  }
+  if (!ok) {
+    *u.basis = basis_vorher_;
+    fehler_ = true;
+  }
+  return ok;
+}
+
+bool Buchungslauf::ok() const {
+  return laeuft_ && !fehler_ && !kern_.u_.buchung->verzeichnis().vergiftet();
+}
+
+bool Buchungslauf::zwischenstand() {
+  return bestaetigen() && beginnen();
+}
+
+bool Buchungslauf::ende() {
+  return bestaetigen();
+}
+
+}  // namespace fibu

@@ -1,0 +1,158 @@
+// The posting engine. Every booking of a client, from whatever source, is
+// written by buchung_schreiben: it puts the working booking of the booking
+// file at its number and carries out what the booking means for the books
+// (the effects of the booking stored there before are taken back first):
+// tax split, balances and period totals of the account, its tax account or
+// its collective account, payments to open items, period activation,
+// document numbers. op_buchen opens or accumulates the open item of an
+// invoice, credit note or opening item; buchung_pruefen checks a booking
+// before it is written.
+//
+// A booking with all its effects is one unit of work of the data directory:
+// everything it changes reaches the disk together or not at all. Bulk runs
+// put many bookings into one unit with a Buchungslauf.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "store/dateien.h"
+#include "suite/betrag.h"
+#include "suite/satz.h"
+#include "suite/tpdate.h"
+
+namespace fibu {
+
+class Mandant;
+class Buchungslauf;
+
+// What a posting reaches: the base data and the record files of a client.
+// The booking check reads the cost files when they are given.
+struct Buchungsumgebung {
+  Satz* basis = nullptr;
+  tdbbuchung_datenbank* buchung = nullptr;
+  tdbsach_datenbank* sach = nullptr;
+  tdbperson_datenbank* personen = nullptr;
+  tdbopstamm_datenbank* opstamm = nullptr;
+  tdbkosten_datenbank* kosten = nullptr;
+  tdbkostenart_datenbank* kostart = nullptr;
+  Tagesdatum* tagesdatum = nullptr;
+  // BASIS.PAR with its copy BASIS.SIK (period activation) / without it
+  // (document numbers), both as part of the running unit of work.
+  std::function<bool()> basis_sichern;
+  std::function<bool()> basis_ablegen;
+};
+
+// The open client's files; OPSTAMM and KOSTART are opened when they are not.
+Buchungsumgebung buchungsumgebung(Mandant& m);
+
+// --- What a booking is ---
+// The Buchungsart with a blank taken as unset (0).
+char buchungsart(const Satz& buchung);
+// Soll/Haben: 'S' debit; anything else counts as credit.
+bool ist_soll(const Satz& buchung);
+// The amount with the sign of its side: + for "S", − otherwise.
+Betrag vorzeichenbetrag(const Satz& buchung);
+// A booking on a personal account that opens an item ("R", "G", or "E"
+// with opening kind 0 or 1) / that pays one ("Z", or "E" with kind 2).
+bool eroeffnet_op(const Satz& basis, const Satz& buchung);
+bool ist_zahlung(const Satz& basis, const Satz& buchung);
+// Key of the booking's open item: "D" for a Debitor account, else "K",
+// followed by the trimmed document number.
+std::string op_schluessel(const Satz& basis, const Satz& buchung);
+// The tax key as a number: 0 when empty, nullopt when it is no number.
+std::optional<int> steuerschluessel_von(const Satz& buchung);
+// A document number read as a whole number (leading zeros allowed);
+// nullopt when it is not one.
+std::optional<std::int64_t> belegnummer_wert(const std::string& belegnr);
+
+// Message text of a check code; empty for a code without text.
+std::string pruef_text(int code);
+
+class Buchungskern {
+ public:
+  explicit Buchungskern(Buchungsumgebung umgebung);
+  explicit Buchungskern(Mandant& m);
+  Buchungskern(const Buchungskern&) = delete;
+  Buchungskern& operator=(const Buchungskern&) = delete;
+
+  // Writes the working booking of the booking file at number n of its
+  // current view (n beyond the count first appends blank records dated
+  // today) with all its effects. The working booking then holds the record
+  // as written (net amount, tax, number). The working records of the
+  // account and open-item files are left as they were. False when the
+  // booking could not be written; nothing of it is then on disk (in a
+  // caller's unit of work: that unit can only be rolled back).
+  bool buchung_schreiben(std::int64_t n);
+
+  // Opens the open item of an invoice, credit-note or opening booking just
+  // written, or adds the booking to the item of the same document number.
+  bool op_buchen(const Satz& buchung);
+
+  // The order every posting source follows, as one unit of work:
+  // buchung_schreiben, then op_buchen when the booking opens an item.
+  bool buchen(std::int64_t n);
+
+  // 0 when the booking may be written, else the code of the first check
+  // that fails (pruef_text gives its message). Upper-cases the Soll/Haben
+  // flag and clears a cost centre "0" in the record. `belegintervall`:
+  // also check the client's document-number interval.
+  int buchung_pruefen(Satz& buchung, bool belegintervall);
+
+  Buchungsumgebung& umgebung() { return u_; }
+  const Satz& basis() const { return *u_.basis; }
+
+ private:
+  friend class Buchungslauf;
+
+  // The effects on balances and open items (steps "post" and "pay").
+  void wirkung(Satz& b, bool als_storno);
+  void sachkonto_buchen(Satz& b);
+  void personenkonto_buchen(Satz& b);
+  void op_zahlung(const Satz& b);
+  void steuer_buchen(Satz& steuerkonto, Satz& b, Betrag steuer);
+  // Reads the GL account of a number into `aus`; false when there is none.
+  bool sachkonto_lesen(std::int32_t nummer, Satz& aus);
+  bool sachkonto_schreiben(const Satz& konto);
+  void abschluss(Satz& b, std::int64_t n);
+  bool basis_geaendert(bool mit_sicherung);
+  bool gestoert() const;
+  bool wirkung_ok_ = true;
+
+  Buchungsumgebung u_;
+  Buchungslauf* lauf_ = nullptr;
+};
+
+// Many bookings in one unit of work (imports, re-posting, year-end): the
+// files stay locked, the base data are written once per unit.
+// zwischenstand() commits what was booked so far and begins the next unit;
+// leaving without ende() rolls back what is not committed.
+class Buchungslauf {
+ public:
+  explicit Buchungslauf(Buchungskern& kern);
+  ~Buchungslauf();
+  Buchungslauf(const Buchungslauf&) = delete;
+  Buchungslauf& operator=(const Buchungslauf&) = delete;
+
+  // False when the unit could not be begun or a booking in it failed.
+  bool ok() const;
+  bool zwischenstand();
+  bool ende();
+
+ private:
+  friend class Buchungskern;
+  bool beginnen();
+  bool bestaetigen();
+  void sperren(bool an);
+
+  Buchungskern& kern_;
+  bool laeuft_ = false;
+  bool fehler_ = false;
+  bool sichern_ = false;   // a period became active: BASIS.SIK, then BASIS.PAR
+  bool ablegen_ = false;   // the base data changed otherwise
+  Satz basis_vorher_;
+};
+
+}  // namespace fibu
