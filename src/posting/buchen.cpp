@@ -1,6 +1,7 @@
 #include "posting/buchen.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "frame/mandant.h"
@@ -38,6 +39,31 @@ void betrag_buchen(Satz& konto, const Satz& b, Betrag betrag) {
   }
   konto.set(F::Saldo, ist_soll(b) ? saldo + betrag : saldo - betrag);
 }
+
+// What a booking may change in the base data: the period states and the
+// last document numbers. Kept before a booking, put back when it fails.
+class Basisstand {
+ public:
+  explicit Basisstand(const Satz& basis) {
+    for (int p = 1; p <= 12; ++p)
+      status_[static_cast<std::size_t>(p - 1)] = basis.get(BasisFelder::periode_status(p));
+    for (int i = 0; i < 3; ++i) {
+      TextFeld f = BasisFelder::belegnummer(2 + 3 * i);
+      belege_[static_cast<std::size_t>(i)] = basis.roh(f.offset, f.kapazitaet + 1);
+    }
+  }
+  void zurueck(Satz& basis) const {
+    for (int p = 1; p <= 12; ++p)
+      basis.set(BasisFelder::periode_status(p), status_[static_cast<std::size_t>(p - 1)]);
+    for (int i = 0; i < 3; ++i)
+      basis.setze_roh(BasisFelder::belegnummer(2 + 3 * i).offset,
+                      belege_[static_cast<std::size_t>(i)]);
+  }
+
+ private:
+  std::array<std::uint8_t, 12> status_{};
+  std::array<std::string, 3> belege_;
+};
 
 Datum datum_plus(Datum d, std::int64_t tage) {
   return static_cast<Datum>(std::clamp<std::int64_t>(d + tage, 0, 65535));
@@ -209,7 +235,7 @@ void Buchungskern::personenkonto_buchen(Satz& b) {
   personen.speichern(konto);
   if (gestoert() || c < 1 || c > 40) return;
   std::int32_t nr = ist_debitor(basis, konto) ? basis.get(BasisFelder::forderungskonto(c))
-                                               : basis.get(BasisFelder::verbindlichkeitskonto(c));
+                                              : basis.get(BasisFelder::verbindlichkeitskonto(c));
   Satz sammel(SachFelder::groesse);
   if (!sachkonto_lesen(nr, sammel)) return;
   betrag_buchen<SachFelder>(sammel, b, b.get(B::Betrag));
@@ -309,7 +335,7 @@ bool Buchungskern::buchung_schreiben(std::int64_t n) {
   const Satz& basis = *u_.basis;
   Satz& b = bu.satz();
   Puffer sach(u_.sach), personen(u_.personen), op(u_.opstamm);
-  const Satz basis_vorher = basis;
+  const Basisstand basis_vorher(basis);
   const Satz eingabe = b;
 
   isam::Einheit einheit(bu.verzeichnis());
@@ -354,12 +380,12 @@ bool Buchungskern::buchung_schreiben(std::int64_t n) {
 
   if (gestoert()) {
     einheit.abbrechen();
-    *u_.basis = basis_vorher;
+    basis_vorher.zurueck(*u_.basis);
     b = eingabe;
     return false;
   }
   if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
-    *u_.basis = basis_vorher;
+    basis_vorher.zurueck(*u_.basis);
     b = eingabe;
     return false;
   }
@@ -400,7 +426,8 @@ bool Buchungskern::op_buchen(const Satz& b) {
     neu.set(O::Mahnkennziffer, p.get(P::Mkz));
     neu.set(O::Mahnen, p.get(P::Mahnen));
     neu.set(O::Skontoprozent, p.get(P::Skonto1));
-    if (art == 'R' || art == 'G') neu.set(O::Faelligkeitsdatum, datum_plus(datum, p.get(P::Nettotage)));
+    if (art == 'R' || art == 'G')
+      neu.set(O::Faelligkeitsdatum, datum_plus(datum, p.get(P::Nettotage)));
     neu.set(O::Skontodatum, datum_plus(datum, p.get(P::Skontotage1)));
   }
   neu.set(O::Mahnstufe, std::uint8_t{0});
@@ -433,7 +460,7 @@ bool Buchungskern::op_buchen(const Satz& b) {
 bool Buchungskern::buchen(std::int64_t n) {
   auto& bu = *u_.buchung;
   if (!bu.ist_offen()) return false;
-  const Satz basis_vorher = *u_.basis;
+  const Basisstand basis_vorher(*u_.basis);
   const Satz eingabe = bu.satz();
   isam::Einheit einheit(bu.verzeichnis());
   if (einheit.fehler() != isam::isam_ok) return false;
@@ -445,7 +472,7 @@ bool Buchungskern::buchen(std::int64_t n) {
     ok = false;
   }
   if (!ok) {
-    *u_.basis = basis_vorher;
+    basis_vorher.zurueck(*u_.basis);
     bu.satz() = eingabe;
   }
   return ok;
@@ -453,8 +480,7 @@ bool Buchungskern::buchen(std::int64_t n) {
 
 // --- Bulk runs ---
 
-Buchungslauf::Buchungslauf(Buchungskern& kern)
-    : kern_(kern), basis_vorher_(BasisFelder::groesse) {
+Buchungslauf::Buchungslauf(Buchungskern& kern) : kern_(kern), basis_vorher_(BasisFelder::groesse) {
   kern_.lauf_ = this;
   sperren(true);
   beginnen();
@@ -473,8 +499,9 @@ void Buchungslauf::sperren(bool an) {
   // The files a booking writes stay locked for the whole run; the units
   // keep their own locks until they end.
   auto& u = kern_.u_;
-  for (tdatenbank* db : {static_cast<tdatenbank*>(u.buchung), static_cast<tdatenbank*>(u.sach),
-                         static_cast<tdatenbank*>(u.personen), static_cast<tdatenbank*>(u.opstamm)}) {
+  for (tdatenbank* db :
+       {static_cast<tdatenbank*>(u.buchung), static_cast<tdatenbank*>(u.sach),
+        static_cast<tdatenbank*>(u.personen), static_cast<tdatenbank*>(u.opstamm)}) {
     if (!db || !db->offen()) continue;
     if (an)
       db->datei().LockFileBlock();
@@ -500,8 +527,10 @@ bool Buchungslauf::bestaetigen() {
   auto& u = kern_.u_;
   auto& v = u.buchung->verzeichnis();
   bool ok = !fehler_ && !v.vergiftet();
-  if (ok && sichern_ && u.basis_sichern) ok = u.basis_sichern();
-  else if (ok && ablegen_ && u.basis_ablegen) ok = u.basis_ablegen();
+  if (ok && sichern_ && u.basis_sichern)
+    ok = u.basis_sichern();
+  else if (ok && ablegen_ && u.basis_ablegen)
+    ok = u.basis_ablegen();
   laeuft_ = false;
   if (!ok) {
     v.verwerfe();

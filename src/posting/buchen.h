@@ -150,8 +150,8 @@ class Buchungslauf {
   Buchungskern& kern_;
   bool laeuft_ = false;
   bool fehler_ = false;
-  bool sichern_ = false;   // a period became active: BASIS.SIK, then BASIS.PAR
-  bool ablegen_ = false;   // the base data changed otherwise
+  bool sichern_ = false;  // a period became active: BASIS.SIK, then BASIS.PAR
+  bool ablegen_ = false;  // the base data changed otherwise
   Satz basis_vorher_;
 };
 

@@ -116,7 +116,8 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
   }
   if (!sach && !kost.empty()) return 18;
   if (sach && kost.empty() &&
-      (basis.get(BF::Kostenstellenzwang) != 0 || (sachkonto && sachkonto->get(S::Kostenstellenzwang))))
+      (basis.get(BF::Kostenstellenzwang) != 0 ||
+       (sachkonto && sachkonto->get(S::Kostenstellenzwang))))
     return 12;
   if (!kost.empty()) {
     std::int32_t nr = kontowert(kost);

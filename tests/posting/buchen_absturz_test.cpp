@@ -17,10 +17,10 @@ using Verbleib = TestDateisystem::Verbleib;
 // Every record, index entry and the base data of the client as one text.
 std::string zustand(Testbuchhaltung& t) {
   std::string aus;
-  for (tdatenbank* db : {static_cast<tdatenbank*>(t.m->sach.get()),
-                         static_cast<tdatenbank*>(t.m->personen.get()),
-                         static_cast<tdatenbank*>(t.m->opstamm.get()),
-                         static_cast<tdatenbank*>(t.m->buchung.get())}) {
+  for (tdatenbank* db :
+       {static_cast<tdatenbank*>(t.m->sach.get()), static_cast<tdatenbank*>(t.m->personen.get()),
+        static_cast<tdatenbank*>(t.m->opstamm.get()),
+        static_cast<tdatenbank*>(t.m->buchung.get())}) {
     auto& fb = db->datei();
     aus += "[" + db->name() + "]\n";
     for (int nr = 1; nr <= db->schluesselanzahl(); ++nr) {

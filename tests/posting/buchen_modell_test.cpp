@@ -32,7 +32,7 @@ struct Opstand {
 
 // Tax keys of the test client: key -> (tax account, rate).
 const std::map<int, std::pair<int, std::int64_t>> steuertabelle = {
-    {1, {1776, 1600}}, {2, {1771, 700}},   {9, {1576, 1600}},
+    {1, {1776, 1600}},  {2, {1771, 700}},   {9, {1576, 1600}},
     {19, {1774, 1600}}, {20, {1574, 1600}}, {30, {1999, 1600}}};
 
 Betrag auf_cent(long double wert) {
@@ -155,8 +155,8 @@ class Modell {
       pruefe_aufteilung(n, s);
       ref.buchung(s);
     }
-    for (const auto& k : test_sachkonten) vergleiche(t_.sachkonto(k.nummer), k.nummer,
-                                                     ref.konten[k.nummer], true);
+    for (const auto& k : test_sachkonten)
+      vergleiche(t_.sachkonto(k.nummer), k.nummer, ref.konten[k.nummer], true);
     for (const auto& p : test_personenkonten)
       vergleiche(t_.personenkonto(p[0]), p[0], ref.konten[p[0]], false);
     std::size_t gefunden = 0;
@@ -230,8 +230,8 @@ class Modell {
 
   void vergleiche(const Satz& k, int nummer, const Saldenstand& soll, bool sach) {
     Saldenstand ist;
-    ist.eroeffnung = sach ? k.get(SachFelder::Eroeffnungssaldo)
-                          : k.get(PersonenFelder::Eroeffnungssaldo);
+    ist.eroeffnung =
+        sach ? k.get(SachFelder::Eroeffnungssaldo) : k.get(PersonenFelder::Eroeffnungssaldo);
     ist.saldo = sach ? k.get(SachFelder::Saldo) : k.get(PersonenFelder::Saldo);
     for (int p = 1; p <= 12; ++p) {
       auto i = static_cast<std::size_t>(p);

@@ -34,9 +34,9 @@ struct Testkonto {
 };
 
 inline const Testkonto test_sachkonten[] = {
-    {1000, 1, 0}, {1200, 0, 0}, {1400, 0, 0},  {1410, 0, 0}, {1600, 0, 0}, {1610, 0, 0},
-    {1776, 2, 0}, {1771, 2, 0}, {1576, 4, 0},  {1774, 2, 0}, {1574, 4, 0}, {1999, 0, 0},
-    {4400, 3, 1}, {3425, 5, 19}, {3400, 0, 9},
+    {1000, 1, 0}, {1200, 0, 0}, {1400, 0, 0}, {1410, 0, 0},  {1600, 0, 0},
+    {1610, 0, 0}, {1776, 2, 0}, {1771, 2, 0}, {1576, 4, 0},  {1774, 2, 0},
+    {1574, 4, 0}, {1999, 0, 0}, {4400, 3, 1}, {3425, 5, 19}, {3400, 0, 9},
 };
 inline const int test_personenkonten[][2] = {{10001, 1}, {10002, 2}, {70001, 1}, {70002, 2}};
 
@@ -49,9 +49,9 @@ class Testbuchhaltung {
     ASSERT_TRUE(fs_.verzeichnis_anlegen(test_wurzel));
     oeffnen();
     Satz& b = m->basis;
-    for (auto [k, nr, satz] : {std::tuple{1, 1776, 1600}, std::tuple{2, 1771, 700},
-                               std::tuple{9, 1576, 1600}, std::tuple{19, 1774, 1600},
-                               std::tuple{20, 1574, 1600}, std::tuple{30, 1999, 1600}}) {
+    for (auto [k, nr, satz] :
+         {std::tuple{1, 1776, 1600}, std::tuple{2, 1771, 700}, std::tuple{9, 1576, 1600},
+          std::tuple{19, 1774, 1600}, std::tuple{20, 1574, 1600}, std::tuple{30, 1999, 1600}}) {
       b.set(BasisFelder::steuerkonto(k), static_cast<std::int32_t>(nr));
       b.set(BasisFelder::steuersatz(k), static_cast<std::int64_t>(satz));
     }
