@@ -415,14 +415,9 @@ bool Buchungskern::op_buchen(const Satz& b) {
   neu.set(O::Skontodatum, datum);
   if (u_.personen->suchen(konto)) {
     const Satz& p = u_.personen->satz();
+    op_adresse_uebernehmen(neu, p);
     neu.set(O::Suchname, p.get(P::Suchname));
-    neu.set(O::Anrede, p.get(P::Anrede));
-    neu.set(O::Name, p.get(P::Name));
-    neu.set(O::Titel, p.get(P::Titel));
-    neu.set(O::Strasse, p.get(P::Strasse));
-    neu.set(O::PlzOrt, p.get(P::PlzOrt));
     neu.set(O::Diverse, p.get(P::Diverse));
-    neu.set(O::Filternummer, p.get(P::Filter));
     neu.set(O::Mahnkennziffer, p.get(P::Mkz));
     neu.set(O::Mahnen, p.get(P::Mahnen));
     neu.set(O::Skontoprozent, p.get(P::Skonto1));

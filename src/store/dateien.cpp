@@ -557,6 +557,17 @@ void tdbopstamm_datenbank::lies_keys(const Satz& s) {
   keys_[5] = ExtToKey(static_cast<long double>(s.get(F::Betrag)));
 }
 
+void op_adresse_uebernehmen(Satz& op, const Satz& person) {
+  using F = OpstammFelder;
+  using P = PersonenFelder;
+  op.set(F::Anrede, person.get(P::Anrede));
+  op.set(F::Name, person.get(P::Name));
+  op.set(F::Titel, person.get(P::Titel));
+  op.set(F::Strasse, person.get(P::Strasse));
+  op.set(F::PlzOrt, person.get(P::PlzOrt));
+  op.set(F::Filternummer, person.get(P::Filter));
+}
+
 void tdbopstamm_datenbank::nach_lesen() {
   using F = OpstammFelder;
   using P = PersonenFelder;
@@ -569,14 +580,7 @@ void tdbopstamm_datenbank::nach_lesen() {
         personen_->datei().GetNetRec(ref, p.bytes().data())) {
       bool diverse = p.get(P::Diverse);
       s.set(F::Diverse, diverse);
-      if (!diverse) {
-        s.set(F::Anrede, p.get(P::Anrede));
-        s.set(F::Name, p.get(P::Name));
-        s.set(F::Titel, p.get(P::Titel));
-        s.set(F::Strasse, p.get(P::Strasse));
-        s.set(F::PlzOrt, p.get(P::PlzOrt));
-        s.set(F::Filternummer, p.get(P::Filter));
-      }
+      if (!diverse) op_adresse_uebernehmen(s, p);
       s.set(F::Mahnkennziffer, p.get(P::Mkz));
     }
   }

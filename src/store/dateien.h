@@ -152,6 +152,10 @@ class tdbbuchung_datenbank : public tdatenbank {
       vorheriger_;  // the booking before buchung_ablegen wrote it
 };
 
+// The five address fields and the filter of a personal account into an
+// open item (items of non-Diverse accounts carry the account's address).
+void op_adresse_uebernehmen(Satz& op, const Satz& person);
+
 class tdbopstamm_datenbank : public tdatenbank {
  public:
   // `name`: OPSTAMM, or P_OPSTAM for the previous year's items.
