@@ -115,26 +115,24 @@ class Erzeuger {
     int p = 1 + static_cast<int>((zaehler_++ / 2000) % 12);
     Datum datum = DMYtoDate(1 + wuerfel(28), p, 2024);
     Betrag betrag = 100 + wuerfel(500000);
-    if (art < 30 || (art < 55 && offen_.empty())) {  // customer invoice + revenue line
-      std::string beleg = std::to_string(++rechnung_);
-      int kunde = 10000 + wuerfel(debitoren);
+    if (art < 45 || offen_.empty()) {
+      // A customer invoice with its revenue line, or a supplier invoice
+      // with its expense line; 19 % or 7 % tax.
+      bool debitor = art < 30 || offen_.empty();
+      std::string beleg = (debitor ? "" : "E") + std::to_string(++rechnung_);
+      std::string person =
+          m_.personenkonto_text(debitor ? 10000 + wuerfel(debitoren) : 70000 + wuerfel(kreditoren));
       bool voll = wuerfel(4) != 0;
-      fuellen(s, m_.personenkonto_text(kunde), 'S', betrag, "8400", "", 'R', beleg, p, datum);
+      int gegen =
+          debitor ? (voll ? K::erloese19 : K::erloese7) : (voll ? K::aufwand19 : K::aufwand7);
+      const char* steuer = debitor ? (voll ? "1" : "2") : (voll ? "9" : "8");
+      fuellen(s, person, debitor ? 'S' : 'H', betrag, std::to_string(gegen), "", 'R', beleg, p,
+              datum);
       Satz zweite(B::groesse);
-      fuellen(zweite, std::to_string(voll ? K::erloese19 : K::erloese7), 'H', betrag,
-              m_.personenkonto_text(kunde), voll ? "1" : "2", 0, beleg, p, datum);
+      fuellen(zweite, std::to_string(gegen), debitor ? 'H' : 'S', betrag, person, steuer, 0, beleg,
+              p, datum);
       folge_.push_back(zweite);
-      merken(m_.personenkonto_text(kunde), beleg, betrag, true);
-    } else if (art < 45) {  // supplier invoice + expense line
-      std::string beleg = "E" + std::to_string(++rechnung_);
-      int lieferant = 70000 + wuerfel(kreditoren);
-      bool voll = wuerfel(4) != 0;
-      fuellen(s, m_.personenkonto_text(lieferant), 'H', betrag, "3400", "", 'R', beleg, p, datum);
-      Satz zweite(B::groesse);
-      fuellen(zweite, std::to_string(voll ? K::aufwand19 : K::aufwand7), 'S', betrag,
-              m_.personenkonto_text(lieferant), voll ? "9" : "8", 0, beleg, p, datum);
-      folge_.push_back(zweite);
-      merken(m_.personenkonto_text(lieferant), beleg, betrag, false);
+      merken(person, beleg, betrag, debitor);
     } else if (art < 70) {  // payment of a recent invoice + bank line
       auto o = offen_[static_cast<std::size_t>(wuerfel(static_cast<int>(offen_.size())))];
       fuellen(s, o.konto, o.debitor ? 'H' : 'S', o.betrag, "1200", "", 'Z', o.beleg, p, datum);
