@@ -7,15 +7,12 @@
 #include "suite/ergebnis.h"
 
 namespace fibu {
-namespace {
 
 std::string drei(int n) {
   char b[16];
   std::snprintf(b, sizeof b, "%03d", n);
   return b;
 }
-
-}  // namespace
 
 Mandant::Mandant(Dateisystem& fs, Interaktion& ui, Tagesdatum& tagesdatum, std::string fibu_pfad,
                  Netzwerk& netz)
@@ -83,11 +80,15 @@ bool Mandant::basis_ablegen() {
   return false;
 }
 
-bool Mandant::lies_mandant(int nummer) {
-  return satz_lesen(mandant_verzeichnis(nummer), "MANDANT.PAR", mandant);
+bool Mandant::lies_mandant(int nummer) { return lies_mandant_satz(nummer, mandant); }
+
+bool Mandant::lies_mandant_satz(int nummer, Satz& ziel) {
+  return satz_lesen(mandant_verzeichnis(nummer), "MANDANT.PAR", ziel);
 }
 
-bool Mandant::schreibe_mandant() {
+bool Mandant::schreibe_mandant() { return schreibe_mandant_satz(mandant); }
+
+bool Mandant::schreibe_mandant_satz(const Satz& mandant) {
   int nummer = mandant.get(MandantFelder::Mandantnummer);
   std::string verz = mandant_verzeichnis(nummer);
   if (auto alt = fs_.finde_datei(verz, "MANDANT.PAR"))

@@ -16,6 +16,9 @@
 
 namespace fibu {
 
+// A client number as three digits with leading zeros ("005").
+std::string drei(int nummer);
+
 class Mandant {
  public:
   Mandant(Dateisystem& fs, Interaktion& ui, Tagesdatum& tagesdatum, std::string fibu_pfad,
@@ -42,6 +45,11 @@ class Mandant {
   // MANDANT.PAR of client `nummer` into the client record (all zero when missing).
   bool lies_mandant(int nummer);
   bool schreibe_mandant();
+  // The same for a client record other than the open one (selection,
+  // creation, copying): MANDANT.PAR of client `nummer` into `ziel`, and
+  // `satz` written to the MANDANT.PAR of the client it names.
+  bool lies_mandant_satz(int nummer, Satz& ziel);
+  bool schreibe_mandant_satz(const Satz& satz);
   bool lies_letzter();
   bool schreibe_letzter();
   void lies_journal();

@@ -6,7 +6,7 @@
 
 #include "frame/mandant.h"
 #include "isam/verzeichnis.h"
-#include "posting/puffer.h"
+#include "store/puffer.h"
 #include "posting/steuer.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"

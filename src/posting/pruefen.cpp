@@ -4,7 +4,7 @@
 #include <map>
 
 #include "posting/buchen.h"
-#include "posting/puffer.h"
+#include "store/puffer.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 

@@ -27,6 +27,11 @@ Satz neue_basis(int jahr) {
   b.set(F::VerteilschluesselVon, 1);
   b.set(F::VerteilschluesselBis, 999);
   b.set(F::Diskettenlaufwerk, "A:\\");
+  // Payment disposition in ten steps of ten days.
+  for (int i = 0; i < 10; ++i) {
+    b.set(F::tage_dispo_debitoren(i), static_cast<std::uint16_t>(10 * (i + 1)));
+    b.set(F::tage_dispo_kreditoren(i), static_cast<std::uint16_t>(10 * (i + 1)));
+  }
   return b;
 }
 

@@ -178,6 +178,9 @@ struct BwanamenFelder {
   static constexpr TextFeld name(int n) {
     return {302 * static_cast<std::size_t>(n - 1), 40};
   }  // n = 1..99
+  static constexpr TextFeld tabellenname(int n) {
+    return {302 * static_cast<std::size_t>(n - 1) + 41, 10};
+  }  // "Tab-Zifa-Name"
 };
 
 // The defaults of a new BASIS.PAR: ranges, lengths, twelve periods as the

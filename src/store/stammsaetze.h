@@ -140,7 +140,9 @@ struct KostartFelder {
 struct BwakontoFelder {
   static constexpr std::size_t groesse = 574;
   static constexpr TextFeld Gruppe{10, 10};
-  static constexpr ZahlFeld<std::uint8_t> Gruppennummer{62};
+  static constexpr TextFeld Bezeichnung{21, 40};
+  static constexpr ZahlFeld<std::uint8_t> Gruppennummer{62};  // "Auswertung" 1..99
+  static constexpr TextFeld Koordinate{63, 10};              // target cell, e.g. "B12"
 };
 
 }  // namespace fibu

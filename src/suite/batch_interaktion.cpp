@@ -209,8 +209,32 @@ bool BatchInteraktion::abschliessen() {
   return fehlerfrei_;
 }
 
+// A key by its name ("F5", "Esc") or a button by its caption.
+std::optional<Reaktion> BatchInteraktion::druecke(TEntryForm& form, const std::string& name) {
+  const auto& befehle = form.befehle();
+  for (std::size_t i = 0; i < befehle.size(); ++i)
+    if (gleiche_beschriftung(befehle[i].beschriftung, name)) return form.befehl(i);
+  if (auto t = taste_aus_name(name)) return form.taste(*t);
+  fehler("Dialog \"" + form.titel() + "\" hat keine Taste \"" + name + "\"");
+  return std::nullopt;
+}
+
 bool BatchInteraktion::formular(TEntryForm& form) {
   log_ << "Dialog: " << form.titel() << "\n";
+  // "<title> / Tasten = F5, Adresse": keys and buttons pressed before the
+  // fields are filled (e.g. to unlock fields or open a sub-dialog).
+  if (const std::string* tasten = antworten_.finde(form.titel() + " / Tasten")) {
+    std::string rest = *tasten;
+    while (!trim(rest).empty()) {
+      std::size_t komma = rest.find(',');
+      std::string name = trim(rest.substr(0, komma));
+      rest = komma == std::string::npos ? "" : rest.substr(komma + 1);
+      log_ << "  Taste " << name << "\n";
+      auto r = druecke(form, name);
+      if (!r) return false;
+      if (*r != Reaktion::Weiter) return *r == Reaktion::Speichern;
+    }
+  }
   for (const auto& f : form.felder()) {
     const std::string* w = antworten_.finde(form.titel() + " / " + f.beschriftung);
     if (!w) w = antworten_.finde(f.beschriftung);
@@ -225,7 +249,19 @@ bool BatchInteraktion::formular(TEntryForm& form) {
       return false;
     }
   }
-  if (form.taste(Taste::Esc) == Reaktion::Speichern) return true;
+  // "<title> = sichern": the button or key that closes the dialog; Esc
+  // (save and close) unless given.
+  Reaktion r = Reaktion::Weiter;
+  if (const std::string* schluss = antworten_.finde(form.titel())) {
+    log_ << "  Taste " << *schluss << "\n";
+    auto gedrueckt = druecke(form, *schluss);
+    if (!gedrueckt) return false;
+    r = *gedrueckt;
+  } else {
+    r = form.taste(Taste::Esc);
+  }
+  if (r == Reaktion::Speichern) return true;
+  if (r == Reaktion::Abbrechen) return false;
   fehler("Dialog \"" + form.titel() + "\" wurde nicht gespeichert");
   return false;
 }

@@ -12,6 +12,11 @@
 //   Wollen Sie dieses Sachkonto löschen? = ja     a question, by its text
 //   Liste der Sachkonten = 1200       a pick list by its title: the first
 //                                     line beginning with the value
+//   Mandantendaten pflegen / Tasten = F5, Adresse
+//                                     keys or buttons pressed in a dialog
+//                                     before its fields are filled
+//   Information = sichern             the button or key that closes a
+//                                     dialog (Esc unless given)
 //   Fragen = nein                     answer for questions not listed
 //                                     (without it they fail the run)
 // A "\r" line break in a question is written as a blank in the file. The
@@ -81,6 +86,7 @@ class BatchInteraktion : public Interaktion {
 
  private:
   void fehler(const std::string& text);
+  std::optional<Reaktion> druecke(TEntryForm& form, const std::string& name);
   std::string lesbar(const std::string& text) const;  // "\r" as line breaks
 
   Antworten antworten_;

@@ -165,6 +165,19 @@ void TEntryForm::ProtectControl(int nr, bool geschuetzt) {
   feld_rw(nr).geschuetzt = geschuetzt;
 }
 
+void TEntryForm::beim_seitenwechsel(std::function<bool(TEntryForm&, int)> pruefung) {
+  seitenpruefung_ = std::move(pruefung);
+}
+
+bool TEntryForm::seite_wechseln(int seite) {
+  if (seite == seite_) return true;
+  for (int nr : std::set<int>(zu_pruefen_))
+    if (!verlassen(nr)) return false;
+  if (seitenpruefung_ && !seitenpruefung_(*this, seite_)) return false;
+  seite_ = seite;
+  return true;
+}
+
 bool TEntryForm::Execute(Interaktion& ui) {
   Interaktion* vorher = ui_;
   ui_ = &ui;

@@ -119,6 +119,8 @@ class TEntryForm {
   void beim_verlassen(std::function<bool(TEntryForm&, int nr)> pruefung);
   // What Esc does unless a command for Esc was added: true closes the form.
   void beim_speichern(std::function<bool(TEntryForm&)> speichern);
+  // The check when a tab page is left; false keeps the page in front.
+  void beim_seitenwechsel(std::function<bool(TEntryForm&, int seite)> pruefung);
 
   void ProtectControl(int nr, bool geschuetzt = true);
   // Whether closing the window with unsaved changes asks to save them.
@@ -158,6 +160,12 @@ class TEntryForm {
   // whether to save them; saving may be refused and the form stays open.
   Reaktion schliessen();
 
+  // The user switches from the page in front to page `seite` (0-based):
+  // false, with the page's message, when the page in front may not be left.
+  bool seite_wechseln(int seite);
+  int aktuelle_seite() const { return seite_; }
+  void setze_seite(int seite) { seite_ = seite; }
+
   bool geaendert() const { return geaendert_; }
   void setze_geaendert(bool g) { geaendert_ = g; }
   // The field the cursor should go to next (set by checks and commands).
@@ -186,6 +194,8 @@ class TEntryForm {
   std::vector<Befehl> befehle_;
   std::function<bool(TEntryForm&, int)> pruefung_;
   std::function<bool(TEntryForm&)> speichern_;
+  std::function<bool(TEntryForm&, int)> seitenpruefung_;
+  int seite_ = 0;
   bool frage_speichern_ = true;
   std::set<int> zu_pruefen_;  // typed into, not yet left with a passing check
   bool geaendert_ = false;

@@ -1,6 +1,6 @@
 // Keeps the working record of a file and gives it back on leaving: the
-// engine and the check read accounts and items without disturbing what a
-// screen holds in those files.
+// engine, the checks and the dialogs read accounts and items without
+// disturbing what a screen holds in those files.
 #pragma once
 
 #include <optional>

@@ -1,0 +1,22 @@
+// The batch tool `fibu-batch`: opens a client as the program does and runs
+// numbered menu commands without a screen; dialog answers come from an
+// answers file, print jobs become text files, messages go to the log.
+// Also sets up a working directory with templates and the demo client, and
+// serves the requests of other programs on a local socket.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace fibu {
+
+// Runs the tool with its arguments (without the program name); returns the
+// exit code: 0 done, 1 a command failed or an answer was missing, 2 wrong
+// call or the program had to end.
+int batch_ausfuehren(const std::vector<std::string>& argumente, std::ostream& log);
+
+// Stops a running server mode (from a signal handler or another thread).
+void batch_server_anhalten();
+
+}  // namespace fibu
