@@ -334,7 +334,7 @@ void TFBasisdaten::aufbauen() {
   f.beim_seitenwechsel([this](TEntryForm&, int seite) {
     uebernehmen();
     if (auto fehler = pruefe_seite(seite)) {
-      form_.ui().ShowMessageMain(*fehler);
+      m_.ui().ShowMessageMain(*fehler);
       return false;
     }
     return true;
