@@ -29,13 +29,13 @@ std::uint64_t Datendatei::position(std::uint32_t ref, std::uint32_t satzgroesse)
 }
 
 std::string Datendatei::kopf_bytes(std::uint32_t satzgroesse, int schluesselanzahl,
-                                   std::uint32_t slots, std::uint32_t benutzt,
+                                   std::uint32_t plaetze, std::uint32_t benutzt,
                                    std::uint32_t frei_kopf) {
   std::string s(64, '\0');
   std::memcpy(s.data(), daten_magie, 8);
   put(s.data(), k_satzgroesse, satzgroesse);
   put(s.data(), k_schluessel, static_cast<std::uint8_t>(schluesselanzahl));
-  put(s.data(), k_slots, slots);
+  put(s.data(), k_slots, plaetze);
   put(s.data(), k_benutzt, benutzt);
   put(s.data(), k_frei, frei_kopf);
   put(s.data(), k_crc, crc32c(s.data(), k_crc));
@@ -53,16 +53,16 @@ int Datendatei::kopf_lesen(Kopf& k) {
   if (!d_.lesen(0, sizeof b, b)) return fehler_ein_ausgabe;
   if (std::memcmp(b, daten_magie, 8) != 0 || get<std::uint32_t>(b, k_crc) != crc32c(b, k_crc))
     return fehler_daten_defekt;
-  k.slots = get<std::uint32_t>(b, k_slots);
+  k.plaetze = get<std::uint32_t>(b, k_slots);
   k.benutzt = get<std::uint32_t>(b, k_benutzt);
   k.frei = get<std::uint32_t>(b, k_frei);
-  if (k.benutzt > k.slots || k.frei > k.slots) return fehler_daten_defekt;
-  if (d_.groesse() < position(k.slots + 1, satzgroesse_)) return fehler_daten_defekt;
+  if (k.benutzt > k.plaetze || k.frei > k.plaetze) return fehler_daten_defekt;
+  if (d_.groesse() < position(k.plaetze + 1, satzgroesse_)) return fehler_daten_defekt;
   return isam_ok;
 }
 
 int Datendatei::kopf_schreiben(const Kopf& k) {
-  std::string b = kopf_bytes(satzgroesse_, schluesselanzahl_, k.slots, k.benutzt, k.frei);
+  std::string b = kopf_bytes(satzgroesse_, schluesselanzahl_, k.plaetze, k.benutzt, k.frei);
   return d_.schreiben(0, b.data(), b.size()) ? isam_ok : fehler_ein_ausgabe;
 }
 
@@ -87,7 +87,7 @@ std::uint32_t Datendatei::benutzt() {
 int Datendatei::status(std::uint32_t ref, std::uint8_t& aus) {
   Kopf k;
   if (int f = kopf_lesen(k); f != isam_ok) return f;
-  if (ref == 0 || ref > k.slots) return fehler_satzreferenz;
+  if (ref == 0 || ref > k.plaetze) return fehler_satzreferenz;
   char c;
   if (!d_.lesen(position(ref, satzgroesse_), 1, &c)) return fehler_ein_ausgabe;
   aus = static_cast<std::uint8_t>(c);
@@ -104,8 +104,8 @@ int Datendatei::hinzufuegen(const char* satz, std::uint32_t& ref) {
     if (static_cast<std::uint8_t>(slot[0]) != frei) return fehler_daten_defekt;
     k.frei = get<std::uint32_t>(slot, 1);
   } else {
-    if (k.slots == UINT32_MAX - 1) return fehler_parameter;
-    ref = ++k.slots;
+    if (k.plaetze == UINT32_MAX - 1) return fehler_parameter;
+    ref = ++k.plaetze;
   }
   ++k.benutzt;
   std::string slot(static_cast<std::size_t>(slotgroesse(satzgroesse_)), '\0');

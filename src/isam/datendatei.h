@@ -33,11 +33,11 @@ class Datendatei {
   static std::uint64_t position(std::uint32_t ref, std::uint32_t satzgroesse);
   // Header bytes for a slot count, used count and free chain head.
   static std::string kopf_bytes(std::uint32_t satzgroesse, int schluesselanzahl,
-                                std::uint32_t slots, std::uint32_t benutzt, std::uint32_t frei);
+                                std::uint32_t plaetze, std::uint32_t benutzt, std::uint32_t frei);
 
  private:
   struct Kopf {
-    std::uint32_t slots = 0, benutzt = 0, frei = 0;
+    std::uint32_t plaetze = 0, benutzt = 0, frei = 0;  // slots in the file
   };
   int kopf_lesen(Kopf& k);
   int kopf_schreiben(const Kopf& k);
