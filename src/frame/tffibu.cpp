@@ -122,15 +122,24 @@ bool TFFibu::ausfuehren(int nummer) {
   if (!mandant_.offen() && nummer != 1431 && nummer != 10) return false;
   if (!passwort_pruefen(nummer)) return false;
   if (beschaeftigt_) return false;
-  beschaeftigt_ = true;
   letzter_befehl_ = nummer;
+  bool lief = true;
+  bool ok = beschaeftigt_ausfuehren([&] {
+    if (e->nur_titel) return;
+    if (waechter_pruefen(*e))
+      funktionen_.at(nummer)();
+    else
+      lief = false;
+  });
+  return ok && lief;
+}
+
+bool TFFibu::beschaeftigt_ausfuehren(const Funktion& f) {
+  beschaeftigt_ = true;
   titel_auffrischen();
   bool ok = true;
   try {
-    if (!e->nur_titel && waechter_pruefen(*e))
-      funktionen_.at(nummer)();
-    else if (!e->nur_titel)
-      ok = false;
+    f();
   } catch (const Abbruch&) {
     beschaeftigt_ = false;
     throw;
@@ -269,20 +278,7 @@ std::string TFFibu::anfrage(const std::string& item, const std::string& text) {
       return "FEHLER";
     }
     if (!mandant_.offen() || !opliste) return "FEHLER";
-    beschaeftigt_ = true;
-    bool ok = true;
-    try {
-      opliste(trim(text));
-    } catch (const Abbruch&) {
-      beschaeftigt_ = false;
-      throw;
-    } catch (const std::exception& fehler) {
-      mandant_.ui().ShowMessageMain(fehler.what());
-      ok = false;
-    }
-    beschaeftigt_ = false;
-    titel_auffrischen();
-    return ok ? "OK" : "FEHLER";
+    return beschaeftigt_ausfuehren([&] { opliste(trim(text)); }) ? "OK" : "FEHLER";
   }
   return "FEHLER";
 }

@@ -120,6 +120,9 @@ class TFFibu {
 
  private:
   bool passwort_pruefen(int nummer);
+  // Runs f with the busy flag set and the title refreshed; an error ends it
+  // with its message (false), a program end is passed on.
+  bool beschaeftigt_ausfuehren(const Funktion& f);
   bool waechter_pruefen(const Menueeintrag& e);
   void eigene_befehle();
 
