@@ -5,11 +5,8 @@
 #include <atomic>
 #include <filesystem>
 #include <optional>
-#include <sys/stat.h>
-#include <sys/utsname.h>
-#include <ctime>
 
-#include "app/anfrage.h"
+#include "frame/anfrage.h"
 #include "app/demo.h"
 #include "app/einrichtung.h"
 #include "frame/mandantenverwaltung.h"
@@ -36,6 +33,7 @@ const char* aufruf =
     "  --datum TT.MM.JJJJ   Tagesdatum\n"
     "  --einrichten         Arbeitsverzeichnis, Kontenrahmen und Demomandant anlegen\n"
     "  --daten VERZ         Quelltexte der Kontenrahmen (für --einrichten)\n"
+    "  --pdf                Druckausgaben zusätzlich als PDF-Datei\n"
     "  --server [--socket PFAD]  Anfragen anderer Programme beantworten\n";
 
 struct Aufruf {
@@ -46,6 +44,7 @@ struct Aufruf {
   bool einrichten = false;
   std::string daten = FIBU_DATEN_QUELLE;
   bool server = false;
+  bool pdf = false;
   std::string socket = anfrage_socketpfad();
   std::vector<std::string> schalter;
   std::vector<std::string> befehle;
@@ -76,6 +75,8 @@ std::optional<Aufruf> auswerten(const std::vector<std::string>& args, std::ostre
       a.einrichten = true;
     } else if (x == "--server") {
       a.server = true;
+    } else if (x == "--pdf") {
+      a.pdf = true;
     } else if (x == "--hilfe" || x == "--help") {
       log << aufruf;
       return std::nullopt;
@@ -91,34 +92,7 @@ std::optional<Aufruf> auswerten(const std::vector<std::string>& args, std::ostre
   return a;
 }
 
-Programminfo programminfo(const Aufruf& a) {
-  Programminfo p;
-  std::error_code fehler;
-  p.programmdatei = std::filesystem::read_symlink("/proc/self/exe", fehler).string();
-  struct stat st{};
-  if (::stat(p.programmdatei.c_str(), &st) == 0) {
-    std::tm tm{};
-    localtime_r(&st.st_mtime, &tm);
-    char datum[16], uhr[16];
-    std::strftime(datum, sizeof datum, "%d.%m.%Y", &tm);
-    std::strftime(uhr, sizeof uhr, "%H:%M:%S", &tm);
-    p.programmdatum = datum;
-    p.programmzeit = uhr;
-  }
-  p.aufrufpfad = "fibu-batch";
-  p.arbeitsverzeichnis = std::filesystem::absolute(a.arbeitsverzeichnis, fehler).string();
-  char name[256] = {};
-  ::gethostname(name, sizeof name - 1);
-  p.computername = name;
-  if (const char* u = std::getenv("USER")) p.anwendername = u;
-  utsname u{};
-  if (::uname(&u) == 0)
-    p.betriebssystem = std::string(u.sysname) + " " + u.release + " " + u.machine;
-  p.wow64 = sizeof(void*) == 8;
-  return p;
-}
-
-int lauf(const Aufruf& a, std::ostream& log) {
+int lauf(const Aufruf& a, std::ostream& log, const BatchInteraktion::PdfSchreiber& pdf) {
   auto fs = echtes_dateisystem();
   Antworten antworten;
   if (a.antworten) {
@@ -128,6 +102,13 @@ int lauf(const Aufruf& a, std::ostream& log) {
     }
   }
   BatchInteraktion ui(std::move(antworten), log, *fs, a.ausgabe);
+  if (a.pdf) {
+    if (!pdf) {
+      log << "Diese Ausgabe von fibu-batch kann keine PDF-Dateien schreiben (ohne Qt gebaut).\n";
+      return 2;
+    }
+    ui.pdf_ausgabe(pdf);
+  }
   Tagesdatum tagesdatum;
   if (a.datum) {
     auto d = datum_aus_eingabe(*a.datum);
@@ -162,7 +143,7 @@ int lauf(const Aufruf& a, std::ostream& log) {
   Kommandozeile k = kommandozeile_auswerten(a.schalter);
   for (const auto& u : k.unbekannt) log << "Unbekannter Schalter " << u << " wird nicht beachtet.\n";
   TFFibu fibu(m, start.suite, k);
-  fibu.programm = programminfo(a);
+  fibu.programm = programminfo_ermitteln("fibu-batch", a.arbeitsverzeichnis);
   fibu.konf = &start.konf;
   fibu.titel_geaendert = [&](const std::string& t) { log << "Titel: " << t << "\n"; };
 
@@ -246,7 +227,8 @@ int lauf(const Aufruf& a, std::ostream& log) {
 
 void batch_server_anhalten() { server_halt = true; }
 
-int batch_ausfuehren(const std::vector<std::string>& argumente, std::ostream& log) {
+int batch_ausfuehren(const std::vector<std::string>& argumente, std::ostream& log,
+                     const BatchInteraktion::PdfSchreiber& pdf) {
   auto a = auswerten(argumente, log);
   if (!a) return 2;
   if (a->befehle.empty() && !a->einrichten && !a->server) {
@@ -254,7 +236,7 @@ int batch_ausfuehren(const std::vector<std::string>& argumente, std::ostream& lo
     return 2;
   }
   try {
-    return lauf(*a, log);
+    return lauf(*a, log, pdf);
   } catch (const Abbruch& abbruch) {
     std::string text = abbruch.text();
     for (char& c : text)

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "app/anfrage.h"
+#include "frame/anfrage.h"
 
 int main(int argc, char** argv) {
   std::string socket = fibu::anfrage_socketpfad();

@@ -1,6 +1,13 @@
 #include "frame/tffibu.h"
 
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
 #include <exception>
+#include <filesystem>
 
 #include "frame/basisdaten.h"
 #include "frame/mandantenverwaltung.h"
@@ -8,6 +15,34 @@
 #include "suite/allgemei.h"
 
 namespace fibu {
+
+Programminfo programminfo_ermitteln(const std::string& aufrufpfad,
+                                   const std::string& arbeitsverzeichnis) {
+  Programminfo p;
+  std::error_code fehler;
+  p.programmdatei = std::filesystem::read_symlink("/proc/self/exe", fehler).string();
+  struct stat st{};
+  if (::stat(p.programmdatei.c_str(), &st) == 0) {
+    std::tm tm{};
+    localtime_r(&st.st_mtime, &tm);
+    char datum[16], uhr[16];
+    std::strftime(datum, sizeof datum, "%d.%m.%Y", &tm);
+    std::strftime(uhr, sizeof uhr, "%H:%M:%S", &tm);
+    p.programmdatum = datum;
+    p.programmzeit = uhr;
+  }
+  p.aufrufpfad = aufrufpfad;
+  p.arbeitsverzeichnis = std::filesystem::absolute(arbeitsverzeichnis, fehler).string();
+  char name[256] = {};
+  ::gethostname(name, sizeof name - 1);
+  p.computername = name;
+  if (const char* u = std::getenv("USER")) p.anwendername = u;
+  utsname u{};
+  if (::uname(&u) == 0)
+    p.betriebssystem = std::string(u.sysname) + " " + u.release + " " + u.machine;
+  p.wow64 = sizeof(void*) == 8;
+  return p;
+}
 
 // --- Window position ---
 

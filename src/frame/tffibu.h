@@ -34,6 +34,10 @@ struct Programminfo {
   bool wow64 = true;             // 64-bit program
 };
 
+// The facts of the running program (the executable's date, host, user).
+Programminfo programminfo_ermitteln(const std::string& aufrufpfad,
+                                   const std::string& arbeitsverzeichnis);
+
 // The window-position file: "FP" + the program's file name with ".ini",
 // section "FORM", keys "x" and "y".
 class Fensterposition {

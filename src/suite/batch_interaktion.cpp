@@ -29,46 +29,6 @@ std::optional<bool> ja_nein(const std::string& wert) {
   return std::nullopt;
 }
 
-// A file name from a document name: letters, digits and '-' kept, German
-// letters spelled out, everything else '_'.
-std::string dateiname(const std::string& name) {
-  std::string aus;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(name[i]);
-    if (std::isalnum(c) || c == '-') {
-      aus.push_back(static_cast<char>(c));
-    } else if (c == 0xC3 && i + 1 < name.size()) {
-      switch (static_cast<unsigned char>(name[++i])) {
-        case 0xA4:
-          aus += "ae";
-          break;
-        case 0xB6:
-          aus += "oe";
-          break;
-        case 0xBC:
-          aus += "ue";
-          break;
-        case 0x84:
-          aus += "Ae";
-          break;
-        case 0x96:
-          aus += "Oe";
-          break;
-        case 0x9C:
-          aus += "Ue";
-          break;
-        case 0x9F:
-          aus += "ss";
-          break;
-        default:
-          aus.push_back('_');
-      }
-    } else if (aus.empty() || aus.back() != '_') {
-      aus.push_back('_');
-    }
-  }
-  return aus.empty() ? "Druck" : aus;
-}
 
 }  // namespace
 
@@ -194,14 +154,22 @@ void BatchInteraktion::drucken(const Druckauftrag& auftrag) {
     fehler(e.text());
     return;
   }
-  std::string pfad =
-      pfad_verbinden(ausgabe_, std::string(nummer) + "-" + dateiname(auftrag.name) + ".txt");
-  if (Ergebnis e = textdatei_schreiben(fs_, pfad, auftrag); !e) {
+  const std::string basis =
+      pfad_verbinden(ausgabe_, std::string(nummer) + "-" + druck_dateiname(auftrag.name));
+  if (Ergebnis e = textdatei_schreiben(fs_, basis + ".txt", auftrag); !e) {
     fehler(e.text());
     return;
   }
-  dateien_.push_back(pfad);
-  log_ << "Druck geschrieben: " << pfad << "\n";
+  dateien_.push_back(basis + ".txt");
+  log_ << "Druck geschrieben: " << basis << ".txt\n";
+  if (pdf_) {
+    if (Ergebnis e = pdf_(auftrag, basis + ".pdf"); !e) {
+      fehler(e.text());
+      return;
+    }
+    dateien_.push_back(basis + ".pdf");
+    log_ << "Druck geschrieben: " << basis << ".pdf\n";
+  }
 }
 
 bool BatchInteraktion::abschliessen() {

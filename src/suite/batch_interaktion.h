@@ -25,6 +25,7 @@
 // error in a caption is not mistaken for a run with defaults.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -70,6 +71,11 @@ class BatchInteraktion : public Interaktion {
   bool abschliessen();
   const std::vector<std::string>& geschriebene_dateien() const { return dateien_; }
 
+  // Writes every print job also as a PDF file beside its text file, through
+  // the renderer of the desktop build (the core has none).
+  using PdfSchreiber = std::function<Ergebnis(const Druckauftrag&, const std::string& pfad)>;
+  void pdf_ausgabe(PdfSchreiber schreiber) { pdf_ = std::move(schreiber); }
+
   void ShowMessageMain(const std::string& text) override;
   bool JaNein2(const std::string& frage) override;
   Antwort JaNeinHilfe(const std::string& frage) override;
@@ -95,6 +101,7 @@ class BatchInteraktion : public Interaktion {
   std::string ausgabe_;
   bool fehlerfrei_ = true;
   std::vector<std::string> dateien_;
+  PdfSchreiber pdf_;
   int auftraege_ = 0;
   std::string balken_text_;
   long balken_max_ = 0, balken_stand_ = 0;

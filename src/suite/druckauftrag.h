@@ -48,6 +48,10 @@ struct Druckauftrag {
   std::vector<std::string> alle_zeilen() const;
 };
 
+// A file name for a job's output from its document name: letters, digits
+// and '-' kept, German letters spelled out, everything else '_'.
+std::string druck_dateiname(const std::string& name);
+
 // The text-file target: the job's text (als_text) as a UTF-8 file, written
 // atomically.
 Ergebnis textdatei_schreiben(Dateisystem& fs, const std::string& pfad, const Druckauftrag& auftrag);

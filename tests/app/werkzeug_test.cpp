@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "../suite/testverzeichnis.h"
-#include "app/anfrage.h"
+#include "frame/anfrage.h"
 #include "app/batch.h"
 #include "app/demo.h"
 #include "frame/tffibu.h"

@@ -1,10 +1,79 @@
+#include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QtTest>
+#include <future>
 
 #include "../suite/testverzeichnis.h"
+#include "frame/anfrage.h"
 #include "frame/tffibu.h"
+#include "gui/formulardialog.h"
+#include "gui/qt_interaktion.h"
 #include "gui/tffibu_view.h"
-#include "suite/test_interaktion.h"
+#include "gui_hilfen.h"
+
+using fibu::test::beim_naechsten_dialog;
+
+namespace {
+
+// A client 005/2024 with new base data, opened as "/W=0052024" (and more
+// flags) would open it.
+struct Hauptfenster {
+  fibu::Testverzeichnis tmp;
+  std::unique_ptr<fibu::Dateisystem> fs = fibu::echtes_dateisystem();
+  fibu::QtInteraktion ui{*fs};
+  fibu::Tagesdatum heute;
+  fibu::Netzwerk netz{*fs, tmp.pfad()};
+  fibu::Mandant m{*fs, ui, heute, tmp.pfad() + "/FIBU/", netz};
+  fibu::Suitekonfiguration suite;
+  std::unique_ptr<fibu::TFFibu> fibu;
+
+  explicit Hauptfenster(std::vector<std::string> argumente = {}) {
+    fs->verzeichnis_anlegen(m.daten_verzeichnis(5, 2024));
+    fibu::Satz mandant(fibu::MandantFelder::groesse);
+    mandant.set(fibu::MandantFelder::Mandantnummer, std::uint16_t{5});
+    m.schreibe_mandant_satz(mandant);
+    argumente.push_back("/W=0052024");
+    fibu = std::make_unique<fibu::TFFibu>(m, suite, fibu::kommandozeile_auswerten(argumente));
+    fibu->setup(nullptr);
+    m.basis.set(fibu::BasisFelder::Name, "Schreinerei Holz");
+  }
+};
+
+// The captions of a menu's entries, separators left out.
+QStringList beschriftungen(const QList<QAction*>& aktionen) {
+  QStringList aus;
+  for (QAction* a : aktionen)
+    if (!a->isSeparator()) aus << a->text();
+  return aus;
+}
+
+// Compares a menu level with the table: the visible entries in order, each
+// with its caption, hidden ones absent, unavailable ones disabled.
+void vergleiche(const fibu::TFFibuView& fenster, const fibu::TFFibu& fibu,
+                const std::vector<fibu::Menueeintrag>& tabelle, const QList<QAction*>& aktionen,
+                int& geprueft) {
+  QStringList erwartet;
+  for (const auto& e : tabelle) {
+    QAction* a = fenster.aktion(e.nummer);
+    if (!fibu::sichtbar(e, fibu.kommandozeile())) {
+      QVERIFY2(a == nullptr, qPrintable(QString::number(e.nummer)));
+      continue;
+    }
+    erwartet << QString::fromStdString(e.beschriftung);
+    QVERIFY2(a, qPrintable(QString::number(e.nummer)));
+    if (e.unter.empty()) {
+      QCOMPARE(a->isEnabled(), e.nummer == 10 || fibu.verfuegbar(e.nummer));
+      ++geprueft;
+    } else {
+      vergleiche(fenster, fibu, e.unter, a->menu()->actions(), geprueft);
+    }
+  }
+  QCOMPARE(beschriftungen(aktionen).mid(0, erwartet.size()), erwartet);
+}
+
+}  // namespace
 
 class TFFibuViewTest : public QObject {
   Q_OBJECT
@@ -17,37 +86,160 @@ class TFFibuViewTest : public QObject {
     QCOMPARE(fenster.windowTitle(), QStringLiteral("Finanzbuchhaltung"));
   }
 
-  void zeigtMandantImTitelUndDasMenueDerBefehlstabelle() {
-    fibu::Testverzeichnis tmp;
-    auto fs = fibu::echtes_dateisystem();
-    fibu::TestInteraktion ui;
-    fibu::Tagesdatum heute;
-    fibu::Netzwerk netz(*fs, tmp.pfad());
-    fibu::Mandant m(*fs, ui, heute, tmp.pfad() + "/FIBU/", netz);
-    fs->verzeichnis_anlegen(m.daten_verzeichnis(5, 2024));
-    fibu::Satz mandant(fibu::MandantFelder::groesse);
-    mandant.set(fibu::MandantFelder::Mandantnummer, std::uint16_t{5});
-    m.schreibe_mandant_satz(mandant);
-    fibu::Suitekonfiguration suite;
-    fibu::TFFibu fibu(m, suite, fibu::kommandozeile_auswerten({"/W=0052024"}));
-    QVERIFY(fibu.setup(nullptr));
-    m.basis.set(fibu::BasisFelder::Name, "Schreinerei Holz");
-    fibu::TFFibuView fenster(&fibu);
+  void dieMenueleisteIstDieBefehlstabelle_data() {
+    QTest::addColumn<QStringList>("schalter");
+    QTest::newRow("direktwahl") << QStringList();
+    QTest::newRow("uebernahmen und abschluesse") << QStringList({"/U", "/A", "/ZEVO"});
+  }
+
+  void dieMenueleisteIstDieBefehlstabelle() {
+    QFETCH(QStringList, schalter);
+    std::vector<std::string> argumente;
+    for (const auto& s : schalter) argumente.push_back(s.toStdString());
+    Hauptfenster h(argumente);
+    fibu::TFFibuView fenster(h.fibu.get());
     fenster.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fenster));
-    QVERIFY(fibu.ausfuehren(47));
+    QVERIFY(h.fibu->ausfuehren(47));
     QCOMPARE(fenster.windowTitle(),
              QStringLiteral("Finanzbuchhaltung  -  Mandant: 005 - 2024 - Schreinerei Holz  (DM)"));
-    QCOMPARE(fenster.menuBar()->actions().size(), 6);
-    QCOMPARE(fenster.menuBar()->actions().first()->text(), QStringLiteral("&Stammdaten"));
-    QVERIFY(fenster.aktion(141) && !fenster.aktion(141)->isEnabled());
+    int geprueft = 0;
+    const auto leiste = fenster.menuBar()->actions();
+    vergleiche(fenster, *h.fibu, fibu::hauptmenue(), leiste, geprueft);
+    // The system entries follow the table's menus.
+    QCOMPARE(leiste.size(), static_cast<int>(fibu::hauptmenue().size()) + 1);
+    QCOMPARE(leiste.last()->text(), QStringLiteral("S&ystem"));
+    QVERIFY(geprueft > 80);
     QCOMPARE(fenster.aktion(141)->shortcut(), QKeySequence(Qt::Key_F4));
-    QVERIFY(fenster.aktion(11) == nullptr);   // hidden with /W=
-    QVERIFY(fenster.aktion(47) == nullptr);   // hidden by the program
-    QVERIFY(fenster.aktion(10)->isEnabled());
-    // FIBU_BILDSCHIRMFOTO=<dir> keeps a picture of the window for a look by eye.
+    QCOMPARE(fenster.aktion(21)->shortcut(), QKeySequence(Qt::Key_F5));
+    QVERIFY(fenster.aktion(141)->isEnabled());
+    QVERIFY(!fenster.aktion(121)->isEnabled());  // no function yet
+    QCOMPARE(fenster.aktion(11) == nullptr, true);  // hidden with /W=
+    QCOMPARE(fenster.aktion(124) != nullptr, schalter.contains("/U"));
+    QCOMPARE(fenster.aktion(45) != nullptr, schalter.contains("/A"));
+    QVERIFY(fenster.aktion(47) == nullptr);  // hidden by the program
+  }
+
+  void enterOeffnetDasMenueBeimLetztenBefehl() {
+    Hauptfenster h;
+    int gelaufen = 0;
+    h.fibu->registriere(3141, [&] { ++gelaufen; });
+    fibu::TFFibuView fenster(h.fibu.get());
+    fenster.show();
+    QVERIFY(QTest::qWaitForWindowActive(&fenster));
+    QTest::keyClick(&fenster, Qt::Key_Return);  // nothing ran yet: no menu
+    QVERIFY(QApplication::activePopupWidget() == nullptr);
+    fenster.aktion(3141)->trigger();
+    QCOMPARE(gelaufen, 1);
+    QTest::keyClick(&fenster, Qt::Key_Return);
+    QCOMPARE(fenster.menuBar()->activeAction()->text(), QStringLiteral("&Auswertungen"));
+    auto* offen = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(offen);
+    QCOMPARE(offen->title(), QStringLiteral("&Kontoauszüge"));
+    QCOMPARE(offen->activeAction()->text(), QStringLiteral("&Zu Prüfzwecken"));
+    QTest::keyClick(offen, Qt::Key_Return);  // Enter again runs the command
+    QTRY_COMPARE(gelaufen, 2);
+  }
+
+  void fensterpositionWirdGespeichertUndGeloescht() {
+    Hauptfenster h;
+    fibu::Fensterposition position(*h.fs, h.tmp.pfad(), "fibu");
+    {
+      fibu::TFFibuView fenster(h.fibu.get(), &position);
+      fenster.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&fenster));
+      QAction* a = fenster.fensterposition_aktion();
+      QVERIFY(a && a->isCheckable() && !a->isChecked());
+      QCOMPARE(a->text(), QStringLiteral("&Fensterposition speichern"));
+      fenster.move(120, 45);
+      a->trigger();
+      QVERIFY(a->isChecked());
+      QVERIFY(position.gespeichert());
+      QCOMPARE(position.lesen()->first, fenster.x());
+    }
+    fibu::TFFibuView wieder(h.fibu.get(), &position);
+    QVERIFY(wieder.fensterposition_aktion()->isChecked());
+    wieder.fensterposition_aktion()->trigger();
+    QVERIFY(!wieder.fensterposition_aktion()->isChecked());
+    QVERIFY(!position.gespeichert());
+  }
+
+  void beantwortetAnfragenAufDemSocket() {
+    Hauptfenster h;
+    fibu::TFFibuView fenster(h.fibu.get());
+    const std::string pfad = h.tmp.pfad() + "/sock/anfrage";
+    QVERIFY(fenster.anfragen_bedienen(pfad).ok());
+    // A second program on the same name is refused, the first keeps it.
+    fibu::TFFibuView zweites(h.fibu.get());
+    fibu::Ergebnis doppelt = zweites.anfragen_bedienen(pfad);
+    QVERIFY(!doppelt.ok());
+    QCOMPARE(doppelt.code(), fibu::Ergebnis::Code::Existiert);
+    auto frage = [&](std::string item, std::string text) {
+      auto antwort = std::async(std::launch::async, [&] {
+        std::string a;
+        fibu::Ergebnis e = fibu::anfrage_senden(pfad, item, text, a);
+        return e.ok() ? a : "(" + e.text() + ")";
+      });
+      while (antwort.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        QTest::qWait(5);
+      return QString::fromStdString(antwort.get());
+    };
+    // No personal account 10001 in this client.
+    QCOMPARE(frage("KREDITLIMIT", "10001 FAELLIG"), QStringLiteral("FEHLER"));
+    QCOMPARE(frage("UNBEKANNT", "x"), QStringLiteral("FEHLER"));
+  }
+
+  void schliessenZeigtDenEndedialog() {
+    Hauptfenster h;
+    fibu::TFFibuView fenster(h.fibu.get());
+    h.ui.setze_hauptfenster(&fenster);
+    fenster.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fenster));
+    QString titel;
+    QStringList zeilen;
+    auto gelaufen = beim_naechsten_dialog([&](QWidget* w) {
+      titel = w->windowTitle();
+      for (auto* l : w->findChildren<QLabel*>()) zeilen << l->text();
+      QVERIFY(fibu::test::knopf_druecken(w, QStringLiteral("OK")));
+    });
+    fenster.aktion(10)->trigger();
+    QVERIFY(*gelaufen);
+    QCOMPARE(titel, QStringLiteral("Information"));
+    QVERIFY(zeilen.contains(QStringLiteral("Bitte denken Sie an Ihre Datensicherung !")));
+    QVERIFY(zeilen.contains(QStringLiteral("Sichern:  005 - 2024")));
+    QVERIFY(h.fibu->beendet());
+    QVERIFY(!fenster.isVisible());
+  }
+
+  void basisdatenDialogMitSeinenAchtSeiten() {
+    Hauptfenster h;
+    fibu::TFFibuView fenster(h.fibu.get());
+    h.ui.setze_hauptfenster(&fenster);
+    fenster.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fenster));
     const QString ordner = qEnvironmentVariable("FIBU_BILDSCHIRMFOTO");
-    if (!ordner.isEmpty()) QVERIFY(fenster.grab().save(ordner + QStringLiteral("/hauptfenster.png")));
+    QStringList seiten;
+    QString titel;
+    beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);
+      QVERIFY(d && d->seiten());
+      titel = d->windowTitle();
+      for (int i = 0; i < d->seiten()->count(); ++i) seiten << d->seiten()->tabText(i);
+      // FIBU_BILDSCHIRMFOTO=<dir> keeps pictures for a look by eye.
+      if (!ordner.isEmpty()) {
+        QVERIFY(fenster.grab().save(ordner + QStringLiteral("/hauptfenster.png")));
+        for (int i = 0; i < d->seiten()->count(); ++i) {
+          d->seiten()->setCurrentIndex(i);
+          QVERIFY(d->grab().save(ordner + QStringLiteral("/basisdaten-%1.png").arg(i + 1)));
+        }
+      }
+      d->done(QDialog::Rejected);
+    });
+    fenster.aktion(141)->trigger();
+    QCOMPARE(titel, QStringLiteral("Mandantendaten pflegen"));
+    QCOMPARE(seiten, QStringList({"Mandant", "Perioden", "Forderungs-/Verbindl.-Konten",
+                                  "Steuerkonten", "Floskeln", "Belegnr", "Saldenvorträge",
+                                  "Buchungsprüfung"}));
   }
 };
 

@@ -1,4 +1,4 @@
-#include "app/anfrage.h"
+#include "frame/anfrage.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -12,8 +12,6 @@
 
 namespace fibu {
 namespace {
-
-constexpr std::size_t max_zeile = 4096;
 
 bool adresse(const std::string& pfad, sockaddr_un& a) {
   std::memset(&a, 0, sizeof a);
@@ -39,7 +37,7 @@ bool lies_zeile(int fd, std::string& zeile, int warten_ms) {
       if (puffer[i] == '\n') return true;
       zeile.push_back(puffer[i]);
     }
-    if (zeile.size() > max_zeile) return false;
+    if (zeile.size() > anfrage_max_zeile) return false;
   }
 }
 
@@ -67,25 +65,36 @@ std::string anfrage_socketpfad() {
   return verzeichnis + "/anfrage";
 }
 
+Ergebnis anfrage_verzeichnis_pruefen(const std::string& socketpfad) {
+  const std::size_t schnitt = socketpfad.rfind('/');
+  if (schnitt == std::string::npos || schnitt == 0) return Ergebnis::erfolg();
+  const std::string verzeichnis = socketpfad.substr(0, schnitt);
+  if (::mkdir(verzeichnis.c_str(), 0700) != 0 && errno != EEXIST)
+    return fehler("Verzeichnis " + verzeichnis + " nicht angelegt");
+  struct stat st;
+  if (::lstat(verzeichnis.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+      (st.st_mode & 0077) != 0)
+    return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                            "Das Verzeichnis " + verzeichnis +
+                                " gehört nicht allein diesem Benutzer; der Anfragedienst startet nicht.");
+  return Ergebnis::erfolg();
+}
+
+std::pair<std::string, std::string> anfrage_zerlegen(std::string zeile) {
+  if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
+  const std::size_t blank = zeile.find(' ');
+  if (blank == std::string::npos) return {zeile, ""};
+  return {zeile.substr(0, blank), zeile.substr(blank + 1)};
+}
+
 Anfrageserver::~Anfrageserver() { beenden(); }
 
-Ergebnis Anfrageserver::starten(const std::string& pfad) {
+Ergebnis anfrage_pfad_frei(const std::string& pfad) {
   sockaddr_un a;
   if (!adresse(pfad, a))
     return Ergebnis::fehler(Ergebnis::Code::Ungueltig, "Socketpfad zu lang: " + pfad);
-  std::string verzeichnis = pfad.substr(0, pfad.rfind('/'));
-  if (!verzeichnis.empty()) {
-    if (::mkdir(verzeichnis.c_str(), 0700) != 0 && errno != EEXIST)
-      return fehler("Verzeichnis " + verzeichnis + " nicht angelegt");
-    struct stat st;
-    if (::lstat(verzeichnis.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        (st.st_mode & 0077) != 0)
-      return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
-                              "Das Verzeichnis " + verzeichnis +
-                                  " gehört nicht allein diesem Benutzer; der Anfragedienst startet nicht.");
-  }
+  if (Ergebnis e = anfrage_verzeichnis_pruefen(pfad); !e) return e;
   // A server that answers keeps its socket.
-  std::string antwort;
   if (::access(pfad.c_str(), F_OK) == 0) {
     int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     bool lebt = probe >= 0 && ::connect(probe, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
@@ -95,6 +104,13 @@ Ergebnis Anfrageserver::starten(const std::string& pfad) {
                               "Ein anderes FIBU-Programm beantwortet bereits Anfragen (" + pfad + ").");
     ::unlink(pfad.c_str());
   }
+  return Ergebnis::erfolg();
+}
+
+Ergebnis Anfrageserver::starten(const std::string& pfad) {
+  if (Ergebnis e = anfrage_pfad_frei(pfad); !e) return e;
+  sockaddr_un a;
+  adresse(pfad, a);
   fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd_ < 0) return fehler("Socket");
   if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd_, 8) != 0) {
@@ -117,10 +133,7 @@ bool Anfrageserver::einmal(const Bearbeiter& bearbeiter, int warten_ms) {
   std::string zeile;
   // A client that sends nothing within five seconds is dropped.
   if (lies_zeile(verbindung, zeile, 5000)) {
-    if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
-    std::size_t blank = zeile.find(' ');
-    std::string item = zeile.substr(0, blank);
-    std::string text = blank == std::string::npos ? "" : zeile.substr(blank + 1);
+    auto [item, text] = anfrage_zerlegen(zeile);
     schreibe_alles(verbindung, bearbeiter(item, text) + "\n");
   }
   ::close(verbindung);

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "suite/ergebnis.h"
 
@@ -14,6 +15,21 @@ namespace fibu {
 
 // $XDG_RUNTIME_DIR/fibu/anfrage, or /tmp/fibu-<uid>/anfrage without it.
 std::string anfrage_socketpfad();
+
+// Makes the socket's directory (mode 0700) and refuses one that another
+// user could enter or that is not this user's.
+Ergebnis anfrage_verzeichnis_pruefen(const std::string& socketpfad);
+
+// Makes the path ready for a server to listen on: the directory checked,
+// a socket file left by a server that died removed. Refused (Existiert)
+// when a server answers there.
+Ergebnis anfrage_pfad_frei(const std::string& pfad);
+
+// A request line split into item and text ("KREDITLIMIT 10001 FAELLIG");
+// a carriage return before the line feed is dropped.
+std::pair<std::string, std::string> anfrage_zerlegen(std::string zeile);
+// Requests are one line; longer ones are refused.
+constexpr std::size_t anfrage_max_zeile = 4096;
 
 class Anfrageserver {
  public:

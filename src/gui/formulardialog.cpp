@@ -1,0 +1,436 @@
+#include "gui/formulardialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace fibu {
+namespace {
+
+constexpr int zeilen_je_spalte = 14;
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+std::optional<Taste> taste_von(const QKeyEvent* k) {
+  const bool strg = k->modifiers() & Qt::ControlModifier;
+  switch (k->key()) {
+    case Qt::Key_Escape: return Taste::Esc;
+    case Qt::Key_F2: return Taste::F2;
+    case Qt::Key_F3: return Taste::F3;
+    case Qt::Key_F4: return Taste::F4;
+    case Qt::Key_F5: return Taste::F5;
+    case Qt::Key_F6: return Taste::F6;
+    case Qt::Key_F7: return Taste::F7;
+    case Qt::Key_F8: return Taste::F8;
+    case Qt::Key_F9: return Taste::F9;
+    case Qt::Key_F10: return Taste::F10;
+    case Qt::Key_F11: return Taste::F11;
+    case Qt::Key_F12: return Taste::F12;
+    case Qt::Key_PageUp: return strg ? std::nullopt : std::optional(Taste::BildAuf);
+    case Qt::Key_PageDown: return strg ? std::nullopt : std::optional(Taste::BildAb);
+    case Qt::Key_N: return strg ? std::optional(Taste::StrgN) : std::nullopt;
+    default: return std::nullopt;
+  }
+}
+
+bool zahlenfeld(Feldart a) {
+  return a == Feldart::Byte || a == Feldart::Word || a == Feldart::LongInt ||
+         a == Feldart::Comp || a == Feldart::Double;
+}
+
+}  // namespace
+
+TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
+    : QDialog(parent), form_(form) {
+  setWindowTitle(q(form.titel()));
+  auto* aussen = new QVBoxLayout(this);
+
+  // One grid per page in a scroll area; long pages get up to three columns.
+  std::vector<QGridLayout*> gitter;
+  const int seitenzahl = std::max<int>(1, static_cast<int>(form.seiten().size()));
+  std::vector<int> belegt(static_cast<std::size_t>(seitenzahl), 0);
+  std::vector<int> zeilen(static_cast<std::size_t>(seitenzahl), 0);
+  for (const auto& f : form.felder()) ++zeilen[static_cast<std::size_t>(std::clamp(f.seite, 0, seitenzahl - 1))];
+  for (int& z : zeilen) {
+    const int spalten = std::clamp((z + zeilen_je_spalte - 1) / zeilen_je_spalte, 1, 3);
+    z = std::max(1, (z + spalten - 1) / spalten);
+  }
+  auto neue_seite = [&](QWidget* eltern) {
+    auto* rollen = new QScrollArea(eltern);
+    rollen->setWidgetResizable(true);
+    rollen->setFrameShape(QFrame::NoFrame);
+    auto* flaeche = new QWidget(rollen);
+    gitter.push_back(new QGridLayout(flaeche));
+    rollen->setWidget(flaeche);
+    return rollen;
+  };
+  if (!form.seiten().empty()) {
+    seiten_ = new QTabWidget(this);
+    for (const auto& name : form.seiten()) seiten_->addTab(neue_seite(seiten_), q(name));
+    seiten_->tabBar()->installEventFilter(this);
+    seiten_->tabBar()->setFocusPolicy(Qt::NoFocus);
+    seiten_->setFocusPolicy(Qt::NoFocus);
+    aussen->addWidget(seiten_);
+  } else {
+    aussen->addWidget(neue_seite(this));
+  }
+
+  for (const auto& f : form.felder()) {
+    const auto s = static_cast<std::size_t>(std::clamp(f.seite, 0, seitenzahl - 1));
+    const int pos = belegt[s]++;
+    const int zeile = pos % zeilen[s];
+    const int spalte = pos / zeilen[s] * 2;
+    // A protected text without room for a value is a line of text.
+    if (f.art == Feldart::Text && f.geschuetzt && f.laenge == 0 && f.text.empty()) {
+      gitter[s]->addWidget(new QLabel(q(f.beschriftung), this), zeile, spalte, 1, 2);
+      continue;
+    }
+    QWidget* e = editor_erzeugen(f);
+    auto* beschriftung = new QLabel(q(f.beschriftung), this);
+    beschriftung->setBuddy(e);
+    gitter[s]->addWidget(beschriftung, zeile, spalte);
+    gitter[s]->addWidget(e, zeile, spalte + 1, Qt::AlignLeft);
+    editoren_[f.nr] = e;
+    felder_[e] = f.nr;
+    e->installEventFilter(this);
+    // Boxes and choices are values at once, not only when left.
+    const int nr = f.nr;
+    if (auto* c = qobject_cast<QCheckBox*>(e))
+      connect(c, &QCheckBox::toggled, this, [this, nr] { sofort_uebernehmen(nr); });
+    if (auto* c = qobject_cast<QComboBox*>(e))
+      connect(c, &QComboBox::currentIndexChanged, this, [this, nr] { sofort_uebernehmen(nr); });
+  }
+  for (auto* g : gitter) {
+    g->setRowStretch(g->rowCount(), 1);
+    g->setColumnStretch(g->columnCount(), 1);
+  }
+
+  auto* knopfleiste = new QHBoxLayout;
+  const auto& befehle = form.befehle();
+  bool esc_befehl = false;
+  for (std::size_t i = 0; i < befehle.size(); ++i) {
+    const auto& b = befehle[i];
+    esc_befehl |= b.taste == Taste::Esc;
+    QString text = q(b.beschriftung);
+    if (b.taste != Taste::Keine) text += QStringLiteral("  [") + q(tastenname(b.taste)) + ']';
+    auto* k = new QPushButton(text, this);
+    k->setAutoDefault(false);
+    connect(k, &QPushButton::clicked, this, [this, i] { befehl(i); });
+    knopfleiste->addWidget(k);
+    knoepfe_.push_back(k);
+  }
+  knopfleiste->addStretch(1);
+  if (!esc_befehl) {
+    auto* speichern = new QPushButton(QStringLiteral("&Speichern  [Esc]"), this);
+    speichern->setAutoDefault(false);
+    connect(speichern, &QPushButton::clicked, this, [this] { taste(Taste::Esc); });
+    knopfleiste->addWidget(speichern);
+  }
+  auto* schliessen = new QPushButton(QStringLiteral("S&chließen"), this);
+  schliessen->setAutoDefault(false);
+  connect(schliessen, &QPushButton::clicked, this, &TEntryFormDialog::reject);
+  knopfleiste->addWidget(schliessen);
+  aussen->addLayout(knopfleiste);
+
+  // Large enough for the largest page, within the screen; beyond that the
+  // page scrolls.
+  QSize inhalt;
+  for (auto* g : gitter) inhalt = inhalt.expandedTo(g->parentWidget()->sizeHint());
+  QSize ziel = inhalt + QSize(48, knopfleiste->sizeHint().height() + (seiten_ ? 90 : 50));
+  if (QScreen* bildschirm = screen())
+    ziel = ziel.boundedTo(bildschirm->availableGeometry().size() * 0.9);
+  resize(ziel.expandedTo(sizeHint()));
+
+  auffrischen();
+}
+
+QWidget* TEntryFormDialog::editor_erzeugen(const TEntryForm::Feld& f) {
+  if (f.art == Feldart::JaNein) return new QCheckBox(this);
+  if (f.art == Feldart::Auswahl) {
+    auto* c = new QComboBox(this);
+    for (const auto& a : f.auswahl) c->addItem(q(a));
+    return c;
+  }
+  auto* e = new QLineEdit(this);
+  const int zeichen = f.art == Feldart::Datum ? 10 : std::clamp(f.laenge, 3, 40);
+  e->setFixedWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (zeichen + 2) + 8);
+  switch (f.art) {
+    case Feldart::Text:
+      if (f.laenge > 0) e->setMaxLength(f.laenge);
+      break;
+    case Feldart::Datum:
+      e->setInputMask(QStringLiteral("99.99.9999; "));
+      break;
+    case Feldart::Comp:
+    case Feldart::Double:
+      e->setValidator(new QRegularExpressionValidator(
+          QRegularExpression(QStringLiteral("[-+]?[0-9.,]*")), e));
+      e->setMaxLength(std::max(f.laenge, 15) + 1);
+      break;
+    default:
+      e->setValidator(
+          new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+]?[0-9]*")), e));
+      e->setMaxLength(f.laenge + 1);
+      break;
+  }
+  if (zahlenfeld(f.art)) e->setAlignment(Qt::AlignRight);
+  return e;
+}
+
+QWidget* TEntryFormDialog::editor(int nr) const {
+  auto it = editoren_.find(nr);
+  return it == editoren_.end() ? nullptr : it->second;
+}
+
+QPushButton* TEntryFormDialog::knopf(std::size_t index) const {
+  return index < knoepfe_.size() ? knoepfe_[index] : nullptr;
+}
+
+void TEntryFormDialog::auffrischen(std::optional<int> ausser) {
+  im_auffrischen_ = true;
+  setWindowTitle(q(form_.titel()));
+  for (const auto& f : form_.felder()) {
+    QWidget* w = editor(f.nr);
+    if (!w) continue;
+    w->setFocusPolicy(f.geschuetzt ? Qt::NoFocus : Qt::StrongFocus);
+    if (abgelehnt_ == f.nr) continue;  // keep the refused text for correcting
+    if (ausser == f.nr) continue;
+    if (auto* c = qobject_cast<QCheckBox*>(w)) {
+      c->setChecked(form_.ja(f.nr));
+      c->setEnabled(!f.geschuetzt);
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+      c->setCurrentIndex(form_.auswahl(f.nr));
+      c->setEnabled(!f.geschuetzt);
+    } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+      const QString text = q(form_.anzeige(f.nr));
+      if (e->text() != text) e->setText(text);
+      e->setReadOnly(f.geschuetzt);
+    }
+  }
+  if (seiten_ && seiten_->currentIndex() != form_.aktuelle_seite()) {
+    im_modell_ = true;
+    seiten_->setCurrentIndex(form_.aktuelle_seite());
+    im_modell_ = false;
+  }
+  im_auffrischen_ = false;
+}
+
+std::optional<int> TEntryFormDialog::feld_von(QObject* objekt) const {
+  auto it = felder_.find(objekt);
+  if (it == felder_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<int> TEntryFormDialog::fokussiertes_feld() const {
+  for (QWidget* w = focusWidget(); w; w = w->parentWidget())
+    if (auto nr = feld_von(w)) return nr;
+  return std::nullopt;
+}
+
+bool TEntryFormDialog::uebernehmen(int nr) {
+  const TEntryForm::Feld& f = form_.feld(nr);
+  if (f.geschuetzt) return true;
+  QWidget* w = editor(nr);
+  std::string text;
+  if (auto* c = qobject_cast<QCheckBox*>(w)) {
+    if (c->isChecked() == form_.ja(nr)) return true;
+    text = c->isChecked() ? "Ja" : "Nein";
+  } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+    if (c->currentIndex() == form_.auswahl(nr)) return true;
+    text = std::to_string(c->currentIndex());
+  } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    QString t = e->text();
+    if (f.art == Feldart::Datum && t.trimmed() == QStringLiteral("..")) t.clear();
+    if (t == q(form_.anzeige(nr))) {
+      abgelehnt_.reset();
+      return true;
+    }
+    text = t.trimmed().toStdString();
+  }
+  const bool ok = form_.eingabe(nr, text);
+  if (ok)
+    abgelehnt_.reset();
+  else
+    abgelehnt_ = nr;
+  return ok;
+}
+
+void TEntryFormDialog::sofort_uebernehmen(int nr) {
+  if (im_modell_ || im_auffrischen_) return;
+  im_modell_ = true;
+  uebernehmen(nr);
+  im_modell_ = false;
+  // The field with the cursor may hold text not yet handed over.
+  auffrischen(fokussiertes_feld());
+}
+
+bool TEntryFormDialog::aktuelles_uebernehmen() {
+  auto nr = fokussiertes_feld();
+  if (!nr) return true;
+  im_modell_ = true;
+  const bool ok = uebernehmen(*nr);
+  im_modell_ = false;
+  if (!ok) fokus_setzen(*nr);
+  return ok;
+}
+
+bool TEntryFormDialog::feld_verlassen(int nr) {
+  im_modell_ = true;
+  const bool ok = uebernehmen(nr) && form_.verlassen(nr);
+  im_modell_ = false;
+  auffrischen();
+  // A refused field keeps the cursor.
+  if (!ok) QTimer::singleShot(0, this, [this, nr] { fokus_setzen(nr); });
+  return ok;
+}
+
+void TEntryFormDialog::fokus_setzen(int nr) {
+  QWidget* w = editor(nr);
+  if (!w) return;
+  const int seite = form_.feld(nr).seite;
+  if (seiten_ && seiten_->currentIndex() != seite) {
+    im_modell_ = true;
+    form_.setze_seite(seite);
+    seiten_->setCurrentIndex(seite);
+    im_modell_ = false;
+  }
+  w->setFocus(Qt::OtherFocusReason);
+  if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
+}
+
+void TEntryFormDialog::erstes_feld_der_seite(int seite) {
+  for (const auto& f : form_.felder())
+    if (f.seite == seite && !f.geschuetzt) {
+      fokus_setzen(f.nr);
+      return;
+    }
+}
+
+void TEntryFormDialog::reaktion(Reaktion r) {
+  if (r == Reaktion::Speichern) {
+    fertig_ = true;
+    accept();
+    return;
+  }
+  if (r == Reaktion::Abbrechen) {
+    fertig_ = true;
+    QDialog::reject();
+    return;
+  }
+  auffrischen();
+  if (!abgelehnt_ && form_.hat_feld(form_.fokus())) fokus_setzen(form_.fokus());
+}
+
+void TEntryFormDialog::taste(Taste t) {
+  if (!aktuelles_uebernehmen()) return;
+  im_modell_ = true;
+  const Reaktion r = form_.taste(t);
+  im_modell_ = false;
+  reaktion(r);
+}
+
+void TEntryFormDialog::befehl(std::size_t index) {
+  if (!aktuelles_uebernehmen()) return;
+  im_modell_ = true;
+  const Reaktion r = form_.befehl(index);
+  im_modell_ = false;
+  reaktion(r);
+}
+
+bool TEntryFormDialog::seite_zeigen(int seite) {
+  if (!seiten_ || seite < 0 || seite >= seiten_->count()) return false;
+  if (seite == seiten_->currentIndex()) return true;
+  auto nr = fokussiertes_feld();
+  im_modell_ = true;
+  const bool ok = (!nr || uebernehmen(*nr)) && form_.seite_wechseln(seite);
+  if (ok) seiten_->setCurrentIndex(seite);
+  im_modell_ = false;
+  auffrischen();
+  if (ok)
+    erstes_feld_der_seite(seite);
+  else if (form_.hat_feld(form_.fokus()))
+    fokus_setzen(form_.fokus());
+  return ok;
+}
+
+void TEntryFormDialog::reject() {
+  if (fertig_) {
+    QDialog::reject();
+    return;
+  }
+  if (!aktuelles_uebernehmen()) return;
+  im_modell_ = true;
+  const Reaktion r = form_.schliessen();
+  im_modell_ = false;
+  reaktion(r);
+}
+
+void TEntryFormDialog::showEvent(QShowEvent* ereignis) {
+  QDialog::showEvent(ereignis);
+  if (form_.hat_feld(form_.fokus()) && !form_.feld(form_.fokus()).geschuetzt)
+    fokus_setzen(form_.fokus());
+  else
+    erstes_feld_der_seite(form_.aktuelle_seite());
+}
+
+bool TEntryFormDialog::eventFilter(QObject* objekt, QEvent* ereignis) {
+  // Pages change only through the form: clicks on the tab row and the
+  // keys of the tab widget are taken here.
+  if (seiten_ && objekt == seiten_->tabBar() && ereignis->type() == QEvent::MouseButtonPress) {
+    auto* m = static_cast<QMouseEvent*>(ereignis);
+    const int ziel = seiten_->tabBar()->tabAt(m->position().toPoint());
+    if (ziel >= 0) seite_zeigen(ziel);
+    return true;
+  }
+  auto nr = feld_von(objekt);
+  if (!nr) return QDialog::eventFilter(objekt, ereignis);
+
+  if (ereignis->type() == QEvent::FocusOut) {
+    auto* f = static_cast<QFocusEvent*>(ereignis);
+    // A message box or a popup taking the focus is no field leave.
+    if (!im_modell_ && !fertig_ && f->reason() != Qt::ActiveWindowFocusReason &&
+        f->reason() != Qt::PopupFocusReason)
+      feld_verlassen(*nr);
+    return false;
+  }
+  if (ereignis->type() != QEvent::KeyPress) return false;
+  auto* k = static_cast<QKeyEvent*>(ereignis);
+  const bool strg = k->modifiers() & Qt::ControlModifier;
+  if (seiten_ && strg &&
+      (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab || k->key() == Qt::Key_PageDown ||
+       k->key() == Qt::Key_PageUp)) {
+    const bool zurueck = k->key() == Qt::Key_Backtab || k->key() == Qt::Key_PageUp ||
+                         (k->modifiers() & Qt::ShiftModifier);
+    const int n = seiten_->count();
+    seite_zeigen((seiten_->currentIndex() + (zurueck ? n - 1 : 1)) % n);
+    return true;
+  }
+  if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+    bool enter_befehl = false;
+    for (const auto& b : form_.befehle()) enter_befehl |= b.taste == Taste::Enter;
+    if (enter_befehl)
+      taste(Taste::Enter);
+    else
+      focusNextChild();
+    return true;
+  }
+  if (auto t = taste_von(k)) {
+    taste(*t);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace fibu

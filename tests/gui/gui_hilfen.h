@@ -1,0 +1,57 @@
+// Helpers for the view tests: playing the user against modal dialogs that
+// the code under test opens (and waits for) itself.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+namespace fibu::test {
+
+// Runs `schritt` once on the next modal dialog that opens (other than
+// `ausser`), from inside its event loop. Returns a flag that tells whether
+// it ran.
+inline std::shared_ptr<bool> beim_naechsten_dialog(std::function<void(QWidget*)> schritt,
+                                                   QWidget* ausser = nullptr) {
+  auto gelaufen = std::make_shared<bool>(false);
+  auto* uhr = new QTimer;
+  uhr->setInterval(10);
+  QObject::connect(uhr, &QTimer::timeout, [uhr, schritt, gelaufen, ausser] {
+    QWidget* w = QApplication::activeModalWidget();
+    if (!w || w == ausser || !w->isVisible()) return;
+    uhr->stop();
+    uhr->deleteLater();
+    *gelaufen = true;
+    schritt(w);
+    // A step that failed half-way must not leave its dialog open.
+    if (auto* d = qobject_cast<QDialog*>(w))
+      QTimer::singleShot(200, d, [d] {
+        if (d->isVisible()) d->done(QDialog::Rejected);
+      });
+  });
+  uhr->start();
+  return gelaufen;
+}
+
+// The text of a message box, with "\n" line breaks; empty for other widgets.
+inline QString meldungstext(QWidget* w) {
+  auto* box = qobject_cast<QMessageBox*>(w);
+  return box ? box->text() : QString();
+}
+
+// Clicks the button of a dialog whose text (without "&") starts with `text`.
+inline bool knopf_druecken(QWidget* dialog, const QString& text) {
+  for (auto* k : dialog->findChildren<QAbstractButton*>())
+    if (k->text().remove('&').startsWith(text)) {
+      k->click();
+      return true;
+    }
+  return false;
+}
+
+}  // namespace fibu::test
