@@ -52,6 +52,20 @@ bool zahlenfeld(Feldart a) {
 
 }  // namespace
 
+template <class F>
+auto TEntryFormDialog::geschuetzt(F&& f, decltype(f()) sonst) -> decltype(f()) {
+  if (fehler_) return sonst;
+  try {
+    return f();
+  } catch (...) {
+    fehler_ = std::current_exception();
+    fertig_ = true;
+    im_modell_ = false;
+    QTimer::singleShot(0, this, [this] { QDialog::done(QDialog::Rejected); });
+    return sonst;
+  }
+}
+
 TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     : QDialog(parent), form_(form) {
   setWindowTitle(q(form.titel()));
@@ -259,7 +273,7 @@ bool TEntryFormDialog::uebernehmen(int nr) {
     }
     text = t.trimmed().toStdString();
   }
-  const bool ok = form_.eingabe(nr, text);
+  const bool ok = geschuetzt([&] { return form_.eingabe(nr, text); }, false);
   if (ok)
     abgelehnt_.reset();
   else
@@ -288,7 +302,7 @@ bool TEntryFormDialog::aktuelles_uebernehmen() {
 
 bool TEntryFormDialog::feld_verlassen(int nr) {
   im_modell_ = true;
-  const bool ok = uebernehmen(nr) && form_.verlassen(nr);
+  const bool ok = uebernehmen(nr) && geschuetzt([&] { return form_.verlassen(nr); }, false);
   im_modell_ = false;
   auffrischen();
   // A refused field keeps the cursor.
@@ -319,6 +333,7 @@ void TEntryFormDialog::erstes_feld_der_seite(int seite) {
 }
 
 void TEntryFormDialog::reaktion(Reaktion r) {
+  if (fehler_) return;
   if (r == Reaktion::Speichern) {
     fertig_ = true;
     accept();
@@ -336,7 +351,7 @@ void TEntryFormDialog::reaktion(Reaktion r) {
 void TEntryFormDialog::taste(Taste t) {
   if (!aktuelles_uebernehmen()) return;
   im_modell_ = true;
-  const Reaktion r = form_.taste(t);
+  const Reaktion r = geschuetzt([&] { return form_.taste(t); }, Reaktion::Weiter);
   im_modell_ = false;
   reaktion(r);
 }
@@ -344,7 +359,7 @@ void TEntryFormDialog::taste(Taste t) {
 void TEntryFormDialog::befehl(std::size_t index) {
   if (!aktuelles_uebernehmen()) return;
   im_modell_ = true;
-  const Reaktion r = form_.befehl(index);
+  const Reaktion r = geschuetzt([&] { return form_.befehl(index); }, Reaktion::Weiter);
   im_modell_ = false;
   reaktion(r);
 }
@@ -354,7 +369,8 @@ bool TEntryFormDialog::seite_zeigen(int seite) {
   if (seite == seiten_->currentIndex()) return true;
   auto nr = fokussiertes_feld();
   im_modell_ = true;
-  const bool ok = (!nr || uebernehmen(*nr)) && form_.seite_wechseln(seite);
+  const bool ok =
+      (!nr || uebernehmen(*nr)) && geschuetzt([&] { return form_.seite_wechseln(seite); }, false);
   if (ok) seiten_->setCurrentIndex(seite);
   im_modell_ = false;
   auffrischen();
@@ -372,7 +388,7 @@ void TEntryFormDialog::reject() {
   }
   if (!aktuelles_uebernehmen()) return;
   im_modell_ = true;
-  const Reaktion r = form_.schliessen();
+  const Reaktion r = geschuetzt([&] { return form_.schliessen(); }, Reaktion::Weiter);
   im_modell_ = false;
   reaktion(r);
 }

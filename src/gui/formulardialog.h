@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QDialog>
+#include <exception>
 #include <map>
 #include <optional>
 
@@ -35,6 +36,11 @@ class TEntryFormDialog : public QDialog {
   void auffrischen(std::optional<int> ausser = std::nullopt);
 
   void reject() override;
+
+  // An exception a form's check or command threw: the dialog closed, and
+  // the caller of exec() passes it on (exceptions must not cross Qt's
+  // event loop).
+  std::exception_ptr fehler() const { return fehler_; }
 
  protected:
   bool eventFilter(QObject* objekt, QEvent* ereignis) override;
@@ -66,6 +72,11 @@ class TEntryFormDialog : public QDialog {
   bool im_auffrischen_ = false;  // a call into the form runs: focus moves are not field leaves
   std::optional<int> abgelehnt_;  // a field whose typed text the form refused
   bool fertig_ = false;
+  std::exception_ptr fehler_;
+
+  // Runs a call into the form; an exception closes the dialog (fehler()).
+  template <class F>
+  auto geschuetzt(F&& f, decltype(f()) sonst) -> decltype(f());
 };
 
 }  // namespace fibu

@@ -10,6 +10,20 @@
 
 namespace fibu {
 
+template <class F>
+std::vector<Browsereintrag> Browsermodell::holen(F&& f) {
+  if (fehler_) return {};
+  try {
+    auto neu = f();
+    geholt_ += neu.size();
+    return neu;
+  } catch (...) {
+    fehler_ = std::current_exception();
+    anfang_ = ende_ = true;
+    return {};
+  }
+}
+
 Browsermodell::Browsermodell(Tmybrowser& liste, QObject* parent)
     : QAbstractListModel(parent), liste_(liste) {}
 
@@ -29,10 +43,11 @@ bool Browsermodell::canFetchMore(const QModelIndex& eltern) const {
 void Browsermodell::fetchMore(const QModelIndex& eltern) {
   if (eltern.isValid() || ende_) return;
   // The next key after the last one is that key followed by a zero byte.
-  auto neu = eintraege_.empty() ? liste_.ab("", seite)
-                                : liste_.ab(eintraege_.back().schluessel + '\0', seite);
-  geholt_ += neu.size();
-  ende_ = neu.size() < seite;
+  auto neu = holen([&] {
+    return eintraege_.empty() ? liste_.ab("", seite)
+                              : liste_.ab(eintraege_.back().schluessel + '\0', seite);
+  });
+  ende_ = ende_ || neu.size() < seite;
   if (neu.empty()) return;
   const int n = rowCount();
   beginInsertRows({}, n, n + static_cast<int>(neu.size()) - 1);
@@ -42,11 +57,10 @@ void Browsermodell::fetchMore(const QModelIndex& eltern) {
 
 int Browsermodell::positionieren(const std::string& schluessel) {
   beginResetModel();
-  auto davor = liste_.vor(schluessel, seite / 2);
-  auto ab = liste_.ab(schluessel, seite);
-  geholt_ += davor.size() + ab.size();
-  anfang_ = davor.size() < seite / 2;
-  ende_ = ab.size() < seite;
+  auto davor = holen([&] { return liste_.vor(schluessel, seite / 2); });
+  auto ab = holen([&] { return liste_.ab(schluessel, seite); });
+  anfang_ = fehler_ || davor.size() < seite / 2;
+  ende_ = fehler_ || ab.size() < seite;
   eintraege_.assign(davor.begin(), davor.end());
   eintraege_.insert(eintraege_.end(), ab.begin(), ab.end());
   endResetModel();
@@ -56,9 +70,8 @@ int Browsermodell::positionieren(const std::string& schluessel) {
 
 int Browsermodell::davor_laden() {
   if (anfang_ || eintraege_.empty()) return 0;
-  auto neu = liste_.vor(eintraege_.front().schluessel, seite);
-  geholt_ += neu.size();
-  anfang_ = neu.size() < seite;
+  auto neu = holen([&] { return liste_.vor(eintraege_.front().schluessel, seite); });
+  anfang_ = anfang_ || neu.size() < seite;
   if (neu.empty()) return 0;
   beginInsertRows({}, 0, static_cast<int>(neu.size()) - 1);
   eintraege_.insert(eintraege_.begin(), neu.begin(), neu.end());
@@ -109,6 +122,7 @@ void Picklistendialog::oben_nachladen() {
 }
 
 void Picklistendialog::suchen() {
+  if (modell_->fehler()) return;
   suchzeile_->setText(such_.isEmpty() ? QString() : QStringLiteral("Suche: ") + such_);
   const int zeile = modell_->positionieren(liste_.suchschluessel(such_.toStdString()));
   if (zeile < 0) return;

@@ -8,6 +8,7 @@
 #include <QAbstractListModel>
 #include <QDialog>
 #include <deque>
+#include <exception>
 #include <optional>
 
 #include "suite/browser.h"
@@ -40,13 +41,21 @@ class Browsermodell : public QAbstractListModel {
   // Entries fetched from the source so far (the list never holds more than
   // it was asked to show).
   std::size_t geholt() const { return geholt_; }
+  // An exception of the source: the list shows nothing more, the caller
+  // of the dialog passes it on.
+  std::exception_ptr fehler() const { return fehler_; }
 
  private:
+  // Entries from the source; none after an exception.
+  template <class F>
+  std::vector<Browsereintrag> holen(F&& f);
+
   Tmybrowser& liste_;
   std::deque<Browsereintrag> eintraege_;
   bool anfang_ = false;  // nothing before the first entry
   bool ende_ = false;    // nothing after the last entry
   std::size_t geholt_ = 0;
+  std::exception_ptr fehler_;
 };
 
 class Picklistendialog : public QDialog {

@@ -198,12 +198,17 @@ void QtInteraktion::drucken(const Druckauftrag& auftrag) {
 
 bool QtInteraktion::formular(TEntryForm& form) {
   TEntryFormDialog dialog(form, vorne());
-  return dialog.exec() == QDialog::Accepted;
+  const bool gespeichert = dialog.exec() == QDialog::Accepted;
+  if (dialog.fehler()) std::rethrow_exception(dialog.fehler());
+  return gespeichert;
 }
 
 std::optional<Browsereintrag> QtInteraktion::auswahl(Tmybrowser& liste) {
   Picklistendialog dialog(liste, vorne());
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (dialog.modell().fehler()) std::rethrow_exception(dialog.modell().fehler());
+  const bool gewaehlt = dialog.exec() == QDialog::Accepted;
+  if (dialog.modell().fehler()) std::rethrow_exception(dialog.modell().fehler());
+  if (!gewaehlt) return std::nullopt;
   return dialog.gewaehlt();
 }
 

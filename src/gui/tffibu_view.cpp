@@ -66,7 +66,7 @@ TFFibuView::TFFibuView(TFFibu* fibu, Fensterposition* position, QWidget* parent)
     return;
   }
   hinweis_->setText(QStringLiteral(
-      "Menü mit Alt oder F10 · Enter öffnet das Menü beim zuletzt gewählten Befehl"));
+      "Menü mit Alt · Enter öffnet das Menü beim zuletzt gewählten Befehl"));
   setWindowTitle(QString::fromStdString(fibu_->titel()));
   fibu_->titel_geaendert = [this](const std::string& t) {
     setWindowTitle(QString::fromStdString(t));
@@ -142,7 +142,15 @@ void TFFibuView::ausfuehren(int nummer) {
   }
   if (fibu_->beschaeftigt()) return;
   statusBar()->showMessage(QStringLiteral("Befehl %1 läuft …").arg(nummer));
-  fibu_->ausfuehren(nummer);
+  try {
+    fibu_->ausfuehren(nummer);
+  } catch (const Abbruch& abbruch) {
+    // The program has to end (e.g. a record file of the wrong size).
+    QMessageBox::critical(this, QStringLiteral("Finanzbuchhaltung"),
+                          QString::fromStdString(abbruch.text()).replace('\r', '\n'));
+    QApplication::exit(1);
+    return;
+  }
   statusBar()->clearMessage();
   if (fibu_->beendet()) close();
 }
@@ -210,7 +218,12 @@ void TFFibuView::closeEvent(QCloseEvent* ereignis) {
     ereignis->ignore();
     return;
   }
-  if (fibu_ && !fibu_->beendet()) fibu_->beenden();
+  try {
+    if (fibu_ && !fibu_->beendet()) fibu_->beenden();
+  } catch (const std::exception& fehler) {
+    QMessageBox::critical(this, QStringLiteral("Finanzbuchhaltung"),
+                          QString::fromStdString(fehler.what()).replace('\r', '\n'));
+  }
   ereignis->accept();
 }
 

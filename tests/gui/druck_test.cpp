@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QtTest>
@@ -13,6 +14,7 @@
 #include "gui/druckdialog.h"
 #include "gui/qt_interaktion.h"
 #include "gui_hilfen.h"
+#include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
 
 using fibu::test::beim_naechsten_dialog;
@@ -34,11 +36,13 @@ void saldenliste(fibu::Ausgabe3& d) {
   d.schmal();
   fibu::drucke_seitenkopf(d, kopf);
   for (int i = 0; i < 150; ++i) {
-    char zeile[200];
-    std::snprintf(zeile, sizeof zeile, "%08d  %-40s  %16s  %16s  %16s  %-24s", 1000 + i,
-                  i % 2 ? "Forderungen aus Lieferungen und Leistungen" : "Überträge Größe Äöü ß",
-                  "1.234.567,89", "-98.765,43", "0,01", "Kostenstelle 0650");
-    d.druckeln(zeile);
+    char zahlen[120];
+    std::snprintf(zahlen, sizeof zahlen, "  %16s  %16s  %16s  %-24s", "1.234.567,89", "-98.765,43",
+                  "0,01", "Kostenstelle 0650");
+    char konto[16];
+    std::snprintf(konto, sizeof konto, "%08d  ", 1000 + i);
+    const char* name = i % 2 ? "Forderungen aus Lieferungen und Leistungen" : "Überträge Größe Äöü ß";
+    d.druckeln(konto + fibu::padcut(name, 40) + zahlen);
   }
   d.schrift(fibu::Schrift::Fett);
   d.druckeln("Gesamtsumme");
@@ -102,6 +106,42 @@ class DruckTest : public QObject {
     QVERIFY(verglichen > 150);
   }
 
+  void formulartextStehtAnSeinerStelleUndFettIstFett() {
+    fibu::Testverzeichnis tmp;
+    fibu::Druckauftrag auftrag;
+    auftrag.name = "Umsatzsteuer-Voranmeldung";
+    fibu::Druckseite seite;
+    seite.zeilen.push_back({"Kopfzeile fett", fibu::Schrift::Fett});
+    seite.texte.push_back({100.0, 50.0, "Finanzamt", fibu::Schrift::Normal});
+    seite.texte.push_back({20.0, 250.0, "81", fibu::Schrift::Klein});
+    auftrag.seiten.push_back(seite);
+    const QString datei = QString::fromStdString(tmp.pfad()) + QStringLiteral("/form.pdf");
+    QVERIFY(fibu::pdf_schreiben(auftrag, datei.toStdString()).ok());
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), datei, QStringLiteral("-")});
+    QVERIFY(p.waitForFinished(30000));
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    // <word xMin="283.46" yMin="141.7" ...>Finanzamt</word>, in points.
+    auto stelle = [&](const QString& wort) {
+      QRegularExpression re(QStringLiteral("xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\"[^>]*>") + wort +
+                            QStringLiteral("<"));
+      auto m = re.match(html);
+      return m.hasMatch() ? QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QPointF(-1, -1);
+    };
+    const double pt_mm = 72.0 / 25.4;
+    QVERIFY(qAbs(stelle(QStringLiteral("Finanzamt")).x() - 100 * pt_mm) < 1.0);
+    QVERIFY(qAbs(stelle(QStringLiteral("Finanzamt")).y() - 50 * pt_mm) < 3.0);
+    QVERIFY(qAbs(stelle(QStringLiteral("81")).x() - 20 * pt_mm) < 1.0);
+    QProcess schriften;
+    schriften.start(QStringLiteral("pdffonts"), {datei});
+    QVERIFY(schriften.waitForFinished(30000));
+    const QString liste = QString::fromUtf8(schriften.readAllStandardOutput());
+    QVERIFY2(liste.contains(QStringLiteral("LiberationMono-Bold")), qPrintable(liste));
+    QVERIFY2(liste.contains(QStringLiteral("LiberationMono ")) ||
+                 liste.contains(QStringLiteral("LiberationMono-Regular")),
+             qPrintable(liste));
+  }
+
   void pdfInEinVerzeichnisDasFehltMeldetDenFehler() {
     fibu::Druckauftrag auftrag;
     auftrag.name = "Liste";
@@ -132,6 +172,8 @@ class DruckTest : public QObject {
       QTest::keyClick(v, Qt::Key_PageUp);
       nach_bild_auf = v->aktuelle_seite();
       QVERIFY(v->findChild<QLabel*>()->text().startsWith(QStringLiteral("Seite")));
+      const QString ordner = qEnvironmentVariable("FIBU_BILDSCHIRMFOTO");
+      if (!ordner.isEmpty()) v->grab().save(ordner + QStringLiteral("/vorschau.png"));
       QTest::keyClick(v, Qt::Key_Escape);
     });
     fibu::Ausgabe3 d(ui);
@@ -151,6 +193,8 @@ class DruckTest : public QObject {
     // Cancelled: the report ends without output.
     beim_naechsten_dialog([](QWidget* w) {
       QCOMPARE(w->windowTitle(), QStringLiteral("Drucken"));
+      const QString ordner = qEnvironmentVariable("FIBU_BILDSCHIRMFOTO");
+      if (!ordner.isEmpty()) w->grab().save(ordner + QStringLiteral("/druckdialog.png"));
       QVERIFY(fibu::test::knopf_druecken(w, QStringLiteral("Abbrechen")));
     });
     {

@@ -59,7 +59,7 @@ fibu::TEntryFormDialog* als_dialog(QWidget* w) {
   auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);
   if (d) {
     d->activateWindow();
-    QTest::qWaitForWindowActive(d);
+    if (!QTest::qWaitForWindowActive(d)) qWarning("Dialog nicht aktiv");
   }
   return d;
 }
@@ -213,6 +213,26 @@ class FormulardialogTest : public QObject {
     QVERIFY(!t.form.Execute(ui));
     QCOMPARE(frage, QStringLiteral("Sollen die Änderungen gespeichert werden?"));
     QCOMPARE(t.gespeichert, 0);
+  }
+
+  void ausnahmeEinesBefehlsErreichtDenAufrufer() {
+    fibu::TestDateisystem fs;
+    fibu::QtInteraktion ui(fs);
+    Testformular t;
+    t.form.AddKey(fibu::Taste::F5, "Kaputt", [](fibu::TEntryForm&) -> fibu::Reaktion {
+      throw std::runtime_error("Datei SACH.EAT beschädigt");
+    });
+    beim_naechsten_dialog([](QWidget* w) {
+      QVERIFY(als_dialog(w));
+      taste(Qt::Key_F5);
+    });
+    try {
+      t.form.Execute(ui);
+      QFAIL("keine Ausnahme");
+    } catch (const std::runtime_error& e) {
+      QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Datei SACH.EAT beschädigt"));
+    }
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
   }
 
   void seitenWechselnNurWennDieSeitePasst() {

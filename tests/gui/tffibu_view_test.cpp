@@ -1,4 +1,5 @@
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -7,6 +8,7 @@
 
 #include "../suite/testverzeichnis.h"
 #include "frame/anfrage.h"
+#include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
 #include "gui/formulardialog.h"
 #include "gui/qt_interaktion.h"
@@ -209,6 +211,63 @@ class TFFibuViewTest : public QObject {
     QVERIFY(zeilen.contains(QStringLiteral("Sichern:  005 - 2024")));
     QVERIFY(h.fibu->beendet());
     QVERIFY(!fenster.isVisible());
+  }
+
+  void mandantenauswahlBeimStart() {
+    fibu::Testverzeichnis tmp;
+    auto fs = fibu::echtes_dateisystem();
+    fibu::QtInteraktion ui(*fs);
+    fibu::Tagesdatum heute;
+    fibu::Netzwerk netz(*fs, tmp.pfad());
+    fibu::Mandant m(*fs, ui, heute, tmp.pfad() + "/FIBU/", netz);
+    fs->verzeichnis_anlegen(m.daten_verzeichnis(5, 2024));
+    fibu::Satz satz(fibu::MandantFelder::groesse);
+    satz.set(fibu::MandantFelder::Mandantnummer, std::uint16_t{5});
+    satz.set(fibu::MandantFelder::Mandantname, "Schreinerei Holz");
+    m.schreibe_mandant_satz(satz);
+    fibu::Suitekonfiguration suite;
+    fibu::TFFibu fibu(m, suite, fibu::kommandozeile_auswerten({}));
+    QString hinweis;
+    bool passwort_gesperrt = false;
+    QString name;
+    beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);
+      QVERIFY(d);
+      QCOMPARE(d->windowTitle(), QStringLiteral("Mandant auswählen"));
+      auto* nummer = qobject_cast<QLineEdit*>(d->editor(1));
+      d->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(d));
+      nummer->setFocus();
+      nummer->selectAll();
+      QTest::keyClicks(nummer, "999");
+      beim_naechsten_dialog(
+          [&](QWidget* box) {
+            hinweis = fibu::test::meldungstext(box);
+            fibu::test::knopf_druecken(box, QStringLiteral("OK"));
+          },
+          d);
+      QTest::keyClick(nummer, Qt::Key_Escape);
+      d->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(d));
+      nummer->setFocus();
+      nummer->selectAll();
+      QTest::keyClicks(nummer, "5");
+      QTest::keyClick(nummer, Qt::Key_Tab);
+      name = qobject_cast<QLineEdit*>(d->editor(2))->text();
+      passwort_gesperrt = d->editor(3)->focusPolicy() == Qt::NoFocus;
+      auto* jahr = qobject_cast<QLineEdit*>(d->editor(4));
+      jahr->setFocus();
+      jahr->selectAll();
+      QTest::keyClicks(jahr, "2024");
+      QTest::keyClick(jahr, Qt::Key_Escape);
+    });
+    const int jahr = 2024;
+    QVERIFY(fibu.setup([&] { return fibu::TFMandantenAuswahl(m, jahr).ausfuehren(); }));
+    QCOMPARE(hinweis, QStringLiteral("Mandant noch nicht angelegt!\nHINWEIS: Demomandant=999, Jahr=2007"));
+    QCOMPARE(name, QStringLiteral("Schreinerei Holz"));
+    QVERIFY(passwort_gesperrt);
+    QCOMPARE(m.nummer(), 5);
+    QCOMPARE(m.jahr(), 2024);
   }
 
   void basisdatenDialogMitSeinenAchtSeiten() {
