@@ -40,8 +40,9 @@ int main(int argc, char** argv) {
     const int ende = QApplication::exec();
     ui.setze_hauptfenster(nullptr);
     return ende;
-  } catch (const fibu::Abbruch& a) {
-    ui.ShowMessageMain(a.text());
+  } catch (const std::exception& fehler) {
+    // Abbruch (the program has to end) and every other error of the start.
+    ui.ShowMessageMain(fehler.what());
     return 1;
   }
 }

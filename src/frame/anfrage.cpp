@@ -21,8 +21,8 @@ bool adresse(const std::string& pfad, sockaddr_un& a) {
   return true;
 }
 
-// Reads up to a line feed (not included) or the end; false on error or
-// when the line is too long.
+// Reads up to a line feed (not included) or the end; false on error, when
+// the line is too long, or when the other side hung up without a word.
 bool lies_zeile(int fd, std::string& zeile, int warten_ms) {
   zeile.clear();
   for (;;) {
@@ -32,7 +32,7 @@ bool lies_zeile(int fd, std::string& zeile, int warten_ms) {
     ssize_t n = ::read(fd, puffer, sizeof puffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
-    if (n == 0) return true;
+    if (n == 0) return !zeile.empty();  // the other side hung up
     for (ssize_t i = 0; i < n; ++i) {
       if (puffer[i] == '\n') return true;
       zeile.push_back(puffer[i]);

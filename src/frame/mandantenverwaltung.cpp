@@ -33,6 +33,7 @@ TFMandantenAuswahl::TFMandantenAuswahl(Mandant& m, int jahr_vorgabe)
   form_.AddString(f_name, "Mandantname", "", 40);
   form_.ProtectControl(f_name);
   form_.AddString(f_passwort, "Passwort", "", 10);
+  form_.Verdeckt(f_passwort);
   form_.AddWord(f_jahr, "Jahr", static_cast<std::uint16_t>(jahr_vorgabe), 1900, 2079);
   form_.FrageDatenSpeichern(false);
   form_.beim_verlassen([this](TEntryForm&, int nr) { return nr != f_nummer || nummer_verlassen(); });
@@ -82,6 +83,7 @@ TFMandantenAnlage::TFMandantenAnlage(Mandant& m, int jahr_vorgabe)
   form_.AddWord(f_nummer, "Mandantnummer", 0, 1, 999);
   form_.AddString(f_name, "Mandantname", "", 40);
   form_.AddString(f_passwort, "Passwort", "", 10);
+  form_.Verdeckt(f_passwort);
   form_.AddWord(f_jahr, "Jahr", static_cast<std::uint16_t>(jahr_vorgabe), 1900, 2079);
   form_.AddYesNo(f_muster, "Muster-", true);
   form_.AddChoice(f_rahmen, "Kontenrahmen", {kontenrahmen[0], kontenrahmen[1], kontenrahmen[2]}, 1);

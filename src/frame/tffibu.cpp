@@ -121,6 +121,7 @@ bool TFFibu::passwort_pruefen(int nummer) {
   if (suite_.passwort_stimmt(nummer, "")) return true;
   TEntryForm form("Passwort");
   form.AddString(1, "Passwort", "", 10);
+  form.Verdeckt(1);
   form.FrageDatenSpeichern(false);
   if (!form.Execute(mandant_.ui())) return false;
   if (suite_.passwort_stimmt(nummer, form.text(1))) return true;
@@ -177,8 +178,10 @@ bool TFFibu::beschaeftigt_ausfuehren(const Funktion& f) {
     f();
   } catch (const Abbruch&) {
     beschaeftigt_ = false;
+    mandant_.ui().Balken_Schliessen();
     throw;
   } catch (const std::exception& fehler) {
+    mandant_.ui().Balken_Schliessen();
     mandant_.ui().ShowMessageMain(fehler.what());
     ok = false;
   }

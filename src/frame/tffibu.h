@@ -95,6 +95,11 @@ class TFFibu {
   // function ended with an error.
   bool ausfuehren(int nummer);
   bool beschaeftigt() const { return beschaeftigt_; }
+  // Runs f with the busy flag set and the title refreshed (also what the
+  // window's own entries run, such as the system information); an error
+  // ends it with its message (false), a program end is passed on. A
+  // progress window the function left open is closed.
+  bool beschaeftigt_ausfuehren(const Funktion& f);
   int letzter_befehl() const { return letzter_befehl_; }
   // The key strokes Enter sends to reopen the menu at the last command
   // (empty before the first).
@@ -124,9 +129,6 @@ class TFFibu {
 
  private:
   bool passwort_pruefen(int nummer);
-  // Runs f with the busy flag set and the title refreshed; an error ends it
-  // with its message (false), a program end is passed on.
-  bool beschaeftigt_ausfuehren(const Funktion& f);
   bool waechter_pruefen(const Menueeintrag& e);
   void eigene_befehle();
 

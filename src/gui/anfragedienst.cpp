@@ -39,6 +39,10 @@ void Anfragedienst::neue_verbindung() {
       if (!v->property("in_arbeit").toBool()) v->deleteLater();
     });
     connect(v, &QLocalSocket::readyRead, this, [this, v] { lesen(v); });
+    connect(v, &QLocalSocket::readChannelFinished, this, [this, v] {
+      v->setProperty("ende", true);
+      if (v->bytesAvailable() > 0) lesen(v);
+    });
     // A client that sends nothing within five seconds is dropped.
     auto* frist = new QTimer(v);
     frist->setSingleShot(true);
@@ -49,19 +53,33 @@ void Anfragedienst::neue_verbindung() {
 }
 
 void Anfragedienst::lesen(QLocalSocket* v) {
-  if (!v->canReadLine()) {
+  // A request is one line; a client that ends its side after the text
+  // without a line feed is answered too, as the batch tool's server does.
+  if (v->property("beantwortet").toBool()) return;
+  const bool ende = v->property("ende").toBool();
+  if (!v->canReadLine() && !ende) {
     if (v->bytesAvailable() > static_cast<qint64>(anfrage_max_zeile)) v->abort();
     return;
   }
-  QByteArray zeile = v->readLine(anfrage_max_zeile + 1);
-  if (zeile.endsWith('\n')) zeile.chop(1);
+  QByteArray zeile = v->readLine(anfrage_max_zeile + 2);
+  if (zeile.endsWith('\n'))
+    zeile.chop(1);
+  else if (!ende || zeile.size() > static_cast<qint64>(anfrage_max_zeile)) {
+    v->abort();  // longer than a request may be
+    return;
+  }
   // Answer once, however long the handler runs (it may show dialogs while
   // more data or the client's hang-up arrive).
-  disconnect(v, &QLocalSocket::readyRead, this, nullptr);
+  v->setProperty("beantwortet", true);
   if (auto* frist = v->findChild<QTimer*>()) frist->stop();
   v->setProperty("in_arbeit", true);
   auto [item, text] = anfrage_zerlegen(zeile.toStdString());
-  const std::string antwort = bearbeiter_(item, text) + "\n";
+  std::string antwort = "FEHLER\n";
+  try {
+    antwort = bearbeiter_(item, text) + "\n";
+  } catch (const std::exception&) {
+    // The handler reports its errors itself; the caller learns of none.
+  }
   v->setProperty("in_arbeit", false);
   if (v->state() != QLocalSocket::ConnectedState) {
     v->deleteLater();

@@ -1,13 +1,13 @@
 #include "gui/druckbild.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <algorithm>
-#include <cstdio>
 
 namespace fibu {
 namespace {
@@ -111,26 +111,29 @@ void seite_einrichten(QPagedPaintDevice& geraet, const Seitenformat& format) {
 }
 
 void auftrag_malen(QPainter& maler, QPagedPaintDevice& geraet, const Druckauftrag& auftrag,
-                   const Seitenformat& format) {
+                   const Seitenformat& format, int von, int bis) {
   const Spalten sp = spalten(auftrag);
+  const int n = static_cast<int>(auftrag.seiten.size());
+  if (von < 1) von = 1;
+  if (bis < 1 || bis > n) bis = n;
   maler.setPen(Qt::black);
-  for (std::size_t s = 0; s < auftrag.seiten.size(); ++s) {
-    if (s > 0) geraet.newPage();
-    seite_malen(maler, geraet, auftrag, auftrag.seiten[s], sp, format);
+  for (int s = von; s <= bis; ++s) {
+    if (s > von) geraet.newPage();
+    seite_malen(maler, geraet, auftrag, auftrag.seiten[static_cast<std::size_t>(s - 1)], sp, format);
   }
 }
 
 Ergebnis pdf_schreiben(const Druckauftrag& auftrag, const std::string& pfad,
                        const Seitenformat& format) {
-  const QString ziel = QString::fromStdString(pfad);
-  const QString vorlaeufig = ziel + QStringLiteral(".entsteht");
   auto fehler = [&] {
-    QFile::remove(vorlaeufig);
     return Ergebnis::fehler(Ergebnis::Code::EA_Fehler,
                             "Die PDF-Datei " + pfad + " kann nicht geschrieben werden!");
   };
+  // Drawn into memory first; the file appears whole or not at all.
+  QBuffer puffer;
+  puffer.open(QIODevice::WriteOnly);
   {
-    QPdfWriter schreiber(vorlaeufig);
+    QPdfWriter schreiber(&puffer);
     schreiber.setResolution(600);
     schreiber.setTitle(QString::fromStdString(auftrag.name));
     schreiber.setCreator(QStringLiteral("FIBU Finanzbuchhaltung"));
@@ -140,8 +143,10 @@ Ergebnis pdf_schreiben(const Druckauftrag& auftrag, const std::string& pfad,
     auftrag_malen(maler, schreiber, auftrag, format);
     if (!maler.end()) return fehler();
   }
-  if (QFile(vorlaeufig).size() == 0) return fehler();
-  if (std::rename(vorlaeufig.toLocal8Bit().constData(), pfad.c_str()) != 0) return fehler();
+  QSaveFile datei(QString::fromStdString(pfad));
+  if (!datei.open(QIODevice::WriteOnly) || datei.write(puffer.data()) != puffer.size() ||
+      !datei.commit())
+    return fehler();
   return Ergebnis::erfolg();
 }
 

@@ -31,10 +31,10 @@ QFont druckschrift();
 // from the paper's corner).
 void seite_einrichten(QPagedPaintDevice& geraet, const Seitenformat& format);
 
-// Draws all pages of the job on the device the painter is open on, a new
-// device page for each job page; an empty job gives one empty page.
+// Draws the pages `von` to `bis` (from 1; 0 and 0 for all) of the job on
+// the device the painter is open on, a new device page for each job page.
 void auftrag_malen(QPainter& maler, QPagedPaintDevice& geraet, const Druckauftrag& auftrag,
-                   const Seitenformat& format);
+                   const Seitenformat& format, int von = 0, int bis = 0);
 
 // Writes the job as a PDF file (A4), atomically: the file appears complete
 // or not at all. Needs a QGuiApplication.

@@ -17,6 +17,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -43,7 +44,7 @@ DruckzielDialog::DruckzielDialog(const Druckauftrag& auftrag, const Druckwahl& v
   ziele_ = new QButtonGroup(this);
   const std::pair<Druckziel, QString> ziele[] = {
       {Druckziel::Vorschau, QStringLiteral("&Vorschau am Bildschirm")},
-      {Druckziel::Drucker, QStringLiteral("&Drucker")},
+      {Druckziel::Drucker, QStringLiteral("D&rucker")},
       {Druckziel::Pdf, QStringLiteral("&PDF-Datei")},
       {Druckziel::Textdatei, QStringLiteral("&Textdatei")},
   };
@@ -99,11 +100,14 @@ void DruckzielDialog::ziel_geaendert() {
   const bool datei = ziel == Druckziel::Pdf || ziel == Druckziel::Textdatei;
   dateizeile_->setEnabled(datei);
   if (!datei) return;
-  // The file name follows the job and the target; a path the user typed
-  // keeps its directory.
-  QString verzeichnis = datei_->text().isEmpty() ? q(verzeichnis_)
-                                                 : QFileInfo(datei_->text()).absolutePath();
-  datei_->setText(QDir(verzeichnis).filePath(q(name_) + endung(ziel)));
+  // The file name follows the job and the target; a name the user typed
+  // keeps its directory and name, only the ending changes.
+  if (datei_->text().isEmpty()) {
+    datei_->setText(QDir(q(verzeichnis_)).filePath(q(name_) + endung(ziel)));
+    return;
+  }
+  const QFileInfo bisher(datei_->text());
+  datei_->setText(QDir(bisher.absolutePath()).filePath(bisher.completeBaseName() + endung(ziel)));
 }
 
 Druckwahl DruckzielDialog::wahl() const {
@@ -131,14 +135,17 @@ bool auf_drucker(const Druckauftrag& auftrag, const Seitenformat& format, QWidge
   seite_einrichten(drucker, format);
   QPrintDialog dialog(&drucker, parent);
   dialog.setWindowTitle(QStringLiteral("Drucken: ") + q(auftrag.name));
+  dialog.setMinMax(1, std::max<int>(1, static_cast<int>(auftrag.seiten.size())));
   if (dialog.exec() != QDialog::Accepted) return false;
+  const bool bereich = drucker.printRange() == QPrinter::PageRange;
   QPainter maler;
   if (!maler.begin(&drucker)) {
     QMessageBox::warning(parent, QStringLiteral("Drucken"),
                          QStringLiteral("Der Drucker kann nicht benutzt werden!"));
     return false;
   }
-  auftrag_malen(maler, drucker, auftrag, format);
+  auftrag_malen(maler, drucker, auftrag, format, bereich ? drucker.fromPage() : 0,
+                bereich ? drucker.toPage() : 0);
   maler.end();
   return true;
 }
@@ -186,6 +193,7 @@ DruckVorschau::DruckVorschau(const Druckauftrag& auftrag, const Seitenformat& fo
   vorschau_->setZoomMode(QPrintPreviewWidget::FitToWidth);
   vorschau_->updatePreview();
   resize(900, 1000);
+  tasten();
   zeige(1);
 }
 
@@ -213,16 +221,19 @@ void DruckVorschau::als_pdf() {
     QMessageBox::warning(this, windowTitle(), q(e.text()));
 }
 
-void DruckVorschau::keyPressEvent(QKeyEvent* ereignis) {
-  switch (ereignis->key()) {
-    case Qt::Key_PageDown: zeige(aktuelle_seite() + 1); return;
-    case Qt::Key_PageUp: zeige(aktuelle_seite() - 1); return;
-    case Qt::Key_Home: zeige(1); return;
-    case Qt::Key_End: zeige(seitenzahl()); return;
-    case Qt::Key_Plus: vorschau_->zoomIn(); return;
-    case Qt::Key_Minus: vorschau_->zoomOut(); return;
-    default: QDialog::keyPressEvent(ereignis);
-  }
+void DruckVorschau::tasten() {
+  // Shortcuts, because the page view inside has the focus and would scroll.
+  auto taste = [this](QKeySequence k, auto&& aktion) {
+    auto* s = new QShortcut(k, this);
+    s->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(s, &QShortcut::activated, this, aktion);
+  };
+  taste(QKeySequence(Qt::Key_PageDown), [this] { zeige(aktuelle_seite() + 1); });
+  taste(QKeySequence(Qt::Key_PageUp), [this] { zeige(aktuelle_seite() - 1); });
+  taste(QKeySequence(Qt::Key_Home), [this] { zeige(1); });
+  taste(QKeySequence(Qt::Key_End), [this] { zeige(seitenzahl()); });
+  taste(QKeySequence(Qt::Key_Plus), [this] { vorschau_->zoomIn(); });
+  taste(QKeySequence(Qt::Key_Minus), [this] { vorschau_->zoomOut(); });
 }
 
 }  // namespace fibu

@@ -62,10 +62,8 @@ class DruckVorschau : public QDialog {
   int aktuelle_seite() const;  // from 1
   QPrintPreviewWidget* vorschau() const { return vorschau_; }
 
- protected:
-  void keyPressEvent(QKeyEvent* ereignis) override;
-
  private:
+  void tasten();
   void zeige(int seite);
   void als_pdf();
 

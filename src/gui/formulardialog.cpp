@@ -85,6 +85,7 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     auto* rollen = new QScrollArea(eltern);
     rollen->setWidgetResizable(true);
     rollen->setFrameShape(QFrame::NoFrame);
+    rollen->setFocusPolicy(Qt::NoFocus);
     auto* flaeche = new QWidget(rollen);
     gitter.push_back(new QGridLayout(flaeche));
     rollen->setWidget(flaeche);
@@ -94,6 +95,14 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     seiten_ = new QTabWidget(this);
     for (const auto& name : form.seiten()) seiten_->addTab(neue_seite(seiten_), q(name));
     seiten_->tabBar()->installEventFilter(this);
+    // Whatever else might turn the page (the wheel, a style's key), the
+    // form's page holds.
+    connect(seiten_, &QTabWidget::currentChanged, this, [this](int seite) {
+      if (im_modell_ || seite == form_.aktuelle_seite()) return;
+      im_modell_ = true;
+      seiten_->setCurrentIndex(form_.aktuelle_seite());
+      im_modell_ = false;
+    });
     seiten_->tabBar()->setFocusPolicy(Qt::NoFocus);
     seiten_->setFocusPolicy(Qt::NoFocus);
     aussen->addWidget(seiten_);
@@ -141,21 +150,31 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     if (b.taste != Taste::Keine) text += QStringLiteral("  [") + q(tastenname(b.taste)) + ']';
     auto* k = new QPushButton(text, this);
     k->setAutoDefault(false);
+    k->setFocusPolicy(Qt::NoFocus);  // the cursor stays in the fields
     connect(k, &QPushButton::clicked, this, [this, i] { befehl(i); });
     knopfleiste->addWidget(k);
     knoepfe_.push_back(k);
   }
   knopfleiste->addStretch(1);
-  if (!esc_befehl) {
-    auto* speichern = new QPushButton(QStringLiteral("&Speichern  [Esc]"), this);
+  // A form with fields to edit gets "save" (Esc) and "close"; a notice
+  // with buttons of its own gets nothing more, one without any an "OK".
+  bool editierbar = false;
+  for (const auto& f : form.felder()) editierbar |= !f.geschuetzt;
+  if (!esc_befehl && (editierbar || befehle.empty())) {
+    auto* speichern = new QPushButton(
+        editierbar ? QStringLiteral("&Speichern  [Esc]") : QStringLiteral("OK"), this);
     speichern->setAutoDefault(false);
+    speichern->setFocusPolicy(Qt::NoFocus);
     connect(speichern, &QPushButton::clicked, this, [this] { taste(Taste::Esc); });
     knopfleiste->addWidget(speichern);
   }
-  auto* schliessen = new QPushButton(QStringLiteral("S&chließen"), this);
-  schliessen->setAutoDefault(false);
-  connect(schliessen, &QPushButton::clicked, this, &TEntryFormDialog::reject);
-  knopfleiste->addWidget(schliessen);
+  if (editierbar) {
+    auto* schliessen = new QPushButton(QStringLiteral("S&chließen"), this);
+    schliessen->setAutoDefault(false);
+    schliessen->setFocusPolicy(Qt::NoFocus);
+    connect(schliessen, &QPushButton::clicked, this, &TEntryFormDialog::reject);
+    knopfleiste->addWidget(schliessen);
+  }
   aussen->addLayout(knopfleiste);
 
   // Large enough for the largest page, within the screen; beyond that the
@@ -178,6 +197,7 @@ QWidget* TEntryFormDialog::editor_erzeugen(const TEntryForm::Feld& f) {
     return c;
   }
   auto* e = new QLineEdit(this);
+  if (f.verdeckt) e->setEchoMode(QLineEdit::Password);
   const int zeichen = f.art == Feldart::Datum ? 10 : std::clamp(f.laenge, 3, 40);
   e->setFixedWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (zeichen + 2) + 8);
   switch (f.art) {
@@ -231,6 +251,7 @@ void TEntryFormDialog::auffrischen(std::optional<int> ausser) {
       const QString text = q(form_.anzeige(f.nr));
       if (e->text() != text) e->setText(text);
       e->setReadOnly(f.geschuetzt);
+      e->setEnabled(!f.geschuetzt);
     }
   }
   if (seiten_ && seiten_->currentIndex() != form_.aktuelle_seite()) {
@@ -265,19 +286,20 @@ bool TEntryFormDialog::uebernehmen(int nr) {
     if (c->currentIndex() == form_.auswahl(nr)) return true;
     text = std::to_string(c->currentIndex());
   } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
+    // Only what the user typed is handed over: a value shown shortened or
+    // reformatted is never saved back.
+    if (!e->isModified()) return true;
     QString t = e->text();
     if (f.art == Feldart::Datum && t.trimmed() == QStringLiteral("..")) t.clear();
-    if (t == q(form_.anzeige(nr))) {
-      abgelehnt_.reset();
-      return true;
-    }
     text = t.trimmed().toStdString();
   }
   const bool ok = geschuetzt([&] { return form_.eingabe(nr, text); }, false);
-  if (ok)
+  if (ok) {
     abgelehnt_.reset();
-  else
+    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setModified(false);
+  } else {
     abgelehnt_ = nr;
+  }
   return ok;
 }
 
@@ -320,7 +342,11 @@ void TEntryFormDialog::fokus_setzen(int nr) {
     seiten_->setCurrentIndex(seite);
     im_modell_ = false;
   }
+  // A move the program makes is no field leave of the user.
+  const bool vorher = im_modell_;
+  im_modell_ = true;
   w->setFocus(Qt::OtherFocusReason);
+  im_modell_ = vorher;
   if (auto* e = qobject_cast<QLineEdit*>(w)) e->selectAll();
 }
 
@@ -386,7 +412,13 @@ void TEntryFormDialog::reject() {
     QDialog::reject();
     return;
   }
-  if (!aktuelles_uebernehmen()) return;
+  // Closing drops a text the form refused; other typed text counts.
+  if (abgelehnt_) {
+    abgelehnt_.reset();
+    auffrischen();
+  } else if (!aktuelles_uebernehmen()) {
+    return;
+  }
   im_modell_ = true;
   const Reaktion r = geschuetzt([&] { return form_.schliessen(); }, Reaktion::Weiter);
   im_modell_ = false;
@@ -404,11 +436,15 @@ void TEntryFormDialog::showEvent(QShowEvent* ereignis) {
 bool TEntryFormDialog::eventFilter(QObject* objekt, QEvent* ereignis) {
   // Pages change only through the form: clicks on the tab row and the
   // keys of the tab widget are taken here.
-  if (seiten_ && objekt == seiten_->tabBar() && ereignis->type() == QEvent::MouseButtonPress) {
-    auto* m = static_cast<QMouseEvent*>(ereignis);
-    const int ziel = seiten_->tabBar()->tabAt(m->position().toPoint());
-    if (ziel >= 0) seite_zeigen(ziel);
-    return true;
+  if (seiten_ && objekt == seiten_->tabBar()) {
+    if (ereignis->type() == QEvent::MouseButtonPress) {
+      auto* m = static_cast<QMouseEvent*>(ereignis);
+      const int ziel = seiten_->tabBar()->tabAt(m->position().toPoint());
+      if (ziel >= 0) seite_zeigen(ziel);
+      return true;
+    }
+    if (ereignis->type() == QEvent::MouseButtonDblClick || ereignis->type() == QEvent::Wheel)
+      return true;
   }
   auto nr = feld_von(objekt);
   if (!nr) return QDialog::eventFilter(objekt, ereignis);

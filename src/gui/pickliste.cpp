@@ -68,6 +68,18 @@ int Browsermodell::positionieren(const std::string& schluessel) {
   return static_cast<int>(davor.size());
 }
 
+int Browsermodell::ans_ende() {
+  // Behind every key a record index holds.
+  static const std::string hinter_allem(64, '\xff');
+  beginResetModel();
+  auto davor = holen([&] { return liste_.vor(hinter_allem, seite); });
+  anfang_ = fehler_ || davor.size() < seite;
+  ende_ = true;
+  eintraege_.assign(davor.begin(), davor.end());
+  endResetModel();
+  return static_cast<int>(eintraege_.size()) - 1;
+}
+
 int Browsermodell::davor_laden() {
   if (anfang_ || eintraege_.empty()) return 0;
   auto neu = holen([&] { return liste_.vor(eintraege_.front().schluessel, seite); });
@@ -105,7 +117,7 @@ Picklistendialog::Picklistendialog(Tmybrowser& liste, QWidget* parent)
   layout->addWidget(hinweis);
   resize(QFontMetrics(schrift).horizontalAdvance(QLatin1Char('0')) * 72, 420);
 
-  connect(ansicht_, &QListView::activated, this, [this] { waehlen(); });
+  connect(ansicht_, &QListView::doubleClicked, this, [this] { waehlen(); });
   connect(ansicht_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int wert) {
     if (wert == ansicht_->verticalScrollBar()->minimum()) oben_nachladen();
   });
@@ -159,6 +171,13 @@ bool Picklistendialog::eventFilter(QObject* objekt, QEvent* ereignis) {
       such_.clear();
       suchen();
       return true;
+    case Qt::Key_End: {
+      such_.clear();
+      suchzeile_->clear();
+      const int zeile = modell_->ans_ende();
+      if (zeile >= 0) ansicht_->setCurrentIndex(modell_->index(zeile));
+      return true;
+    }
     case Qt::Key_Up:
     case Qt::Key_PageUp:
       if (ansicht_->currentIndex().row() < static_cast<int>(Browsermodell::seite)) oben_nachladen();

@@ -2,7 +2,8 @@
 // a page at a time around the visible part, so a list over a hundred
 // thousand records opens at once. Typing positions the list on the first
 // entry at or after the typed text (the source's search key); Backspace
-// takes a character back, Enter chooses, Esc cancels.
+// takes a character back, Home and End go to the ends, Enter chooses, Esc
+// cancels.
 #pragma once
 
 #include <QAbstractListModel>
@@ -34,6 +35,8 @@ class Browsermodell : public QAbstractListModel {
   // Loads the entries around the first key not less than `schluessel` and
   // returns its row (the last row when every key is less).
   int positionieren(const std::string& schluessel);
+  // Loads the last page of the source; the row of its last entry.
+  int ans_ende();
   // Loads the page before the first loaded entry; the number of rows added.
   int davor_laden();
   bool am_anfang() const { return anfang_; }

@@ -48,7 +48,6 @@ class Fortschrittsfenster : public QDialog {
   void text(const std::string& t) { text_->setText(zeilen(t)); }
   void maximum(long m) {
     max_ = m;
-    stand_ = std::min(stand_, m);
     zeigen();
   }
   void schritt(long n) {
@@ -80,12 +79,14 @@ class Fortschrittsfenster : public QDialog {
   void zeigen() {
     // QProgressBar counts in int; large runs are shown in thousandths.
     balken_->setRange(0, max_ > 0 ? 1000 : 0);
-    if (max_ > 0) balken_->setValue(static_cast<int>(std::min(stand_, max_) * 1000 / max_));
+    if (max_ > 0)
+      balken_->setValue(static_cast<int>(1000.0 * static_cast<double>(std::min(stand_, max_)) /
+                                         static_cast<double>(max_)));
   }
 
   QLabel* text_;
   QProgressBar* balken_;
-  long max_ = 0, stand_ = 0;
+  qint64 max_ = 0, stand_ = 0;
   bool abbruch_ = false;
   QElapsedTimer uhr_;
 };
@@ -136,7 +137,9 @@ Antwort QtInteraktion::JaNeinHilfe(const std::string& frage) {
 }
 
 void QtInteraktion::Balken_Oeffnen(const std::string& text, long maximum) {
-  balken_ = std::make_unique<Fortschrittsfenster>(vorne());
+  // Owned here and over the main window, which outlives every dialog.
+  balken_.reset();
+  balken_ = std::make_unique<Fortschrittsfenster>(hauptfenster_.data());
   balken_->text(text);
   balken_->maximum(maximum);
   balken_->show();

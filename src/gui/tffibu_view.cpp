@@ -123,7 +123,8 @@ void TFFibuView::systemmenue() {
             .arg(QApplication::applicationVersion()));
   });
   info_aktion_ = system->addAction(QStringLiteral("&Info"), this, [this] {
-    if (!fibu_->beschaeftigt()) fibu_->systeminformation();
+    if (fibu_->beschaeftigt()) return;
+    sicher([this] { fibu_->beschaeftigt_ausfuehren([this] { fibu_->systeminformation(); }); });
   });
   if (!position_) return;
   system->addSeparator();
@@ -142,15 +143,7 @@ void TFFibuView::ausfuehren(int nummer) {
   }
   if (fibu_->beschaeftigt()) return;
   statusBar()->showMessage(QStringLiteral("Befehl %1 läuft …").arg(nummer));
-  try {
-    fibu_->ausfuehren(nummer);
-  } catch (const Abbruch& abbruch) {
-    // The program has to end (e.g. a record file of the wrong size).
-    QMessageBox::critical(this, QStringLiteral("Finanzbuchhaltung"),
-                          QString::fromStdString(abbruch.text()).replace('\r', '\n'));
-    QApplication::exit(1);
-    return;
-  }
+  sicher([this, nummer] { fibu_->ausfuehren(nummer); });
   statusBar()->clearMessage();
   if (fibu_->beendet()) close();
 }
@@ -189,13 +182,32 @@ Ergebnis TFFibuView::anfragen_bedienen(const std::string& pfad) {
 }
 
 std::string TFFibuView::anfrage(const std::string& item, const std::string& text) {
-  // The open-item list comes to the front with the window.
   if (item == "OPLISTE" && !fibu_->beschaeftigt()) {
+    // Not over a dialog that is open without a command (the ending dialog).
+    if (QApplication::activeModalWidget()) return "FEHLER";
+    // The open-item list comes to the front with the window.
     if (isMinimized()) showNormal();
     raise();
     activateWindow();
   }
-  return fibu_->anfrage(item, text);
+  std::string antwort = "FEHLER";
+  sicher([&] { antwort = fibu_->anfrage(item, text); });
+  return antwort;
+}
+
+void TFFibuView::sicher(const std::function<void()>& f) {
+  // Nothing may leave a slot of the event loop by an exception.
+  try {
+    f();
+  } catch (const Abbruch& abbruch) {
+    // The program has to end (e.g. a record file of the wrong size).
+    QMessageBox::critical(this, QStringLiteral("Finanzbuchhaltung"),
+                          QString::fromStdString(abbruch.text()).replace('\r', '\n'));
+    QApplication::exit(1);
+  } catch (const std::exception& fehler) {
+    QMessageBox::warning(this, QStringLiteral("Finanzbuchhaltung"),
+                         QString::fromStdString(fehler.what()).replace('\r', '\n'));
+  }
 }
 
 void TFFibuView::keyPressEvent(QKeyEvent* ereignis) {
@@ -218,12 +230,7 @@ void TFFibuView::closeEvent(QCloseEvent* ereignis) {
     ereignis->ignore();
     return;
   }
-  try {
-    if (fibu_ && !fibu_->beendet()) fibu_->beenden();
-  } catch (const std::exception& fehler) {
-    QMessageBox::critical(this, QStringLiteral("Finanzbuchhaltung"),
-                          QString::fromStdString(fehler.what()).replace('\r', '\n'));
-  }
+  if (fibu_ && !fibu_->beendet()) sicher([this] { fibu_->beenden(); });
   ereignis->accept();
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -56,6 +57,8 @@ class TFFibuView : public QMainWindow {
   void systemmenue();
   void ausfuehren(int nummer);
   std::string anfrage(const std::string& item, const std::string& text);
+  // Runs f; an error is shown, a program end ends the event loop.
+  void sicher(const std::function<void()>& f);
 
   TFFibu* fibu_;
   Fensterposition* position_;

@@ -73,6 +73,7 @@ class TEntryForm {
     std::vector<std::string> auswahl;  // Auswahl: the choices
     int seite = 0;
     bool geschuetzt = false;  // shown, not editable (ProtectControl)
+    bool verdeckt = false;    // typed text not shown (passwords)
     // The value: text for Text; zahl for Byte/Word/LongInt/Comp (in units of
     // the last decimal), Datum (day number), JaNein (0/1), Auswahl (index);
     // dezimal for Double.
@@ -123,6 +124,8 @@ class TEntryForm {
   void beim_seitenwechsel(std::function<bool(TEntryForm&, int seite)> pruefung);
 
   void ProtectControl(int nr, bool geschuetzt = true);
+  // A field whose text the screen does not show (a password).
+  void Verdeckt(int nr) { feld_rw(nr).verdeckt = true; }
   // Whether closing the window with unsaved changes asks to save them.
   void FrageDatenSpeichern(bool fragen) { frage_speichern_ = fragen; }
 

@@ -114,6 +114,7 @@ void TestInteraktion::Balken_Inc(long schritte) {
 }
 
 void TestInteraktion::Balken_Schliessen() {
+  if (!balken_offen_) return;
   balken_offen_ = false;
   protokoll_.push_back("Balken geschlossen");
 }

@@ -94,6 +94,8 @@ class FormulardialogTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void cleanup() { fibu::test::wartende_beenden(); }
+
   void escSpeichertUndSchliesstMitAllenFeldwerten() {
     fibu::TestDateisystem fs;
     fibu::QtInteraktion ui(fs);
@@ -215,6 +217,71 @@ class FormulardialogTest : public QObject {
     QCOMPARE(t.gespeichert, 0);
   }
 
+  void zweiAbgelehnteFelderSchickenDenCursorNichtHinUndHer() {
+    fibu::TestDateisystem fs;
+    fibu::QtInteraktion ui(fs);
+    fibu::TEntryForm form("Zwei Prüfungen");
+    form.AddLongInt(1, "Konto", 0);
+    form.AddLongInt(2, "Gegenkonto", 0);
+    int pruefungen = 0;
+    form.beim_verlassen([&](fibu::TEntryForm& f, int nr) {
+      ++pruefungen;
+      if (f.zahl(nr) == 0) {
+        f.ui().ShowMessageParent("Konto fehlt!");
+        return false;
+      }
+      return true;
+    });
+    int meldungen = 0;
+    beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = als_dialog(w);
+      QVERIFY(d);
+      // Both fields hold 0: leaving the first is refused once, and the
+      // cursor going back is no leave of the second.
+      auto zaehlen = [&](QWidget* box) {
+        ++meldungen;
+        fibu::test::knopf_druecken(box, QStringLiteral("OK"));
+      };
+      beim_naechsten_dialog(zaehlen, d);
+      d->editor(1)->setFocus();
+      taste(Qt::Key_Tab);
+      QTRY_COMPARE(cursor_in(d), d->editor(1));
+      QTest::qWait(50);
+      QCOMPARE(meldungen, 1);
+      QCOMPARE(pruefungen, 1);
+      als_dialog(d);
+      tippe(d->editor(1), QStringLiteral("1200"));
+      tippe(d->editor(2), QStringLiteral("8400"));
+      taste(Qt::Key_Escape);
+    });
+    QVERIFY(form.Execute(ui));
+    QCOMPARE(form.zahl(2), 8400);
+  }
+
+  void durchlaufenAendertKeinenWert() {
+    fibu::TestDateisystem fs;
+    fibu::QtInteraktion ui(fs);
+    fibu::TEntryForm form("Anzeige");
+    form.AddString(1, "Kurz", "", 5);
+    form.setze_text(1, "Langer Name aus dem Satz");  // longer than the field shows
+    form.AddDouble(2, "Kurs", 1.95583, 5);
+    form.AddString(3, "Passwort", "", 10);
+    form.Verdeckt(3);
+    beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = als_dialog(w);
+      QVERIFY(d);
+      QCOMPARE(qobject_cast<QLineEdit*>(d->editor(3))->echoMode(), QLineEdit::Password);
+      d->editor(1)->setFocus();
+      taste(Qt::Key_Tab);
+      taste(Qt::Key_Tab);
+      taste(Qt::Key_Escape);
+    });
+    QVERIFY(form.Execute(ui));
+    QCOMPARE(form.text(1), std::string("Langer Name aus dem Satz"));
+    QCOMPARE(form.dezimal(2), 1.95583);
+    QVERIFY(!form.geaendert());
+  }
+
   void ausnahmeEinesBefehlsErreichtDenAufrufer() {
     fibu::TestDateisystem fs;
     fibu::QtInteraktion ui(fs);
@@ -265,6 +332,10 @@ class FormulardialogTest : public QObject {
           d);
       QTabBar* reiter = d->seiten()->tabBar();
       QTest::mouseClick(reiter, Qt::LeftButton, {}, reiter->tabRect(1).center());
+      // The wheel cannot turn it either.
+      QWheelEvent rad(reiter->tabRect(0).center(), reiter->mapToGlobal(reiter->tabRect(0).center()),
+                      {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(reiter, &rad);
       QCOMPARE(d->seiten()->currentIndex(), 0);
       QCOMPARE(form.aktuelle_seite(), 0);
       als_dialog(d);

@@ -6,12 +6,25 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace fibu::test {
+
+// Watchers still waiting for their dialog; a test's cleanup ends them, so
+// none takes over a dialog of a later test.
+inline std::vector<QPointer<QTimer>>& wartende() {
+  static std::vector<QPointer<QTimer>> liste;
+  return liste;
+}
+inline void wartende_beenden() {
+  for (auto& t : wartende()) delete t.data();
+  wartende().clear();
+}
 
 // Runs `schritt` once on the next modal dialog that opens (other than
 // `ausser`), from inside its event loop. Returns a flag that tells whether
@@ -35,6 +48,7 @@ inline std::shared_ptr<bool> beim_naechsten_dialog(std::function<void(QWidget*)>
       });
   });
   uhr->start();
+  wartende().emplace_back(uhr);
   return gelaufen;
 }
 

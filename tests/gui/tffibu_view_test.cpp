@@ -5,6 +5,9 @@
 #include <QTabWidget>
 #include <QtTest>
 #include <future>
+#include <sstream>
+
+#include "app/batch.h"
 
 #include "../suite/testverzeichnis.h"
 #include "frame/anfrage.h"
@@ -18,6 +21,12 @@
 using fibu::test::beim_naechsten_dialog;
 
 namespace {
+
+// FIBU_BILDSCHIRMFOTO=<dir> keeps pictures of the windows for a look by eye.
+void foto(QWidget* w, const QString& name) {
+  const QString ordner = qEnvironmentVariable("FIBU_BILDSCHIRMFOTO");
+  if (!ordner.isEmpty()) w->grab().save(ordner + '/' + name + QStringLiteral(".png"));
+}
 
 // A client 005/2024 with new base data, opened as "/W=0052024" (and more
 // flags) would open it.
@@ -81,6 +90,8 @@ class TFFibuViewTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void cleanup() { fibu::test::wartende_beenden(); }
+
   void zeigtDenProgrammtitelOhneMandant() {
     fibu::TFFibuView fenster;
     fenster.show();
@@ -167,12 +178,24 @@ class TFFibuViewTest : public QObject {
   }
 
   void beantwortetAnfragenAufDemSocket() {
-    Hauptfenster h;
-    fibu::TFFibuView fenster(h.fibu.get());
-    const std::string pfad = h.tmp.pfad() + "/sock/anfrage";
+    // The demo client: customer 10001 is over its limit with its due items,
+    // 10003 within it.
+    fibu::Testverzeichnis tmp;
+    std::ostringstream log;
+    QCOMPARE(fibu::batch_ausfuehren({"--einrichten", "--arbeitsverzeichnis", tmp.pfad()}, log), 0);
+    auto fs = fibu::echtes_dateisystem();
+    fibu::QtInteraktion ui(*fs);
+    fibu::Startkonfiguration start = fibu::start_lesen(*fs, tmp.pfad());
+    fibu::Netzwerk netz(*fs, start.konf.fibu_pfad);
+    fibu::Tagesdatum heute;
+    fibu::Mandant m(*fs, ui, heute, start.konf.fibu_pfad, netz);
+    fibu::TFFibu fibu(m, start.suite, fibu::kommandozeile_auswerten({"/W=9992007"}));
+    QVERIFY(fibu.setup(nullptr));
+    fibu::TFFibuView fenster(&fibu);
+    const std::string pfad = tmp.pfad() + "/sock/anfrage";
     QVERIFY(fenster.anfragen_bedienen(pfad).ok());
     // A second program on the same name is refused, the first keeps it.
-    fibu::TFFibuView zweites(h.fibu.get());
+    fibu::TFFibuView zweites(&fibu);
     fibu::Ergebnis doppelt = zweites.anfragen_bedienen(pfad);
     QVERIFY(!doppelt.ok());
     QCOMPARE(doppelt.code(), fibu::Ergebnis::Code::Existiert);
@@ -186,9 +209,14 @@ class TFFibuViewTest : public QObject {
         QTest::qWait(5);
       return QString::fromStdString(antwort.get());
     };
-    // No personal account 10001 in this client.
-    QCOMPARE(frage("KREDITLIMIT", "10001 FAELLIG"), QStringLiteral("FEHLER"));
+    QCOMPARE(frage("KREDITLIMIT", "10001 FAELLIG"), QStringLiteral("KO"));
+    QCOMPARE(frage("KREDITLIMIT", "10003 SALDO"), QStringLiteral("OK"));
+    QCOMPARE(frage("KREDITLIMIT", "19999 FAELLIG"), QStringLiteral("FEHLER"));
     QCOMPARE(frage("UNBEKANNT", "x"), QStringLiteral("FEHLER"));
+    // A line longer than a request may be gets no answer, and the service
+    // goes on.
+    QCOMPARE(frage("KREDITLIMIT", std::string(5000, '1')), QStringLiteral("(Keine Antwort von FIBU)"));
+    QCOMPARE(frage("KREDITLIMIT", "10003"), QStringLiteral("OK"));
   }
 
   void schliessenZeigtDenEndedialog() {
@@ -201,6 +229,7 @@ class TFFibuViewTest : public QObject {
     QStringList zeilen;
     auto gelaufen = beim_naechsten_dialog([&](QWidget* w) {
       titel = w->windowTitle();
+      foto(w, QStringLiteral("ende"));
       for (auto* l : w->findChildren<QLabel*>()) zeilen << l->text();
       QVERIFY(fibu::test::knopf_druecken(w, QStringLiteral("OK")));
     });
@@ -254,6 +283,7 @@ class TFFibuViewTest : public QObject {
       QTest::keyClicks(nummer, "5");
       QTest::keyClick(nummer, Qt::Key_Tab);
       name = qobject_cast<QLineEdit*>(d->editor(2))->text();
+      foto(d, QStringLiteral("auswahl"));
       passwort_gesperrt = d->editor(3)->focusPolicy() == Qt::NoFocus;
       auto* jahr = qobject_cast<QLineEdit*>(d->editor(4));
       jahr->setFocus();
