@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -298,6 +299,60 @@ class TFFibuViewTest : public QObject {
     QVERIFY(passwort_gesperrt);
     QCOMPARE(m.nummer(), 5);
     QCOMPARE(m.jahr(), 2024);
+  }
+
+  void neuerMandantUeberDieDialoge() {
+    fibu::Testverzeichnis tmp;
+    std::ostringstream log;
+    QCOMPARE(fibu::batch_ausfuehren({"--einrichten", "--arbeitsverzeichnis", tmp.pfad()}, log), 0);
+    auto fs = fibu::echtes_dateisystem();
+    fibu::QtInteraktion ui(*fs);
+    fibu::Startkonfiguration start = fibu::start_lesen(*fs, tmp.pfad());
+    fibu::Netzwerk netz(*fs, start.konf.fibu_pfad);
+    fibu::Tagesdatum heute(fibu::DMYtoDate(6, 12, 2026));
+    fibu::Mandant m(*fs, ui, heute, start.konf.fibu_pfad, netz);
+    fibu::TFFibu fibu(m, start.suite, fibu::kommandozeile_auswerten({"/W=9992007"}));
+    QVERIFY(fibu.setup(nullptr));
+    fibu::TFFibuView fenster(&fibu);
+    ui.setze_hauptfenster(&fenster);
+    fenster.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fenster));
+    QString hinweis;
+    beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);
+      QVERIFY(d);
+      QCOMPARE(d->windowTitle(), QStringLiteral("Neuen Mandant anlegen"));
+      d->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(d));
+      auto tippe = [&](int nr, const QString& text) {
+        auto* e = qobject_cast<QLineEdit*>(d->editor(nr));
+        e->setFocus();
+        e->selectAll();
+        e->insert(text);
+      };
+      tippe(1, QStringLiteral("7"));
+      tippe(2, QStringLiteral("Tischlerei Groß"));
+      QCOMPARE(qobject_cast<QComboBox*>(d->editor(6))->currentText(), QStringLiteral("SKR-03"));
+      qobject_cast<QComboBox*>(d->editor(6))->setCurrentIndex(2);  // SKR-04
+      QCOMPARE(qobject_cast<QComboBox*>(d->editor(7))->currentText(), QStringLiteral("EURO"));
+      foto(d, QStringLiteral("neuer-mandant"));
+      beim_naechsten_dialog(
+          [&](QWidget* box) {
+            hinweis = fibu::test::meldungstext(box);
+            fibu::test::knopf_druecken(box, QStringLiteral("OK"));
+          },
+          d);
+      QTest::keyClick(d->editor(2), Qt::Key_Escape);
+    });
+    fenster.aktion(1431)->trigger();
+    QVERIFY(hinweis.startsWith(QStringLiteral("HINWEIS: Dieser Kontorahmen stellt nur ein Muster dar")));
+    QCOMPARE(m.nummer(), 7);
+    QCOMPARE(m.jahr(), 2026);
+    QVERIFY(fenster.windowTitle().startsWith(
+        QStringLiteral("Finanzbuchhaltung  -  Mandant: 007 - 2026 - ")));
+    QVERIFY(fenster.windowTitle().endsWith(QStringLiteral("(EURO)")));
+    // The SKR 04 accounts were copied: the GL file of the new year exists.
+    QVERIFY(fs->existiert(m.daten_verzeichnis(7, 2026) + "SACH.EAT"));
   }
 
   void basisdatenDialogMitSeinenAchtSeiten() {
