@@ -161,12 +161,7 @@ class FormulardialogTest : public QObject {
       auto* d = als_dialog(w);
       QVERIFY(d);
       tippe(d->editor(2), QStringLiteral("4711"));
-      beim_naechsten_dialog(
-          [&](QWidget* box) {
-            meldungen << meldungstext(box);
-            fibu::test::knopf_druecken(box, QStringLiteral("OK"));
-          },
-          d);
+      fibu::test::meldung_beantworten(meldungen, d);
       taste(Qt::Key_Tab);
       QTRY_COMPARE(cursor_in(d), d->editor(2));
       QCOMPARE(qobject_cast<QLineEdit*>(d->editor(2))->text(), QStringLiteral("4711"));
@@ -176,12 +171,7 @@ class FormulardialogTest : public QObject {
       QCOMPARE(cursor_in(d), d->editor(3));
       // An amount the form cannot read: its message, the cursor stays.
       tippe(d->editor(3), QStringLiteral("12,345"));
-      beim_naechsten_dialog(
-          [&](QWidget* box) {
-            meldungen << meldungstext(box);
-            fibu::test::knopf_druecken(box, QStringLiteral("OK"));
-          },
-          d);
+      fibu::test::meldung_beantworten(meldungen, d);
       taste(Qt::Key_Tab);
       QTRY_COMPARE(cursor_in(d), d->editor(3));
       als_dialog(d);
@@ -199,21 +189,16 @@ class FormulardialogTest : public QObject {
     fibu::TestDateisystem fs;
     fibu::QtInteraktion ui(fs);
     Testformular t;
-    QString frage;
+    QStringList frage;
     beim_naechsten_dialog([&](QWidget* w) {
       auto* d = als_dialog(w);
       QVERIFY(d);
       tippe(d->editor(1), QStringLiteral("geändert"));
-      beim_naechsten_dialog(
-          [&](QWidget* box) {
-            frage = meldungstext(box);
-            fibu::test::knopf_druecken(box, QStringLiteral("Nein"));
-          },
-          d);
+      fibu::test::meldung_beantworten(frage, d, QStringLiteral("Nein"));
       d->close();
     });
     QVERIFY(!t.form.Execute(ui));
-    QCOMPARE(frage, QStringLiteral("Sollen die Änderungen gespeichert werden?"));
+    QCOMPARE(frage, QStringList({QStringLiteral("Sollen die Änderungen gespeichert werden?")}));
     QCOMPARE(t.gespeichert, 0);
   }
 
@@ -318,18 +303,13 @@ class FormulardialogTest : public QObject {
       }
       return true;
     });
-    QString meldung;
+    QStringList meldung;
     beim_naechsten_dialog([&](QWidget* w) {
       auto* d = als_dialog(w);
       QVERIFY(d && d->seiten());
       QCOMPARE(d->seiten()->count(), 2);
       QCOMPARE(d->seiten()->tabText(1), QStringLiteral("Perioden"));
-      beim_naechsten_dialog(
-          [&](QWidget* box) {
-            meldung = meldungstext(box);
-            fibu::test::knopf_druecken(box, QStringLiteral("OK"));
-          },
-          d);
+      fibu::test::meldung_beantworten(meldung, d);
       QTabBar* reiter = d->seiten()->tabBar();
       QTest::mouseClick(reiter, Qt::LeftButton, {}, reiter->tabRect(1).center());
       // The wheel cannot turn it either.
@@ -347,7 +327,7 @@ class FormulardialogTest : public QObject {
       taste(Qt::Key_Escape);
     });
     QVERIFY(form.Execute(ui));
-    QCOMPARE(meldung, QStringLiteral("Bitte Namen eintragen!"));
+    QCOMPARE(meldung, QStringList({QStringLiteral("Bitte Namen eintragen!")}));
     QCOMPARE(form.text(1), std::string("Holz GmbH"));
   }
 };

@@ -68,4 +68,16 @@ inline bool knopf_druecken(QWidget* dialog, const QString& text) {
   return false;
 }
 
+// Answers the next message box over `dialog` by the button `knopf`; its
+// text is added to `texte`.
+inline void meldung_beantworten(QStringList& texte, QWidget* dialog,
+                                const QString& knopf = QStringLiteral("OK")) {
+  beim_naechsten_dialog(
+      [&texte, knopf](QWidget* box) {
+        texte << meldungstext(box);
+        knopf_druecken(box, knopf);
+      },
+      dialog);
+}
+
 }  // namespace fibu::test

@@ -53,6 +53,31 @@ struct Hauptfenster {
   }
 };
 
+// The demo client 999/2007 as `fibu-batch --einrichten` makes it, opened
+// as "/W=9992007" opens it.
+struct Demo {
+  fibu::Testverzeichnis tmp;
+  std::unique_ptr<fibu::Dateisystem> fs = fibu::echtes_dateisystem();
+  fibu::QtInteraktion ui{*fs};
+  fibu::Startkonfiguration start;
+  std::unique_ptr<fibu::Netzwerk> netz;
+  fibu::Tagesdatum heute{fibu::DMYtoDate(6, 12, 2026)};
+  std::unique_ptr<fibu::Mandant> m;
+  std::unique_ptr<fibu::TFFibu> fibu;
+
+  Demo() {
+    std::ostringstream log;
+    if (fibu::batch_ausfuehren({"--einrichten", "--arbeitsverzeichnis", tmp.pfad()}, log) != 0)
+      qFatal("Demomandant nicht eingerichtet: %s", log.str().c_str());
+    start = fibu::start_lesen(*fs, tmp.pfad());
+    netz = std::make_unique<fibu::Netzwerk>(*fs, start.konf.fibu_pfad);
+    m = std::make_unique<fibu::Mandant>(*fs, ui, heute, start.konf.fibu_pfad, *netz);
+    fibu = std::make_unique<fibu::TFFibu>(*m, start.suite,
+                                          fibu::kommandozeile_auswerten({"/W=9992007"}));
+    if (!fibu->setup(nullptr)) qFatal("Demomandant nicht geöffnet");
+  }
+};
+
 // The captions of a menu's entries, separators left out.
 QStringList beschriftungen(const QList<QAction*>& aktionen) {
   QStringList aus;
@@ -181,19 +206,10 @@ class TFFibuViewTest : public QObject {
   void beantwortetAnfragenAufDemSocket() {
     // The demo client: customer 10001 is over its limit with its due items,
     // 10003 within it.
-    fibu::Testverzeichnis tmp;
-    std::ostringstream log;
-    QCOMPARE(fibu::batch_ausfuehren({"--einrichten", "--arbeitsverzeichnis", tmp.pfad()}, log), 0);
-    auto fs = fibu::echtes_dateisystem();
-    fibu::QtInteraktion ui(*fs);
-    fibu::Startkonfiguration start = fibu::start_lesen(*fs, tmp.pfad());
-    fibu::Netzwerk netz(*fs, start.konf.fibu_pfad);
-    fibu::Tagesdatum heute;
-    fibu::Mandant m(*fs, ui, heute, start.konf.fibu_pfad, netz);
-    fibu::TFFibu fibu(m, start.suite, fibu::kommandozeile_auswerten({"/W=9992007"}));
-    QVERIFY(fibu.setup(nullptr));
+    Demo demo;
+    fibu::TFFibu& fibu = *demo.fibu;
     fibu::TFFibuView fenster(&fibu);
-    const std::string pfad = tmp.pfad() + "/sock/anfrage";
+    const std::string pfad = demo.tmp.pfad() + "/sock/anfrage";
     QVERIFY(fenster.anfragen_bedienen(pfad).ok());
     // A second program on the same name is refused, the first keeps it.
     fibu::TFFibuView zweites(&fibu);
@@ -257,7 +273,7 @@ class TFFibuViewTest : public QObject {
     m.schreibe_mandant_satz(satz);
     fibu::Suitekonfiguration suite;
     fibu::TFFibu fibu(m, suite, fibu::kommandozeile_auswerten({}));
-    QString hinweis;
+    QStringList hinweis;
     bool passwort_gesperrt = false;
     QString name;
     beim_naechsten_dialog([&](QWidget* w) {
@@ -270,12 +286,7 @@ class TFFibuViewTest : public QObject {
       nummer->setFocus();
       nummer->selectAll();
       QTest::keyClicks(nummer, "999");
-      beim_naechsten_dialog(
-          [&](QWidget* box) {
-            hinweis = fibu::test::meldungstext(box);
-            fibu::test::knopf_druecken(box, QStringLiteral("OK"));
-          },
-          d);
+      fibu::test::meldung_beantworten(hinweis, d);
       QTest::keyClick(nummer, Qt::Key_Escape);
       d->activateWindow();
       QVERIFY(QTest::qWaitForWindowActive(d));
@@ -294,7 +305,8 @@ class TFFibuViewTest : public QObject {
     });
     const int jahr = 2024;
     QVERIFY(fibu.setup([&] { return fibu::TFMandantenAuswahl(m, jahr).ausfuehren(); }));
-    QCOMPARE(hinweis, QStringLiteral("Mandant noch nicht angelegt!\nHINWEIS: Demomandant=999, Jahr=2007"));
+    QCOMPARE(hinweis,
+             QStringList({QStringLiteral("Mandant noch nicht angelegt!\nHINWEIS: Demomandant=999, Jahr=2007")}));
     QCOMPARE(name, QStringLiteral("Schreinerei Holz"));
     QVERIFY(passwort_gesperrt);
     QCOMPARE(m.nummer(), 5);
@@ -302,22 +314,15 @@ class TFFibuViewTest : public QObject {
   }
 
   void neuerMandantUeberDieDialoge() {
-    fibu::Testverzeichnis tmp;
-    std::ostringstream log;
-    QCOMPARE(fibu::batch_ausfuehren({"--einrichten", "--arbeitsverzeichnis", tmp.pfad()}, log), 0);
-    auto fs = fibu::echtes_dateisystem();
-    fibu::QtInteraktion ui(*fs);
-    fibu::Startkonfiguration start = fibu::start_lesen(*fs, tmp.pfad());
-    fibu::Netzwerk netz(*fs, start.konf.fibu_pfad);
-    fibu::Tagesdatum heute(fibu::DMYtoDate(6, 12, 2026));
-    fibu::Mandant m(*fs, ui, heute, start.konf.fibu_pfad, netz);
-    fibu::TFFibu fibu(m, start.suite, fibu::kommandozeile_auswerten({"/W=9992007"}));
-    QVERIFY(fibu.setup(nullptr));
+    Demo demo;
+    fibu::Mandant& m = *demo.m;
+    fibu::TFFibu& fibu = *demo.fibu;
+    fibu::QtInteraktion& ui = demo.ui;
     fibu::TFFibuView fenster(&fibu);
     ui.setze_hauptfenster(&fenster);
     fenster.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fenster));
-    QString hinweis;
+    QStringList hinweis;
     beim_naechsten_dialog([&](QWidget* w) {
       auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);
       QVERIFY(d);
@@ -336,23 +341,19 @@ class TFFibuViewTest : public QObject {
       qobject_cast<QComboBox*>(d->editor(6))->setCurrentIndex(2);  // SKR-04
       QCOMPARE(qobject_cast<QComboBox*>(d->editor(7))->currentText(), QStringLiteral("EURO"));
       foto(d, QStringLiteral("neuer-mandant"));
-      beim_naechsten_dialog(
-          [&](QWidget* box) {
-            hinweis = fibu::test::meldungstext(box);
-            fibu::test::knopf_druecken(box, QStringLiteral("OK"));
-          },
-          d);
+      fibu::test::meldung_beantworten(hinweis, d);
       QTest::keyClick(d->editor(2), Qt::Key_Escape);
     });
     fenster.aktion(1431)->trigger();
-    QVERIFY(hinweis.startsWith(QStringLiteral("HINWEIS: Dieser Kontorahmen stellt nur ein Muster dar")));
+    QCOMPARE(hinweis.size(), 1);
+    QVERIFY(hinweis[0].startsWith(QStringLiteral("HINWEIS: Dieser Kontorahmen stellt nur ein Muster dar")));
     QCOMPARE(m.nummer(), 7);
     QCOMPARE(m.jahr(), 2026);
     QVERIFY(fenster.windowTitle().startsWith(
         QStringLiteral("Finanzbuchhaltung  -  Mandant: 007 - 2026 - ")));
     QVERIFY(fenster.windowTitle().endsWith(QStringLiteral("(EURO)")));
     // The SKR 04 accounts were copied: the GL file of the new year exists.
-    QVERIFY(fs->existiert(m.daten_verzeichnis(7, 2026) + "SACH.EAT"));
+    QVERIFY(demo.fs->existiert(m.daten_verzeichnis(7, 2026) + "SACH.EAT"));
   }
 
   void basisdatenDialogMitSeinenAchtSeiten() {
