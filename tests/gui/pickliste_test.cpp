@@ -6,6 +6,8 @@
 #include "gui/pickliste.h"
 #include "gui/qt_interaktion.h"
 #include "gui_hilfen.h"
+#include "store/tdatenbank.h"
+#include "suite/allgemei.h"
 #include "suite/test_dateisystem.h"
 
 using fibu::test::beim_naechsten_dialog;
@@ -46,6 +48,21 @@ class Grosseliste : public fibu::Tmybrowser {
     return *std::ranges::partition_point(std::views::iota(0, anzahl),
                                          [&](int i) { return eintrag(i).schluessel < s; });
   }
+};
+
+// A record file of its own: a number key and a search name with
+// duplicates, as the account files have.
+constexpr fibu::TextFeld f_nummer{10, 8}, f_name{19, 18};
+
+class Kundendatei : public fibu::tdatenbank {
+ public:
+  Kundendatei(fibu::Interaktion& ui, fibu::isam::IsamVerzeichnis& v)
+      : tdatenbank(ui, v, "KUNDEN", 38, {{8, false}, {18, true}}) {}
+  void lies_keys(const fibu::Satz& s) override {
+    keys_[1] = fibu::trim(s.get(f_nummer));
+    keys_[2] = fibu::trim(s.get(f_name));
+  }
+  void vor_speichern(const std::string& key) override { satz().set(f_nummer, key); }
 };
 
 std::string aktueller_schluessel(fibu::Picklistendialog* d) {
@@ -102,6 +119,47 @@ class PicklisteTest : public QObject {
     QVERIFY(wahl);
     QCOMPARE(wahl->schluessel, std::string("041902"));
     QCOMPARE(wahl->zeile, std::string("041902  Kunde Nr. 41902"));
+  }
+
+  void listeUeberEinerSatzdateiLaedtDenGewaehltenSatz() {
+    fibu::TestDateisystem fs;
+    fs.verzeichnis_anlegen("/d");
+    fibu::isam::IsamVerzeichnis v(fs, "/d");
+    fibu::QtInteraktion ui(fs);
+    Kundendatei db(ui, v);
+    db.oeffnen();
+    // 3,000 customers, every search name twice (the key allows duplicates);
+    // "MÜLLER" sorts after the ASCII names.
+    for (int i = 0; i < 3000; ++i) {
+      char nr[16], name[24];
+      std::snprintf(nr, sizeof nr, "%05d", 10000 + i);
+      std::snprintf(name, sizeof name, "KUNDE%04d", i / 2);
+      db.leeren();
+      db.satz().set(f_name, i == 2999 ? std::string("MÜLLER") : std::string(name));
+      db.speichern(nr);
+    }
+    fibu::Zeilenbauer zeile = [](const fibu::Satz& s) {
+      return s.get(f_nummer) + "  " + s.get(f_name);
+    };
+    QStringList zeilen;
+    beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = qobject_cast<fibu::Picklistendialog*>(w);
+      QVERIFY(d);
+      QListView* v = d->ansicht();
+      QTest::keyClicks(v, "KUNDE0700");
+      zeilen << d->modell().data(v->currentIndex(), Qt::DisplayRole).toString();
+      QTest::keyClick(v, Qt::Key_Down);  // the duplicate of the same name
+      zeilen << d->modell().data(v->currentIndex(), Qt::DisplayRole).toString();
+      QTest::keyClick(v, Qt::Key_End);
+      zeilen << d->modell().data(v->currentIndex(), Qt::DisplayRole).toString();
+      QTest::keyClick(v, Qt::Key_Up);
+      QTest::keyClick(v, Qt::Key_Return);
+    });
+    std::string key;
+    QVERIFY(db.auswahl(2, "Liste der Kunden", key, zeile));
+    QCOMPARE(zeilen, QStringList({"11400  KUNDE0700", "11401  KUNDE0700", "12999  MÜLLER"}));
+    QCOMPARE(db.satz().get(f_nummer), std::string("12998"));
+    QCOMPARE(db.satz().get(f_name), std::string("KUNDE1499"));
   }
 
   void escWaehltNichts() {
