@@ -11,6 +11,7 @@
 #include "app/einrichtung.h"
 #include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
+#include "masters/stammdaten.h"
 #include "suite/allgemei.h"
 #include "suite/batch_interaktion.h"
 
@@ -145,6 +146,7 @@ int lauf(const Aufruf& a, std::ostream& log, const BatchInteraktion::PdfSchreibe
   TFFibu fibu(m, start.suite, k);
   fibu.programm = programminfo_ermitteln("fibu-batch", a.arbeitsverzeichnis);
   fibu.konf = &start.konf;
+  stammdaten_registrieren(fibu);
   fibu.titel_geaendert = [&](const std::string& t) { log << "Titel: " << t << "\n"; };
 
   // A run that begins by creating a client needs no client to start with.

@@ -4,6 +4,7 @@
 
 #include "isam/isam.h"
 #include "store/kontenbereiche.h"
+#include "suite/allgemei.h"
 #include "suite/ergebnis.h"
 
 namespace fibu {
@@ -239,6 +240,17 @@ std::string Mandant::sachkonto_text(std::int32_t n) const {
 }
 std::string Mandant::personenkonto_text(std::int32_t n) const {
   return fibu::personenkonto_text(basis, n);
+}
+
+Seitenkopf seitenkopf(Mandant& m, std::string titel, int breite) {
+  Seitenkopf k;
+  k.titel = std::move(titel);
+  k.mandant = m.nummer();
+  k.mandant_name = trim(m.basis.get(BasisFelder::Name));
+  k.datum = m.tagesdatum().Today();
+  k.euro = m.euro();
+  k.breite = breite;
+  return k;
 }
 
 }  // namespace fibu

@@ -10,6 +10,7 @@
 
 #include "isam/verzeichnis.h"
 #include "store/dateien.h"
+#include "suite/ausgabe3.h"
 #include "suite/interaktion.h"
 #include "suite/netzwerk.h"
 #include "suite/tpdate.h"
@@ -128,5 +129,9 @@ class Mandant {
   int nummer_ = 0, jahr_ = 0;
   bool offen_ = false;
 };
+
+// The standard page header of a printed list for the open client: its
+// number and name, the business date and the currency.
+Seitenkopf seitenkopf(Mandant& m, std::string titel, int breite);
 
 }  // namespace fibu

@@ -19,13 +19,6 @@ bool im_bereich(std::int32_t wert, std::int32_t von, std::int32_t bis) {
   return von <= wert && wert <= bis;
 }
 
-bool ist_steuerkonto(const Satz& basis, std::int32_t nummer) {
-  if (nummer == 0) return false;
-  for (int k = 1; k <= 40; ++k)
-    if (basis.get(BF::steuerkonto(k)) == nummer) return true;
-  return false;
-}
-
 std::string vierstellig(std::int32_t zahl) {
   char puffer[16];
   std::snprintf(puffer, sizeof puffer, "%04d", static_cast<int>(zahl));

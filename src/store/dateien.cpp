@@ -180,11 +180,7 @@ void tdbsach_datenbank::loeschen(const std::string& key) {
     return;
   }
   if (m_.basis) {
-    std::int32_t n = kontowert(nummer);
-    bool sonderkonto = ist_sammelkonto(*m_.basis, nummer);
-    for (int k = 1; k <= 40 && !sonderkonto; ++k)
-      sonderkonto = n != 0 && m_.basis->get(BasisFelder::steuerkonto(k)) == n;
-    if (sonderkonto) {
+    if (ist_sonderkonto(*m_.basis, nummer)) {
       ui().ShowMessageMain("Sachkonto " + nummer + " ist Forderungskonto, Verbindlichkeitskonto " +
                            "oder Steuerkonto und kann nicht gelöscht werden!");
       return;

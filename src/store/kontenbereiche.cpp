@@ -51,6 +51,17 @@ bool ist_sammelkonto(const Satz& b, const std::string& konto) {
   return false;
 }
 
+bool ist_steuerkonto(const Satz& b, std::int32_t nummer) {
+  if (nummer == 0) return false;
+  for (int k = 1; k <= 40; ++k)
+    if (b.get(F::steuerkonto(k)) == nummer) return true;
+  return false;
+}
+
+bool ist_sonderkonto(const Satz& b, const std::string& konto) {
+  return ist_sammelkonto(b, konto) || ist_steuerkonto(b, kontowert(konto));
+}
+
 std::string sachkonto_text(const Satz& b, std::int32_t nummer) {
   return aufgefuellt(nummer, b.get(F::SachLaenge));
 }

@@ -18,6 +18,10 @@ bool ist_debitor(const Satz& basis, const std::string& konto);
 bool ist_kreditor(const Satz& basis, const std::string& konto);
 // One of the 40 receivables or 40 payables collective accounts (0 never is).
 bool ist_sammelkonto(const Satz& basis, const std::string& konto);
+// One of the 40 tax accounts of the tax-key table (0 never is).
+bool ist_steuerkonto(const Satz& basis, std::int32_t nummer);
+// A receivables, payables or tax account of the base data.
+bool ist_sonderkonto(const Satz& basis, const std::string& konto);
 // The number left-padded with "0" to the GL / personal account length.
 std::string sachkonto_text(const Satz& basis, std::int32_t nummer);
 std::string personenkonto_text(const Satz& basis, std::int32_t nummer);

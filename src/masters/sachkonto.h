@@ -1,0 +1,99 @@
+// GL accounts: the save checks of an account record (run by the dialog and
+// by the consistency check), the dialog "Pflege der Sachkonten"
+// (`TFSachkonto`) with its lists, deletion, renaming and copying, the
+// printed chart "Sachkontenplan" and the deletion of a range.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "frame/mandant.h"
+#include "masters/pruefmeldung.h"
+#include "suite/entryform.h"
+
+namespace fibu {
+
+// The save checks of a GL account record in their order. In a dialog the
+// first check that stops the save ends them (false); messages that only
+// warn (number outside the range, group codes, a tax key without tax
+// account) let it go on. In the consistency check all run.
+bool sachkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung);
+
+// Whether the account has an opening balance, a period total or a booking.
+bool sachkonto_bebucht(Mandant& m, const Satz& konto);
+
+// Whether the number is a receivables, payables or tax account of the base
+// data.
+bool ist_basiskonto(const Satz& basis, std::int32_t nummer);
+
+// The GL account of a number, read without touching the dialog's record;
+// nullopt when there is none.
+std::optional<Satz> sachkonto_lesen(Mandant& m, std::int32_t nummer);
+
+// "Kasse (K)" ... for the kinds 0..5 ("" for 0).
+const char* kontenart_name(int art);
+
+class TFSachkonto {
+ public:
+  // Field numbers of the dialog.
+  enum Feld : int {
+    f_nummer = 1,
+    f_bez1,
+    f_bez2,
+    f_suchname,
+    f_budget,
+    f_kostenstellenzwang,
+    f_sammelkonto,
+    f_kontenart,
+    f_ustzeile,
+    f_steuerschluessel,
+    f_aenderbar,
+    f_zuordnung,  // 4 pairs: type, code (12..19)
+    f_uebernahme = f_zuordnung + 8,
+    f_eroeffnung,
+    f_bebucht,
+  };
+
+  explicit TFSachkonto(Mandant& m);
+  // Runs the dialog; false when the GL range is not usable.
+  bool ausfuehren();
+  TEntryForm& form() { return form_; }
+  // The account shown (its record as the dialog holds it).
+  const Satz& konto() const { return konto_; }
+  bool konto_gewaehlt() const { return gewaehlt_; }
+
+  // The steps of the dialog, also for scripts.
+  bool nummer_verlassen();
+  bool speichern();
+  void laden(const std::string& key);
+  void leeren();
+
+ private:
+  void form_aus_satz();
+  void satz_aus_form();
+  void steuerschluessel_sperre();
+  std::string key() const;
+  Reaktion blaettern(bool vor);
+  Reaktion loeschen();
+  Reaktion umbenennen();
+  Reaktion kopieren();
+  Reaktion info();
+  Reaktion umsaetze();
+  Reaktion liste(int key_nr);
+
+  Mandant& m_;
+  TEntryForm form_;
+  Satz konto_{SachFelder::groesse};
+  bool gewaehlt_ = false;
+  bool neu_ = false;  // the account is not stored yet
+};
+
+// "Liste der Sachkonten": a range and "Kurzliste", then the printed chart.
+void sachkontenplan(Mandant& m);
+// The printed chart of the accounts from `von` to `bis` (numbers).
+void sachkontenplan_drucken(Mandant& m, std::int32_t von, std::int32_t bis, bool kurz);
+// "Löschen von Sachkonten": every account of a range that may be deleted.
+void sachkonten_loeschen(Mandant& m);
+
+}  // namespace fibu
