@@ -1,6 +1,7 @@
 #include "masters/stammdaten.h"
 
 #include "frame/tffibu.h"
+#include "masters/personenkonto.h"
 #include "masters/sachkonto.h"
 
 namespace fibu {
@@ -10,6 +11,12 @@ void stammdaten_registrieren(TFFibu& fibu) {
   fibu.registriere(121, [&m] { TFSachkonto(m).ausfuehren(); });
   fibu.registriere(122, [&m] { sachkontenplan(m); });
   fibu.registriere(123, [&m] { sachkonten_loeschen(m); });
+  // The address master lies in the suite's address directory (KONF.DAT).
+  fibu.registriere(131, [&fibu, &m] {
+    TFPersonenkonto(m, fibu.konf ? fibu.konf->verzeichnisse[2] : std::string()).ausfuehren();
+  });
+  fibu.registriere(132, [&m] { personenkontenplan(m); });
+  fibu.registriere(133, [&m] { personenkonten_loeschen(m); });
 }
 
 }  // namespace fibu

@@ -1,0 +1,510 @@
+#include "masters/personenkonto.h"
+
+#include <cstdio>
+
+#include "masters/sachkonto.h"
+#include "store/kontenbereiche.h"
+#include "suite/allgemei.h"
+#include "suite/ausgabe3.h"
+#include "suite/betrag.h"
+#include "suite/browser.h"
+#include "suite/codepage.h"
+#include "suite/numkeys.h"
+
+namespace fibu {
+namespace {
+
+using P = PersonenFelder;
+using B = BasisFelder;
+
+const std::vector<std::string> mahnarten = {"normal", "gesperrt", "Lastschrift"};
+
+bool im_personenbereich(const Satz& basis, const std::string& konto) {
+  return ist_debitor(basis, konto) || ist_kreditor(basis, konto);
+}
+
+// The collective GL account of a personal account's key (0 when unset).
+std::int32_t sammelkonto(const Satz& basis, const std::string& konto, int schluessel) {
+  if (schluessel < 1 || schluessel > 40) return 0;
+  if (ist_debitor(basis, konto)) return basis.get(B::forderungskonto(schluessel));
+  if (ist_kreditor(basis, konto)) return basis.get(B::verbindlichkeitskonto(schluessel));
+  return 0;
+}
+
+std::string zahl(long long n, int breite) {
+  char p[32];
+  std::snprintf(p, sizeof p, "%*lld", breite, n);
+  return p;
+}
+
+std::string prozent(std::int64_t tausendstel) {
+  return format_maske(tausendstel, 3, "##.###");
+}
+
+}  // namespace
+
+bool personenkonto_bebucht(Mandant& m, const Satz& konto) {
+  if (konto.get(P::Eroeffnungssaldo) != 0) return true;
+  for (int p = 1; p <= 12; ++p)
+    if (konto.get(P::soll(p)) != 0 || konto.get(P::haben(p)) != 0) return true;
+  const std::int32_t nummer = kontowert(konto.get(P::Kontonr));
+  return m.buchung && nummer != 0 && m.buchung->key_vorhanden(2, LongToKey(nummer));
+}
+
+bool personenkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung) {
+  const Satz& basis = m.basis;
+  const bool alle = meldung.alle_pruefen();
+  bool ok = true;
+  const std::string nummer = trim(konto.get(P::Kontonr));
+  // 1. The ranges (a warning).
+  if (!im_personenbereich(basis, nummer))
+    meldung.melde("Kontonummer liegt nicht im Nummernkreis der Personenkonten!");
+  // 2. A dunning code, unless dunning is blocked or by direct debit.
+  if (konto.get(P::Mahnen) == 0) {
+    const int mkz = konto.get(P::Mkz);
+    if (mkz < 1 || mkz > 99) {
+      meldung.melde("Mahnkennziffer ist nicht 1..99!");
+      ok = false;
+      if (!alle) return false;
+    }
+  }
+  // 3. The collective key.
+  const int schluessel = konto.get(P::Sammelkonto);
+  if (schluessel < 1 || schluessel > 40) {
+    meldung.melde("Forder-/Verbindlichkeitsschluessel ist nicht 1..40!");
+    return false;
+  }
+  // 4. Its collective account in the base data (a warning).
+  if (sammelkonto(basis, nummer, schluessel) == 0) {
+    if (ist_debitor(basis, nummer))
+      meldung.melde("Forderkonto zu dem Schluessel " + std::to_string(schluessel) +
+                    " nicht eingetragen!");
+    else if (ist_kreditor(basis, nummer))
+      meldung.melde("Verbindlichkeitskonto zu dem Schluessel " + std::to_string(schluessel) +
+                    " nicht eingetragen!");
+  }
+  return ok;
+}
+
+Ergebnis adressen_lesen(Dateisystem& fs, const std::string& verzeichnis,
+                        std::vector<Adresse>& aus) {
+  aus.clear();
+  const std::string pfad = pfad_verbinden(verzeichnis, "ADRESSEN.TXT");
+  if (!fs.existiert(pfad)) return Ergebnis::erfolg();
+  std::string inhalt;
+  if (Ergebnis e = fs.lies_datei(pfad, inhalt); !e) return e;
+  std::size_t pos = 0;
+  while (pos < inhalt.size()) {
+    std::size_t ende = inhalt.find('\n', pos);
+    if (ende == std::string::npos) ende = inhalt.size();
+    std::string zeile = nach_utf8(inhalt.substr(pos, ende - pos), Codepage::CP1252);
+    pos = ende + 1;
+    if (!zeile.empty() && zeile.back() == '\r') zeile.pop_back();
+    if (trim(zeile).empty() || zeile.rfind("Kundennr", 0) == 0) continue;
+    std::vector<std::string> f;
+    for (std::size_t a = 0;;) {
+      std::size_t b = zeile.find('|', a);
+      f.push_back(trim(zeile.substr(a, b == std::string::npos ? std::string::npos : b - a)));
+      if (b == std::string::npos) break;
+      a = b + 1;
+    }
+    f.resize(7);
+    aus.push_back({f[0], f[1], f[2], f[3], f[4], f[5], f[6]});
+  }
+  return Ergebnis::erfolg();
+}
+
+// --- The dialog ---
+
+TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
+    : m_(m), adressverzeichnis_(std::move(adressverzeichnis)), form_("Pflege der Personenkonten") {
+  const Satz& b = m.basis;
+  form_.AddLongInt(f_nummer, "Kontonr", 0, 0, 99999999);
+  form_.AddString(f_bereiche, "Nummernkreise",
+                  "(Deb: " + std::to_string(b.get(B::DebitorVon)) + "-" +
+                      std::to_string(b.get(B::DebitorBis)) +
+                      "    Kred: " + std::to_string(b.get(B::KreditorVon)) + "-" +
+                      std::to_string(b.get(B::KreditorBis)) + ")",
+                  60);
+  form_.ProtectControl(f_bereiche);
+  form_.AddString(f_anrede, "Anrede", "", 40);
+  form_.AddString(f_name, "Name", "", 40);
+  form_.AddString(f_titel, "Titel", "", 40);
+  form_.AddString(f_strasse, "Straße", "", 40);
+  form_.AddString(f_plz_ort, "PLZ/Ort", "", 40);
+  form_.AddString(f_telefon, "Telefon", "", 40);
+  form_.AddString(f_suchname, "Suchname", "", 18);
+  form_.AddString(f_egid, "EG-Id", "", 20);
+  form_.AddByte(f_filter, "Filter", 0, 0, 99);
+  form_.AddComp(f_limit, "Limit", 0, "9999999.99");
+  form_.AddString(f_bankname, "Bankname", "", 27);
+  form_.AddString(f_blz, "BLZ", "", 8);
+  form_.AddString(f_bankkonto, "Kontonummer", "", 10);
+  form_.AddWord(f_nettotage, "Nettotage", 0, 0, 9999);
+  form_.AddComp(f_skonto1, "Skonto1 %", 0, "##.###", 3);
+  form_.AddWord(f_skontotage1, "Skontotage1", 0, 0, 9999);
+  form_.AddComp(f_skonto2, "Skonto2 %", 0, "##.###", 3);
+  form_.AddWord(f_skontotage2, "Skontotage2", 0, 0, 9999);
+  form_.AddByte(f_sammelkonto, "Forderungskonto", 1);
+  form_.AddString(f_sammelkonto_text, "Sammelkonto", "", 40);
+  form_.ProtectControl(f_sammelkonto_text);
+  form_.AddYesNo(f_summe, "Summe in Saldenliste", false);
+  form_.AddYesNo(f_diverse, "Verwendung für diverse Kunden", false);
+  form_.AddByte(f_mkz, "MKZ", 1);
+  form_.AddChoice(f_mahnen, "Mahnen", mahnarten, 0);
+  form_.AddDate(f_eroeffnung, "Datum der Kontoeröffnung", kein_datum);
+  form_.AddYesNo(f_bebucht, "Bebucht", false);
+  form_.ProtectControl(f_bebucht);
+  form_.beim_verlassen([this](TEntryForm& f, int nr) {
+    if (nr == f_nummer) return nummer_verlassen();
+    if (nr == f_sammelkonto && gewaehlt_) {
+      const std::int32_t k = sammelkonto(m_.basis, key(), static_cast<int>(f.zahl(f_sammelkonto)));
+      f.setze_text(f_sammelkonto_text, k == 0 ? "" : std::to_string(k));
+    }
+    return true;
+  });
+  form_.AddKey(Taste::Esc, "&Ende", [this](TEntryForm&) {
+    return speichern() ? Reaktion::Speichern : Reaktion::Weiter;
+  });
+  form_.AddKey(Taste::F2, "&Liste", [this](TEntryForm&) { return liste(1); });
+  form_.AddKey(Taste::F3, "&Suchnamen", [this](TEntryForm&) { return liste(2); });
+  form_.AddKey(Taste::F4, "&Adressliste", [this](TEntryForm&) { return adresse(); });
+  form_.AddKey(Taste::F5, "Adreß&pflege", [](TEntryForm& f) {
+    f.ui().ShowMessageParent("Die Adressen werden im Adreßstamm der Ornamentix-Programme gepflegt.");
+    return Reaktion::Weiter;
+  });
+  form_.AddKey(Taste::F6, "&Filter", [this](TEntryForm& f) {
+    std::vector<Browsereintrag> zeilen;
+    for (int n = 1; n <= 99; ++n)
+      if (std::string name = trim(m_.basis.get(B::filtername(n))); !name.empty())
+        zeilen.push_back({zahl(n, 2), zahl(n, 2) + "  " + name});
+    Zeilenbrowser liste("Liste der Filterkennziffern", zeilen);
+    if (auto wahl = winpicklist(f.ui(), liste)) f.eingabe(f_filter, trim(wahl->schluessel));
+    return Reaktion::Weiter;
+  });
+  form_.AddKey(Taste::F7, "&Umsätze", [this](TEntryForm&) { return umsaetze(); });
+  form_.AddKey(Taste::F8, "L&öschen", [this](TEntryForm&) { return loeschen(); });
+  form_.AddKey(Taste::F9, "&Infos", [this](TEntryForm&) { return info(); });
+  form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(false); });
+  form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(true); });
+}
+
+bool TFPersonenkonto::ausfuehren() {
+  const Satz& b = m_.basis;
+  if (b.get(B::DebitorBis) <= b.get(B::DebitorVon)) {
+    m_.ui().ShowMessageMain("Bitte Nummernkreis Debitoren prüfen!");
+    return false;
+  }
+  if (b.get(B::KreditorBis) <= b.get(B::KreditorVon)) {
+    m_.ui().ShowMessageMain("Bitte Nummernkreis Kreditoren prüfen!");
+    return false;
+  }
+  form_.Execute(m_.ui());
+  return true;
+}
+
+std::string TFPersonenkonto::key() const {
+  return personenkonto_text(m_.basis, static_cast<std::int32_t>(form_.zahl(f_nummer)));
+}
+
+bool TFPersonenkonto::nummer_verlassen() {
+  if (gewaehlt_) return true;
+  if (!im_personenbereich(m_.basis, key())) {
+    form_.ui().ShowMessageParent("Kontonummer stimmt nicht mit Nummernkreisen überein!");
+    form_.setze_fokus(f_nummer);
+    return false;
+  }
+  laden(key());
+  return true;
+}
+
+void TFPersonenkonto::laden(const std::string& k) {
+  neu_ = !m_.personen->suchen(k);
+  if (neu_) {
+    m_.personen->leeren();
+    m_.personen->satz().set(P::Kontonr, k);
+    m_.personen->satz().set(P::Kontonummer, kontowert(k));
+    m_.personen->satz().set(P::Eroeffnungsdatum, m_.tagesdatum().Today());
+  }
+  konto_ = m_.personen->satz();
+  konto_.set(P::Bebucht, personenkonto_bebucht(m_, konto_));
+  gewaehlt_ = true;
+  form_aus_satz();
+  form_.ProtectControl(f_nummer);
+  form_.setze_geaendert(false);
+  form_.setze_fokus(f_anrede);
+}
+
+void TFPersonenkonto::leeren() {
+  gewaehlt_ = false;
+  neu_ = false;
+  m_.personen->leeren();
+  konto_ = m_.personen->satz();
+  form_aus_satz();
+  form_.setze_zahl(f_nummer, 0);
+  form_.ProtectControl(f_nummer, false);
+  form_.setze_geaendert(false);
+  form_.setze_fokus(f_nummer);
+}
+
+void TFPersonenkonto::form_aus_satz() {
+  const Satz& s = konto_;
+  form_.setze_zahl(f_nummer, kontowert(s.get(P::Kontonr)));
+  const std::pair<int, TextFeld> texte[] = {
+      {f_anrede, P::Anrede},   {f_name, P::Name},         {f_titel, P::Titel},
+      {f_strasse, P::Strasse}, {f_plz_ort, P::PlzOrt},    {f_telefon, P::Telefon},
+      {f_suchname, P::Suchname}, {f_egid, P::EgId},       {f_bankname, P::Bankname},
+      {f_blz, P::Blz},         {f_bankkonto, P::Bankkonto}};
+  for (const auto& [nr, feld] : texte) form_.setze_text(nr, s.get(feld));
+  form_.setze_zahl(f_filter, s.get(P::Filter));
+  form_.setze_zahl(f_limit, s.get(P::Limit));
+  form_.setze_zahl(f_nettotage, s.get(P::Nettotage));
+  form_.setze_zahl(f_skonto1, s.get(P::Skonto1));
+  form_.setze_zahl(f_skontotage1, s.get(P::Skontotage1));
+  form_.setze_zahl(f_skonto2, s.get(P::Skonto2));
+  form_.setze_zahl(f_skontotage2, s.get(P::Skontotage2));
+  form_.setze_zahl(f_sammelkonto, s.get(P::Sammelkonto));
+  const std::int32_t k = sammelkonto(m_.basis, s.get(P::Kontonr), s.get(P::Sammelkonto));
+  form_.setze_text(f_sammelkonto_text, k == 0 ? "" : std::to_string(k));
+  form_.setze_ja(f_summe, s.get(P::SummeInSaldenliste));
+  form_.setze_ja(f_diverse, s.get(P::Diverse));
+  form_.setze_zahl(f_mkz, s.get(P::Mkz));
+  form_.setze_zahl(f_mahnen, std::min<int>(s.get(P::Mahnen), 2));
+  form_.setze_datum(f_eroeffnung, s.get(P::Eroeffnungsdatum));
+  form_.setze_ja(f_bebucht, s.get(P::Bebucht));
+}
+
+void TFPersonenkonto::satz_aus_form() {
+  Satz& s = konto_;
+  const std::pair<int, TextFeld> texte[] = {
+      {f_anrede, P::Anrede},   {f_name, P::Name},         {f_titel, P::Titel},
+      {f_strasse, P::Strasse}, {f_plz_ort, P::PlzOrt},    {f_telefon, P::Telefon},
+      {f_suchname, P::Suchname}, {f_egid, P::EgId},       {f_bankname, P::Bankname},
+      {f_blz, P::Blz},         {f_bankkonto, P::Bankkonto}};
+  for (const auto& [nr, feld] : texte) s.set(feld, form_.text(nr));
+  s.set(P::Filter, static_cast<std::uint8_t>(form_.zahl(f_filter)));
+  s.set(P::Limit, form_.zahl(f_limit));
+  s.set(P::Nettotage, static_cast<std::uint16_t>(form_.zahl(f_nettotage)));
+  // The file stores the rates from their display fields.
+  s.set(P::Skonto1, form_.zahl(f_skonto1));
+  s.setze_f64(P::Skonto1Anzeige, static_cast<double>(form_.zahl(f_skonto1)) / 1000.0);
+  s.set(P::Skontotage1, static_cast<std::uint16_t>(form_.zahl(f_skontotage1)));
+  s.set(P::Skonto2, form_.zahl(f_skonto2));
+  s.setze_f64(P::Skonto2Anzeige, static_cast<double>(form_.zahl(f_skonto2)) / 1000.0);
+  s.set(P::Skontotage2, static_cast<std::uint16_t>(form_.zahl(f_skontotage2)));
+  s.set(P::Sammelkonto, static_cast<std::uint8_t>(form_.zahl(f_sammelkonto)));
+  s.set(P::SummeInSaldenliste, form_.ja(f_summe));
+  s.set(P::Diverse, form_.ja(f_diverse));
+  s.set(P::Mkz, static_cast<std::uint8_t>(form_.zahl(f_mkz)));
+  s.set(P::Mahnen, static_cast<std::uint16_t>(form_.auswahl(f_mahnen)));
+  s.set(P::Eroeffnungsdatum, form_.datum(f_eroeffnung));
+}
+
+bool TFPersonenkonto::speichern() {
+  if (!gewaehlt_ || (!neu_ && !form_.geaendert())) return true;
+  satz_aus_form();
+  Pruefmeldung meldung(form_.ui());
+  if (!personenkonto_pruefen(m_, konto_, meldung)) return false;
+  m_.personen->satz() = konto_;
+  m_.personen->speichern(key());
+  form_.setze_geaendert(false);
+  neu_ = false;
+  return true;
+}
+
+Reaktion TFPersonenkonto::blaettern(bool vor) {
+  if (!speichern()) return Reaktion::Weiter;
+  std::string k = gewaehlt_ ? key() : "";
+  const bool ok = vor ? m_.personen->weiter_key(1, k) : m_.personen->zurueck_key(1, k);
+  if (ok) laden(trim(k));
+  return Reaktion::Weiter;
+}
+
+Reaktion TFPersonenkonto::liste(int key_nr) {
+  if (!speichern()) return Reaktion::Weiter;
+  const int laenge = m_.basis.get(B::PersonenLaenge);
+  const bool nach_nummer = key_nr == 1;
+  Zeilenbauer zeile = [laenge, nach_nummer](const Satz& s) {
+    std::string name = trim(s.get(P::Name));
+    if (std::string t = trim(s.get(P::Titel)); !t.empty()) name += " " + t;
+    return nach_nummer ? padcut(s.get(P::Kontonr), laenge) + "  " + name
+                       : padcut(s.get(P::Suchname), 18) + "  " + name;
+  };
+  const std::string kopf = nach_nummer ? padcut("Nr.", laenge) + "  Kontoname und Titel"
+                                       : padcut("Suchname", 18) + "  Name und Titel";
+  std::string k = !gewaehlt_ ? "" : nach_nummer ? key() : trim(konto_.get(P::Suchname));
+  if (m_.personen->auswahl(key_nr, "Liste der Personenkonten", k, zeile, kopf))
+    laden(trim(m_.personen->satz().get(P::Kontonr)));
+  return Reaktion::Weiter;
+}
+
+Reaktion TFPersonenkonto::adresse() {
+  if (!gewaehlt_) return Reaktion::Weiter;
+  std::vector<Adresse> adressen;
+  if (Ergebnis e = adressen_lesen(m_.fs(), adressverzeichnis_, adressen); !e) {
+    form_.ui().ShowMessageParent(e.text());
+    return Reaktion::Weiter;
+  }
+  std::vector<Browsereintrag> zeilen;
+  for (std::size_t i = 0; i < adressen.size(); ++i) {
+    char k[24];
+    std::snprintf(k, sizeof k, "%08zu", i);
+    zeilen.push_back({k, padcut(adressen[i].kundennr, 8) + "  " + padcut(adressen[i].name, 30) +
+                             "  " + adressen[i].plz_ort});
+  }
+  Zeilenbrowser liste("Adressen", zeilen, "Kundennr  Name                            PLZ/Ort");
+  auto wahl = winpicklist(form_.ui(), liste);
+  if (!wahl) return Reaktion::Weiter;
+  const Adresse& a = adressen[std::stoul(wahl->schluessel)];
+  if (kontowert(a.kundennr) != kontowert(key()))
+    form_.ui().ShowMessageParent("Ornix-Kundennr unterscheidet sich von der Personenkontonr!");
+  const std::pair<int, const std::string*> felder[] = {
+      {f_anrede, &a.anrede},   {f_name, &a.name},       {f_titel, &a.titel},
+      {f_strasse, &a.strasse}, {f_plz_ort, &a.plz_ort}, {f_telefon, &a.telefon}};
+  for (const auto& [nr, text] : felder) form_.eingabe(nr, *text);
+  return Reaktion::Weiter;
+}
+
+Reaktion TFPersonenkonto::loeschen() {
+  if (!gewaehlt_) return Reaktion::Weiter;
+  if (!form_.ui().JaNein2("Wollen Sie dieses Personenkonto löschen?")) return Reaktion::Weiter;
+  // The file refuses posted accounts.
+  m_.personen->satz() = konto_;
+  m_.personen->loeschen(key());
+  leeren();
+  return Reaktion::Weiter;
+}
+
+Reaktion TFPersonenkonto::info() {
+  if (!gewaehlt_) return Reaktion::Weiter;
+  TEntryForm f("Infos Personenkonto");
+  f.AddDate(1, "Datum der Kontoeröffnung", konto_.get(P::Eroeffnungsdatum));
+  f.ProtectControl(1);
+  for (int j = 1; j <= 5; ++j) {
+    const std::string jahr = std::to_string(m_.jahr() - j);
+    f.AddComp(10 + 2 * j, "Soll " + jahr, konto_.get(P::vorjahr_soll(j)));
+    f.AddComp(11 + 2 * j, "Haben " + jahr, konto_.get(P::vorjahr_haben(j)));
+    f.ProtectControl(10 + 2 * j);
+    f.ProtectControl(11 + 2 * j);
+  }
+  f.FrageDatenSpeichern(false);
+  f.Execute(form_.ui());
+  return Reaktion::Weiter;
+}
+
+Reaktion TFPersonenkonto::umsaetze() {
+  if (!gewaehlt_) return Reaktion::Weiter;
+  constexpr int breite = 79;
+  Ausgabe3 d(form_.ui());
+  if (!d.open_drucker("Umsätze Personenkonto")) return Reaktion::Weiter;
+  drucke_seitenkopf(d, seitenkopf(m_, "Umsätze", breite));
+  const Satz& s = konto_;
+  d.druckeln("Personenkonto " + trim(s.get(P::Kontonr)) + "  " + trim(s.get(P::Name)));
+  d.druckeln();
+  d.druckeln("Periode              Soll             Haben             Saldo");
+  const char* maske = "##.###.###.###,##";
+  auto zeile = [&](const std::string& titel, Betrag soll, Betrag haben) {
+    d.druckeln(padcut(titel, 10) + format_betrag(soll, maske) + " " + format_betrag(haben, maske) +
+               " " + format_betrag(soll - haben, maske));
+  };
+  Betrag soll = 0, haben = 0;
+  zeile("EB-Wert", std::max<Betrag>(s.get(P::Eroeffnungssaldo), 0),
+        std::max<Betrag>(-s.get(P::Eroeffnungssaldo), 0));
+  for (int p = 1; p <= 12; ++p) {
+    zeile(std::to_string(p), s.get(P::soll(p)), s.get(P::haben(p)));
+    soll += s.get(P::soll(p));
+    haben += s.get(P::haben(p));
+  }
+  d.druckeln(std::string(breite - 17, ' ') + std::string(17, '-'));
+  zeile("Jahr", soll, haben);
+  d.druckeln("Gesamtsaldo" + std::string(44, ' ') +
+             format_betrag(s.get(P::Eroeffnungssaldo) + soll - haben, maske));
+  d.close_drucker();
+  return Reaktion::Weiter;
+}
+
+// --- Lists ---
+
+void personenkontenplan_drucken(Mandant& m, std::int32_t von, std::int32_t bis) {
+  static const char* const kopf[4] = {
+      "Personenkontonummer                       Straße                                    "
+      "Bankname                      NTage  Mahnk",
+      "Suchname                                  PLZ und Ort                               "
+      "BLZ                           Sk1%   STage1",
+      "Name                                      Telefon                                   "
+      "Kontonummer                   Sk2%   STage2",
+      "Titel                                     EG-ID                                     "
+      "Fo Forderkontoname            Filter"};
+  Ausgabe3 d(m.ui());
+  if (!d.open_drucker("Personenkontenplan")) return;
+  d.schmal();
+  const Seitenkopf sk = seitenkopf(m, "Personenkontenplan", 132);
+  auto seitenanfang = [&](Ausgabe3& a) {
+    drucke_seitenkopf(a, sk);
+    for (const char* z : kopf) a.druckeln(z);
+    a.druckeln();
+  };
+  d.kopf_bei_umbruch(seitenanfang);
+  seitenanfang(d);
+  const Satz& b = m.basis;
+  std::string k = personenkonto_text(b, von);
+  const std::string ende = personenkonto_text(b, bis);
+  bool ok = m.personen->suche_ab(1, k) && m.personen->suchen(k);
+  while (ok && trim(k) <= ende) {
+    const Satz& s = m.personen->satz();
+    const std::string nummer = trim(s.get(P::Kontonr));
+    const int schluessel = s.get(P::Sammelkonto);
+    std::string sammelname;
+    if (auto gl = sachkonto_lesen(m, sammelkonto(b, nummer, schluessel)))
+      sammelname = trim(gl->get(SachFelder::Bezeichnung1));
+    // Four lines an account; a page break never splits them.
+    if (d.check(4)) {
+      d.neue_seite();
+      seitenanfang(d);
+    }
+    d.druckeln(padcut(nummer, 42) + padcut(s.get(P::Strasse), 42) + padcut(s.get(P::Bankname), 30) +
+               zahl(s.get(P::Nettotage), 5) + "  " + zahl(s.get(P::Mkz), 5));
+    d.druckeln(padcut(s.get(P::Suchname), 42) + padcut(s.get(P::PlzOrt), 42) +
+               padcut(s.get(P::Blz), 30) + prozent(s.get(P::Skonto1)) + " " +
+               zahl(s.get(P::Skontotage1), 6));
+    d.druckeln(padcut(s.get(P::Name), 42) + padcut(s.get(P::Telefon), 42) +
+               padcut(s.get(P::Bankkonto), 30) + prozent(s.get(P::Skonto2)) + " " +
+               zahl(s.get(P::Skontotage2), 6));
+    d.druckeln(padcut(s.get(P::Titel), 42) + padcut(s.get(P::EgId), 42) + zahl(schluessel, 2) +
+               " " + padcut(sammelname, 27) + zahl(s.get(P::Filter), 6));
+    ok = m.personen->lies_weiter(1, k);
+  }
+  d.close_drucker();
+}
+
+void personenkontenplan(Mandant& m) {
+  TEntryForm f("Liste der Personenkonten");
+  f.AddLongInt(1, "Von Konto", m.basis.get(B::DebitorVon), 0, 99999999);
+  f.AddLongInt(2, "Bis Konto", m.basis.get(B::KreditorBis), 0, 99999999);
+  f.FrageDatenSpeichern(false);
+  if (!f.Execute(m.ui())) return;
+  personenkontenplan_drucken(m, static_cast<std::int32_t>(f.zahl(1)),
+                             static_cast<std::int32_t>(f.zahl(2)));
+}
+
+void personenkonten_loeschen(Mandant& m) {
+  TEntryForm f("Löschen von Personenkonten");
+  f.AddLongInt(1, "Von Konto", 0, 0, 99999999);
+  f.AddLongInt(2, "Bis Konto", 0, 0, 99999999);
+  f.FrageDatenSpeichern(false);
+  if (!f.Execute(m.ui())) return;
+  if (!m.ui().JaNein2("Wollen Sie diese Konten wirklich loeschen?")) return;
+  const std::string von = personenkonto_text(m.basis, static_cast<std::int32_t>(f.zahl(1)));
+  const std::string bis = personenkonto_text(m.basis, static_cast<std::int32_t>(f.zahl(2)));
+  std::vector<std::string> keys;
+  std::string k = von;
+  for (bool ok = m.personen->suche_ab(1, k); ok && trim(k) <= bis; ok = m.personen->weiter_key(1, k))
+    keys.push_back(trim(k));
+  for (const std::string& key : keys) {
+    if (!m.personen->suchen(key)) continue;
+    m.personen->satz().set(P::Bebucht, personenkonto_bebucht(m, m.personen->satz()));
+    m.personen->loeschen(key);
+  }
+}
+
+}  // namespace fibu

@@ -1,0 +1,103 @@
+// Personal accounts (customers and suppliers): the save checks (dialog and
+// consistency check), the dialog "Pflege der Personenkonten"
+// (`TFPersonenkonto`) with the address pick from the suite's address
+// master, the printed "Personenkontenplan" and the deletion of a range.
+//
+// The suite's address master is the file ADRESSEN.TXT in the suite's
+// address directory: one address per line, fields separated by "|":
+//   Kundennr|Anrede|Name|Titel|Straße|PLZ/Ort|Telefon
+// in the Windows code page; a first line beginning with "Kundennr" is a
+// heading.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frame/mandant.h"
+#include "masters/pruefmeldung.h"
+#include "suite/entryform.h"
+
+namespace fibu {
+
+bool personenkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung);
+bool personenkonto_bebucht(Mandant& m, const Satz& konto);
+
+struct Adresse {
+  std::string kundennr, anrede, name, titel, strasse, plz_ort, telefon;
+};
+// The addresses of the master in `verzeichnis`; an error when the file
+// cannot be read (a missing file is an empty master).
+Ergebnis adressen_lesen(Dateisystem& fs, const std::string& verzeichnis,
+                        std::vector<Adresse>& aus);
+
+class TFPersonenkonto {
+ public:
+  enum Feld : int {
+    f_nummer = 1,
+    f_bereiche,
+    f_anrede,
+    f_name,
+    f_titel,
+    f_strasse,
+    f_plz_ort,
+    f_telefon,
+    f_suchname,
+    f_egid,
+    f_filter,
+    f_limit,
+    f_bankname,
+    f_blz,
+    f_bankkonto,
+    f_nettotage,
+    f_skonto1,
+    f_skontotage1,
+    f_skonto2,
+    f_skontotage2,
+    f_sammelkonto,
+    f_sammelkonto_text,
+    f_summe,
+    f_diverse,
+    f_mkz,
+    f_mahnen,
+    f_eroeffnung,
+    f_bebucht,
+  };
+
+  // `adressverzeichnis`: the suite's address directory.
+  TFPersonenkonto(Mandant& m, std::string adressverzeichnis);
+  bool ausfuehren();
+  TEntryForm& form() { return form_; }
+  const Satz& konto() const { return konto_; }
+
+  bool nummer_verlassen();
+  bool speichern();
+  void laden(const std::string& key);
+  void leeren();
+
+ private:
+  void form_aus_satz();
+  void satz_aus_form();
+  std::string key() const;
+  Reaktion blaettern(bool vor);
+  Reaktion liste(int key_nr);
+  Reaktion adresse();
+  Reaktion loeschen();
+  Reaktion info();
+  Reaktion umsaetze();
+
+  Mandant& m_;
+  std::string adressverzeichnis_;
+  TEntryForm form_;
+  Satz konto_{PersonenFelder::groesse};
+  bool gewaehlt_ = false;
+  bool neu_ = false;
+};
+
+// "Liste der Personenkonten": a range, then the printed chart.
+void personenkontenplan(Mandant& m);
+void personenkontenplan_drucken(Mandant& m, std::int32_t von, std::int32_t bis);
+// "Löschen von Personenkonten": every account of a range that may be deleted.
+void personenkonten_loeschen(Mandant& m);
+
+}  // namespace fibu
