@@ -183,7 +183,16 @@ TFSachkonto::TFSachkonto(Mandant& m) : m_(m), form_("Pflege der Sachkonten") {
   form_.AddDate(f_eroeffnung, "Datum der Kontoeröffnung", kein_datum);
   form_.AddYesNo(f_bebucht, "Bebucht", false);
   form_.ProtectControl(f_bebucht);
-  form_.beim_verlassen([this](TEntryForm&, int nr) { return nr != f_nummer || nummer_verlassen(); });
+  form_.beim_verlassen([this](TEntryForm& f, int nr) {
+    if (nr == f_nummer) return nummer_verlassen();
+    // A cash or VAT account carries no tax key: the field is cleared and locked.
+    if (nr == f_kontenart) {
+      const auto art = f.zahl(f_kontenart);
+      if (art == 1 || art == 2 || art == 4) f.setze_zahl(f_steuerschluessel, 0);
+      steuerschluessel_sperre();
+    }
+    return true;
+  });
   form_.AddKey(Taste::Esc, "&Ende", [this](TEntryForm&) {
     return speichern() ? Reaktion::Speichern : Reaktion::Weiter;
   });

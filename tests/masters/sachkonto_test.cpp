@@ -146,14 +146,19 @@ TEST(Sachkontodialog, NummerNeuesKontoSpeichernUndBlaettern) {
       F::tippe("Kontonummer", "4711"),
       F::tippe("Bezeichnung", "Porto"),
       F::tippe("Suchname", "PORTO"),
-      F::tippe("Kontenart", "4"),
+      F::tippe("Steuerschlüssel", "9"),
+      F::tippe("Kontenart", "4"),  // input VAT: the key is cleared and locked
+      F::tippe("Steuerschlüssel", "9", false),
       F::druecke(Taste::Esc),
   });
   ASSERT_TRUE(d.ausfuehren());
-  EXPECT_EQ(u.t.ui.meldungen().back(), "Kontonummer stimmt nicht mit Nummernkreis überein!");
+  EXPECT_EQ(u.t.ui.meldungen(),
+            (std::vector<std::string>{"Kontonummer stimmt nicht mit Nummernkreis überein!",
+                                      "Dieses Feld kann hier nicht geändert werden!"}));
   Satz k = u.t.sachkonto(4711);
   EXPECT_EQ(k.get(S::Bezeichnung1), "Porto");
   EXPECT_EQ(k.get(S::Kontenart), 4);
+  EXPECT_EQ(k.get(S::Steuerschluessel), 0);
   EXPECT_EQ(k.get(S::Eroeffnungsdatum), DMYtoDate(6, 12, 2024));
   EXPECT_EQ(u.m().sach->anzahl_keys(1), 16u);
 
