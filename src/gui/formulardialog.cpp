@@ -13,6 +13,7 @@
 #include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -140,6 +141,20 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     g->setColumnStretch(g->columnCount(), 1);
   }
 
+  // The table of lines below the fields.
+  if (const auto& t = form.tabelle()) {
+    tabelle_ = new QTableWidget(t->zeilen(), static_cast<int>(t->spalten.size()), this);
+    QStringList spalten;
+    for (const auto& sp : t->spalten) spalten << q(sp);
+    tabelle_->setHorizontalHeaderLabels(spalten);
+    tabelle_->setMinimumHeight(240);
+    tabelle_->installEventFilter(this);
+    connect(tabelle_, &QTableWidget::cellChanged, this, [this](int z, int sp) {
+      if (!im_auffrischen_) zelle_geaendert(z, sp);
+    });
+    aussen->addWidget(tabelle_, 1);
+  }
+
   auto* knopfleiste = new QHBoxLayout;
   const auto& befehle = form.befehle();
   bool esc_befehl = false;
@@ -259,6 +274,18 @@ void TEntryFormDialog::auffrischen(std::optional<int> ausser) {
     seiten_->setCurrentIndex(form_.aktuelle_seite());
     im_modell_ = false;
   }
+  if (const auto& t = form_.tabelle(); t && tabelle_) {
+    tabelle_->setRowCount(t->zeilen());
+    for (int z = 0; z < tabelle_->rowCount(); ++z)
+      for (int sp = 0; sp < tabelle_->columnCount(); ++sp) {
+        const QString text = q(t->zelle(z, sp));
+        if (auto* item = tabelle_->item(z, sp)) {
+          if (item->text() != text) item->setText(text);
+        } else {
+          tabelle_->setItem(z, sp, new QTableWidgetItem(text));
+        }
+      }
+  }
   im_auffrischen_ = false;
 }
 
@@ -330,6 +357,17 @@ bool TEntryFormDialog::feld_verlassen(int nr) {
   // A refused field keeps the cursor.
   if (!ok) QTimer::singleShot(0, this, [this, nr] { fokus_setzen(nr); });
   return ok;
+}
+
+void TEntryFormDialog::zelle_geaendert(int zeile, int spalte) {
+  const std::string text = tabelle_->item(zeile, spalte)->text().trimmed().toStdString();
+  im_modell_ = true;
+  geschuetzt([&] { return form_.zelle_setzen(zeile, spalte, text); }, false);
+  im_modell_ = false;
+  // A refused cell shows its old value again; a sum field follows the lines.
+  QTimer::singleShot(0, this, [this] {
+    if (!fehler_) auffrischen(fokussiertes_feld());
+  });
 }
 
 void TEntryFormDialog::fokus_setzen(int nr) {
@@ -445,6 +483,17 @@ bool TEntryFormDialog::eventFilter(QObject* objekt, QEvent* ereignis) {
     }
     if (ereignis->type() == QEvent::MouseButtonDblClick || ereignis->type() == QEvent::Wheel)
       return true;
+  }
+  // In the table Esc and the function keys are the form's keys.
+  if (tabelle_ && objekt == tabelle_ && ereignis->type() == QEvent::KeyPress) {
+    auto* k = static_cast<QKeyEvent*>(ereignis);
+    auto t = taste_von(k);
+    // (While a cell is edited its editor has the keys.)
+    if (t && *t != Taste::BildAuf && *t != Taste::BildAb) {
+      taste(*t);
+      return true;
+    }
+    return false;
   }
   auto nr = feld_von(objekt);
   if (!nr) return QDialog::eventFilter(objekt, ereignis);

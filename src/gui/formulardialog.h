@@ -17,6 +17,7 @@
 
 class QTabWidget;
 class QTabBar;
+class QTableWidget;
 
 namespace fibu {
 
@@ -31,6 +32,8 @@ class TEntryFormDialog : public QDialog {
   // The button of the form's command `index`.
   class QPushButton* knopf(std::size_t index) const;
   QTabWidget* seiten() const { return seiten_; }
+  // The form's table, when it has one.
+  QTableWidget* tabelle() const { return tabelle_; }
 
   // The values of the form shown again in the editors (but in `ausser`).
   void auffrischen(std::optional<int> ausser = std::nullopt);
@@ -62,9 +65,11 @@ class TEntryFormDialog : public QDialog {
   bool seite_zeigen(int seite);
   void fokus_setzen(int nr);
   void erstes_feld_der_seite(int seite);
+  void zelle_geaendert(int zeile, int spalte);
 
   TEntryForm& form_;
   QTabWidget* seiten_ = nullptr;
+  QTableWidget* tabelle_ = nullptr;
   std::map<int, QWidget*> editoren_;
   std::map<QObject*, int> felder_;
   std::vector<class QPushButton*> knoepfe_;

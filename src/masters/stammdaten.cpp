@@ -1,6 +1,7 @@
 #include "masters/stammdaten.h"
 
 #include "frame/tffibu.h"
+#include "masters/kostenrechnung.h"
 #include "masters/personenkonto.h"
 #include "masters/sachkonto.h"
 
@@ -17,6 +18,15 @@ void stammdaten_registrieren(TFFibu& fibu) {
   });
   fibu.registriere(132, [&m] { personenkontenplan(m); });
   fibu.registriere(133, [&m] { personenkonten_loeschen(m); });
+  const std::pair<int, Kostenstamm> kostenstamm[] = {{152, Kostenstamm::Leitkostenstelle},
+                                                     {153, Kostenstamm::Kostenstelle},
+                                                     {154, Kostenstamm::Verteilschluessel}};
+  for (auto [menue, art] : kostenstamm) {
+    fibu.registriere(menue * 10 + 1, [&m, art] { TFKostenstamm(m, art).ausfuehren(); });
+    fibu.registriere(menue * 10 + 2, [&m, art] { kostenliste(m, art); });
+  }
+  fibu.registriere(1551, [&m] { TFKostenart(m).ausfuehren(); });
+  fibu.registriere(1552, [&m] { kostenartenliste(m); });
 }
 
 }  // namespace fibu

@@ -19,12 +19,6 @@ bool im_bereich(std::int32_t wert, std::int32_t von, std::int32_t bis) {
   return von <= wert && wert <= bis;
 }
 
-std::string vierstellig(std::int32_t zahl) {
-  char puffer[16];
-  std::snprintf(puffer, sizeof puffer, "%04d", static_cast<int>(zahl));
-  return puffer;
-}
-
 }  // namespace
 
 std::string pruef_text(int code) {

@@ -1,5 +1,7 @@
 #include "store/kontenbereiche.h"
 
+#include <cstdio>
+
 #include "store/parametersaetze.h"
 #include "suite/allgemei.h"
 
@@ -60,6 +62,12 @@ bool ist_steuerkonto(const Satz& b, std::int32_t nummer) {
 
 bool ist_sonderkonto(const Satz& b, const std::string& konto) {
   return ist_sammelkonto(b, konto) || ist_steuerkonto(b, kontowert(konto));
+}
+
+std::string vierstellig(std::int32_t nummer) {
+  char puffer[16];
+  std::snprintf(puffer, sizeof puffer, "%04d", static_cast<int>(nummer));
+  return puffer;
 }
 
 std::string sachkonto_text(const Satz& b, std::int32_t nummer) {

@@ -25,6 +25,8 @@ bool ist_sonderkonto(const Satz& basis, const std::string& konto);
 // The number left-padded with "0" to the GL / personal account length.
 std::string sachkonto_text(const Satz& basis, std::int32_t nummer);
 std::string personenkonto_text(const Satz& basis, std::int32_t nummer);
+// A cost-centre or allocation-key number as four digits ("0007").
+std::string vierstellig(std::int32_t nummer);
 // Number of decimal digits of a positive number (the account lengths).
 int stellen(std::int32_t zahl);
 

@@ -217,6 +217,25 @@ bool BatchInteraktion::formular(TEntryForm& form) {
       return false;
     }
   }
+  // "<title> / Zeile n = a; b": the cells of line n of the form's table.
+  if (const auto& t = form.tabelle()) {
+    for (int z = 0; z < t->zeilen(); ++z) {
+      const std::string* w = antworten_.finde(form.titel() + " / Zeile " + std::to_string(z + 1));
+      if (!w) continue;
+      log_ << "  Zeile " << z + 1 << " = " << *w << "\n";
+      std::string rest = *w;
+      for (int sp = 0; sp < static_cast<int>(t->spalten.size()); ++sp) {
+        const std::size_t semikolon = rest.find(';');
+        const std::string wert = trim(rest.substr(0, semikolon));
+        rest = semikolon == std::string::npos ? "" : rest.substr(semikolon + 1);
+        if (!form.zelle_setzen(z, sp, wert)) {
+          fehler("Eingabe abgelehnt: Zeile " + std::to_string(z + 1) + " " + t->spalten[sp] +
+                 " = " + wert);
+          return false;
+        }
+      }
+    }
+  }
   // "<title> = sichern": the button or key that closes the dialog; Esc
   // (save and close) unless given.
   Reaktion r = Reaktion::Weiter;

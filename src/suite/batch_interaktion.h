@@ -15,6 +15,9 @@
 //   Mandantendaten pflegen / Tasten = F5, Adresse
 //                                     keys or buttons pressed in a dialog
 //                                     before its fields are filled
+//   Verteilschlüssel pflegen / Zeile 2 = 0100; 33,33
+//                                     the cells of a line of a dialog's
+//                                     table, separated by ";"
 //   Information = sichern             the button or key that closes a
 //                                     dialog (Esc unless given)
 //   Fragen = nein                     answer for questions not listed

@@ -397,6 +397,13 @@ Reaktion TEntryForm::befehl(std::size_t index) {
   return r;
 }
 
+bool TEntryForm::zelle_setzen(int zeile, int spalte, const std::string& text) {
+  if (!tabelle_ || !tabelle_->setzen) return false;
+  if (!tabelle_->setzen(zeile, spalte, text)) return false;
+  geaendert_ = true;
+  return true;
+}
+
 Reaktion TEntryForm::schliessen() {
   if (!geaendert_ || !frage_speichern_) return Reaktion::Abbrechen;
   if (!ui().JaNein2("Sollen die Änderungen gespeichert werden?")) return Reaktion::Abbrechen;

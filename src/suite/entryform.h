@@ -88,6 +88,18 @@ class TEntryForm {
     std::function<Reaktion(TEntryForm&)> aktion;
   };
 
+  // A table of lines below the fields (an allocation key's lines): the
+  // form's model owns the lines, the screen shows and edits them cell by
+  // cell through these functions.
+  struct Tabelle {
+    std::vector<std::string> spalten;  // column captions
+    std::function<int()> zeilen;       // lines shown (filled ones and free ones)
+    std::function<std::string(int zeile, int spalte)> zelle;
+    // The user typed `text` into a cell: false, with the model's message,
+    // when it is refused (the cell then shows its old value).
+    std::function<bool(int zeile, int spalte, const std::string& text)> setzen;
+  };
+
   explicit TEntryForm(std::string titel);
 
   const std::string& titel() const { return titel_; }
@@ -122,6 +134,11 @@ class TEntryForm {
   void beim_speichern(std::function<bool(TEntryForm&)> speichern);
   // The check when a tab page is left; false keeps the page in front.
   void beim_seitenwechsel(std::function<bool(TEntryForm&, int seite)> pruefung);
+
+  void setze_tabelle(Tabelle tabelle) { tabelle_ = std::move(tabelle); }
+  const std::optional<Tabelle>& tabelle() const { return tabelle_; }
+  // The user typed into a cell of the table: counts as a change.
+  bool zelle_setzen(int zeile, int spalte, const std::string& text);
 
   void ProtectControl(int nr, bool geschuetzt = true);
   // A field whose text the screen does not show (a password).
@@ -195,6 +212,7 @@ class TEntryForm {
   std::vector<Feld> felder_;
   std::vector<std::string> seiten_;
   std::vector<Befehl> befehle_;
+  std::optional<Tabelle> tabelle_;
   std::function<bool(TEntryForm&, int)> pruefung_;
   std::function<bool(TEntryForm&)> speichern_;
   std::function<bool(TEntryForm&, int)> seitenpruefung_;

@@ -27,6 +27,16 @@ Formularschritt Formularschritt::klicke(std::string beschriftung) {
   return s;
 }
 
+Formularschritt Formularschritt::zelle(int zeile, int spalte, std::string wert, bool erwartet_ok) {
+  Formularschritt s;
+  s.art = Art::Zelle;
+  s.zeile = zeile;
+  s.spalte = spalte;
+  s.wert = std::move(wert);
+  s.erwartet_ok = erwartet_ok;
+  return s;
+}
+
 Formularschritt Formularschritt::schliesse() {
   Formularschritt s;
   s.art = Art::Schliessen;
@@ -178,6 +188,16 @@ bool TestInteraktion::formular(TEntryForm& form) {
       case Formularschritt::Art::Schliessen:
         r = form.schliessen();
         break;
+      case Formularschritt::Art::Zelle: {
+        if (!form.tabelle())
+          throw UnerwarteteInteraktion("Formular " + form.titel() + " hat keine Tabelle");
+        bool ok = form.zelle_setzen(s.zeile, s.spalte, s.wert);
+        if (ok != s.erwartet_ok)
+          throw UnerwarteteInteraktion("Zelle " + std::to_string(s.zeile + 1) + "/" +
+                                       std::to_string(s.spalte + 1) + " = \"" + s.wert + "\" wurde " +
+                                       (ok ? "angenommen" : "abgelehnt"));
+        break;
+      }
     }
     if (r != Reaktion::Weiter) {
       protokoll_.push_back(std::string("Formular geschlossen: ") +

@@ -25,7 +25,7 @@ class UnerwarteteInteraktion : public std::logic_error {
 
 // One step of a form script.
 struct Formularschritt {
-  enum class Art { Eingabe, Taste, Befehl, Schliessen };
+  enum class Art { Eingabe, Taste, Befehl, Schliessen, Zelle };
   Art art = Art::Eingabe;
   std::string feld;  // caption (or "#" + number) for Eingabe; caption for Befehl
   std::string wert;  // typed text for Eingabe
@@ -37,6 +37,9 @@ struct Formularschritt {
   static Formularschritt druecke(Taste taste);
   static Formularschritt klicke(std::string beschriftung);
   static Formularschritt schliesse();
+  // Typing `wert` into a cell of the form's table (line and column from 0).
+  static Formularschritt zelle(int zeile, int spalte, std::string wert, bool erwartet_ok = true);
+  int zeile = 0, spalte = 0;
 };
 
 class TestInteraktion : public Interaktion {
