@@ -17,6 +17,7 @@
 #include "gui/formulardialog.h"
 #include "gui/qt_interaktion.h"
 #include "gui/tffibu_view.h"
+#include "demo_mandant.h"
 #include "gui_hilfen.h"
 
 using fibu::test::beim_naechsten_dialog;
@@ -50,31 +51,6 @@ struct Hauptfenster {
     fibu = std::make_unique<fibu::TFFibu>(m, suite, fibu::kommandozeile_auswerten(argumente));
     fibu->setup(nullptr);
     m.basis.set(fibu::BasisFelder::Name, "Schreinerei Holz");
-  }
-};
-
-// The demo client 999/2007 as `fibu-batch --einrichten` makes it, opened
-// as "/W=9992007" opens it.
-struct Demo {
-  fibu::Testverzeichnis tmp;
-  std::unique_ptr<fibu::Dateisystem> fs = fibu::echtes_dateisystem();
-  fibu::QtInteraktion ui{*fs};
-  fibu::Startkonfiguration start;
-  std::unique_ptr<fibu::Netzwerk> netz;
-  fibu::Tagesdatum heute{fibu::DMYtoDate(6, 12, 2026)};
-  std::unique_ptr<fibu::Mandant> m;
-  std::unique_ptr<fibu::TFFibu> fibu;
-
-  Demo() {
-    std::ostringstream log;
-    if (fibu::batch_ausfuehren({"--einrichten", "--arbeitsverzeichnis", tmp.pfad()}, log) != 0)
-      qFatal("Demomandant nicht eingerichtet: %s", log.str().c_str());
-    start = fibu::start_lesen(*fs, tmp.pfad());
-    netz = std::make_unique<fibu::Netzwerk>(*fs, start.konf.fibu_pfad);
-    m = std::make_unique<fibu::Mandant>(*fs, ui, heute, start.konf.fibu_pfad, *netz);
-    fibu = std::make_unique<fibu::TFFibu>(*m, start.suite,
-                                          fibu::kommandozeile_auswerten({"/W=9992007"}));
-    if (!fibu->setup(nullptr)) qFatal("Demomandant nicht geöffnet");
   }
 };
 
@@ -206,7 +182,7 @@ class TFFibuViewTest : public QObject {
   void beantwortetAnfragenAufDemSocket() {
     // The demo client: customer 10001 is over its limit with its due items,
     // 10003 within it.
-    Demo demo;
+    fibu::test::Demo demo;
     fibu::TFFibu& fibu = *demo.fibu;
     fibu::TFFibuView fenster(&fibu);
     const std::string pfad = demo.tmp.pfad() + "/sock/anfrage";
@@ -314,7 +290,7 @@ class TFFibuViewTest : public QObject {
   }
 
   void neuerMandantUeberDieDialoge() {
-    Demo demo;
+    fibu::test::Demo demo;
     fibu::Mandant& m = *demo.m;
     fibu::TFFibu& fibu = *demo.fibu;
     fibu::QtInteraktion& ui = demo.ui;
