@@ -130,5 +130,52 @@ TEST(StammdatenBatch, KundeLieferantUndPersonenkontenplan) {
   EXPECT_NE(plan.find("Holzhandel Eiche"), std::string::npos) << plan;
 }
 
+TEST(StammdatenBatch, KostenstellenVerteilschluesselUndIhreListen) {
+  Demo d;
+  std::string log;
+  ASSERT_EQ(d.lauf("Leitkostenstellen pflegen / Leitkostenstelle = 1\n"
+                   "Leitkostenstellen pflegen / Bezeichnung = Werkstatt\n",
+                   {"1521"}, &log),
+            0)
+      << log;
+  for (const char* nr : {"1000", "1001"})
+    ASSERT_EQ(d.lauf(std::string("Kostenstellen pflegen / Kostenstelle = ") + nr +
+                         "\nKostenstellen pflegen / Bezeichnung 1 = Bank " + nr +
+                         "\nKostenstellen pflegen / Leitkostenstelle = 1\n",
+                     {"1531"}, &log),
+              0)
+        << log;
+  // The table's lines from the answers file; a sum short of 100 % fails.
+  EXPECT_EQ(d.lauf("Verteilschlüssel pflegen / Verteilschlüssel = 5\n"
+                   "Verteilschlüssel pflegen / Bezeichnung = Hälften\n"
+                   "Verteilschlüssel pflegen / Zeile 1 = 1000; 50,00\n"
+                   "Verteilschlüssel pflegen / Zeile 2 = 1001; 49,99\n",
+                   {"1541"}, &log),
+            1);
+  EXPECT_NE(log.find("Summe der Prozentanteile ist nicht 100 %!"), std::string::npos) << log;
+  ASSERT_EQ(d.lauf("Verteilschlüssel pflegen / Verteilschlüssel = 5\n"
+                   "Verteilschlüssel pflegen / Bezeichnung = Hälften\n"
+                   "Verteilschlüssel pflegen / Zeile 1 = 1000; 50,00\n"
+                   "Verteilschlüssel pflegen / Zeile 2 = 1001; 50\n",
+                   {"1541"}, &log),
+            0)
+      << log;
+  ASSERT_EQ(d.lauf("Liste Verteilschlüssel / Von = 1\nListe Verteilschlüssel / Bis = 999\n"
+                   "Liste Kostenstellen / Von = 1000\nListe Kostenstellen / Bis = 1999\n",
+                   {"1542", "1532"}, &log),
+            0)
+      << log;
+  const std::string verteil = lies(d.tmp / "aus/001-Verteilschluessel.txt");
+  EXPECT_NE(verteil.find("0005          Hälften\n"
+                         "              1000          Bank 1000                                  50,00\n"
+                         "              1001          Bank 1001                                  50,00\n"),
+            std::string::npos)
+      << verteil;
+  const std::string stellen = lies(d.tmp / "aus/002-Kostenstellen.txt");
+  EXPECT_NE(stellen.find("1001          Bank 1001                                 0001       J"),
+            std::string::npos)
+      << stellen;
+}
+
 }  // namespace
 }  // namespace fibu
