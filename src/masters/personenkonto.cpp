@@ -43,6 +43,10 @@ std::string prozent(std::int64_t tausendstel) {
 
 }  // namespace
 
+std::string personenkonto_praefix(const Satz& konto) {
+  return "Personenkonto " + trim(konto.get(P::Kontonr)) + ": ";
+}
+
 bool personenkonto_bebucht(Mandant& m, const Satz& konto) {
   if (konto.get(P::Eroeffnungssaldo) != 0) return true;
   for (int p = 1; p <= 12; ++p)

@@ -20,7 +20,10 @@
 
 namespace fibu {
 
+// The save checks; in a dialog the first that stops the save ends them.
 bool personenkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung);
+// The prefix of the consistency check's lines: "Personenkonto 10001: ".
+std::string personenkonto_praefix(const Satz& konto);
 bool personenkonto_bebucht(Mandant& m, const Satz& konto);
 
 struct Adresse {

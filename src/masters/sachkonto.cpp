@@ -70,6 +70,10 @@ std::optional<Satz> sachkonto_lesen(Mandant& m, std::int32_t nummer) {
   return gefunden;
 }
 
+std::string sachkonto_praefix(const Satz& konto) {
+  return "Sachkonto " + trim(konto.get(S::Kontonummer)) + ": ";
+}
+
 bool sachkonto_bebucht(Mandant& m, const Satz& konto) {
   if (konto.get(S::Eroeffnungssaldo) != 0) return true;
   for (int p = 1; p <= 12; ++p)

@@ -20,6 +20,9 @@ namespace fibu {
 // account) let it go on. In the consistency check all run.
 bool sachkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung);
 
+// The prefix of the consistency check's lines for an account: "Sachkonto 1200: ".
+std::string sachkonto_praefix(const Satz& konto);
+
 // Whether the account has an opening balance, a period total or a booking.
 bool sachkonto_bebucht(Mandant& m, const Satz& konto);
 

@@ -56,8 +56,9 @@ TEST(Personenkontopruefung, MahnenSammelkontoUndBereiche) {
             (Ergebnisse{true, {"Verbindlichkeitskonto zu dem Schluessel 5 nicht eingetragen!"}}));
   // The consistency check: every check, each line with the prefix.
   std::vector<std::string> zeilen;
-  Pruefmeldung p("Personenkonto 5000: ", [&](const std::string& z) { zeilen.push_back(z); });
-  EXPECT_FALSE(personenkonto_pruefen(u.m(), u.konto("5000", 0, 0, 0), p));
+  const Satz falsch = u.konto("5000", 0, 0, 0);
+  Pruefmeldung p(personenkonto_praefix(falsch), [&](const std::string& z) { zeilen.push_back(z); });
+  EXPECT_FALSE(personenkonto_pruefen(u.m(), falsch, p));
   EXPECT_EQ(zeilen, (std::vector<std::string>{
                         "Personenkonto 5000: Kontonummer liegt nicht im Nummernkreis der "
                         "Personenkonten!",

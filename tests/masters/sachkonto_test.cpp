@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../posting/testbuchhaltung.h"
 #include "suite/test_dateisystem.h"
 
@@ -23,8 +25,7 @@ struct Umgebung {
   // The checks as the consistency check runs them: every line.
   std::vector<std::string> protokoll(const Satz& konto) {
     std::vector<std::string> zeilen;
-    Pruefmeldung p("Sachkonto " + trim(konto.get(S::Kontonummer)) + ": ",
-                   [&](const std::string& z) { zeilen.push_back(z); });
+    Pruefmeldung p(sachkonto_praefix(konto), [&](const std::string& z) { zeilen.push_back(z); });
     sachkonto_pruefen(m(), konto, p);
     return zeilen;
   }
@@ -173,6 +174,28 @@ TEST(Sachkontodialog, NummerNeuesKontoSpeichernUndBlaettern) {
   ASSERT_TRUE(d2.ausfuehren());
   EXPECT_EQ(trim(d2.konto().get(S::Kontonummer)), "1600");
   EXPECT_EQ(u.t.ui.meldungen().back(), "Dieses Feld kann hier nicht geändert werden!");
+}
+
+TEST(Sachkontodialog, FunktionstastenListen) {
+  Umgebung u;
+  u.bwa_gruppe("ERLOES");
+  u.m().basis.set(BasisFelder::steuertext(2), "USt 7 %");
+  TFSachkonto d(u.m());
+  u.t.ui.waehle("Konto 4400");      // F2: the account list
+  u.t.ui.waehle("Standard");        // F4: kind 0
+  u.t.ui.waehle("USt 7 %");         // F5: tax key 2
+  u.t.ui.waehle("ERLOES");          // F6: into the BWA assignment
+  u.t.ui.formular_skript({F::druecke(Taste::F2), F::druecke(Taste::F4), F::druecke(Taste::F5),
+                          F::druecke(Taste::F6), F::druecke(Taste::Esc)});
+  ASSERT_TRUE(d.ausfuehren());
+  u.t.ui.alles_verbraucht();
+  const auto& p = u.t.ui.protokoll();
+  EXPECT_NE(std::find(p.begin(), p.end(), "Auswahl: Liste der Sachkonten ab 1000  Konto 1000"), p.end());
+  EXPECT_NE(std::find(p.begin(), p.end(), "Auswahl: Liste der Kontenarten ab 0  Standard"), p.end());
+  Satz k = u.t.sachkonto(4400);
+  EXPECT_EQ(k.get(S::Kontenart), 0);
+  EXPECT_EQ(k.get(S::Steuerschluessel), 2);
+  EXPECT_EQ(k.get(S::zuordnung_code(0)), "ERLOES");
 }
 
 TEST(Sachkontodialog, LoeschenNurUnbebuchtUndKeineBasiskonten) {
