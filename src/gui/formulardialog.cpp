@@ -1,6 +1,7 @@
 #include "gui/formulardialog.h"
 
 #include <QCheckBox>
+#include <functional>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,6 +12,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -50,6 +52,33 @@ bool zahlenfeld(Feldart a) {
   return a == Feldart::Byte || a == Feldart::Word || a == Feldart::LongInt ||
          a == Feldart::Comp || a == Feldart::Double;
 }
+
+// The cell editor of the form's table: Esc and the function keys first
+// hand the typed text over, then act as the form's keys (Qt's editor would
+// drop the text on Esc).
+class Zelleneditor : public QStyledItemDelegate {
+ public:
+  Zelleneditor(QObject* eltern, std::function<void(Taste)> taste)
+      : QStyledItemDelegate(eltern), taste_(std::move(taste)) {}
+
+ protected:
+  bool eventFilter(QObject* editor, QEvent* ereignis) override {
+    if (ereignis->type() == QEvent::KeyPress) {
+      auto t = taste_von(static_cast<QKeyEvent*>(ereignis));
+      if (t && *t != Taste::BildAuf && *t != Taste::BildAb) {
+        auto* w = static_cast<QWidget*>(editor);
+        emit commitData(w);
+        emit closeEditor(w, QAbstractItemDelegate::NoHint);
+        QTimer::singleShot(0, parent(), [taste = taste_, k = *t] { taste(k); });
+        return true;
+      }
+    }
+    return QStyledItemDelegate::eventFilter(editor, ereignis);
+  }
+
+ private:
+  std::function<void(Taste)> taste_;
+};
 
 }  // namespace
 
@@ -149,6 +178,7 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     tabelle_->setHorizontalHeaderLabels(spalten);
     tabelle_->setMinimumHeight(240);
     tabelle_->installEventFilter(this);
+    tabelle_->setItemDelegate(new Zelleneditor(this, [this](Taste t) { taste(t); }));
     connect(tabelle_, &QTableWidget::cellChanged, this, [this](int z, int sp) {
       if (!im_auffrischen_) zelle_geaendert(z, sp);
     });

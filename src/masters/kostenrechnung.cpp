@@ -80,7 +80,14 @@ bool verteilschluessel_pruefen(Mandant& m, const std::vector<Verteilzeile>& zeil
   int gefuellt = 0;
   std::int64_t summe = 0;
   for (const Verteilzeile& z : zeilen) {
-    if (trim(z.kostenstelle).empty()) continue;
+    if (trim(z.kostenstelle).empty()) {
+      // A share without its cost centre would be lost on saving.
+      if (z.anteil != 0) {
+        meldung.melde("Bitte zu jedem Prozentanteil eine Kostenstelle eintragen!");
+        return false;
+      }
+      continue;
+    }
     ++gefuellt;
     summe += z.anteil;
     if (!kosten_vorhanden(m, Kostenstamm::Kostenstelle, kontowert(z.kostenstelle))) {
@@ -157,6 +164,22 @@ TFKostenstamm::TFKostenstamm(Mandant& m, Kostenstamm art) : m_(m), art_(art), fo
   form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(false); });
   form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(true); });
   form_.AddKey(Taste::F8, "L&öschen", [this](TEntryForm&) { return loeschen(); });
+  if (art == Kostenstamm::Verteilschluessel)
+    form_.AddKey(Taste::F3, "&Kostenst.", [this](TEntryForm& f) {
+      if (!gewaehlt_) return Reaktion::Weiter;
+      std::string k = "K";
+      Zeilenbauer zeile = [](const Satz& s) {
+        return trim(s.get(K::Schluessel)).substr(1) + "  " + trim(s.get(K::Name1));
+      };
+      if (!m_.kosten->auswahl_bereich(1, "Liste der Kostenstellen", k, zeile, "K", "K",
+                                      " Nr.  !Bezeichnung"))
+        return Reaktion::Weiter;
+      // Into the first line without a cost centre, else a new line.
+      std::size_t z = 0;
+      while (z < zeilen_.size() && !zeilen_[z].kostenstelle.empty()) ++z;
+      f.zelle_setzen(static_cast<int>(z), 0, trim(m_.kosten->satz().get(K::Schluessel)).substr(1));
+      return Reaktion::Weiter;
+    });
   if (art == Kostenstamm::Kostenstelle)
     form_.AddKey(Taste::F3, "&Leitkosten", [this](TEntryForm& f) {
       std::string k = "L";
@@ -285,7 +308,7 @@ bool TFKostenstamm::zelle_setzen(int zeile, int spalte, const std::string& text)
 }
 
 bool TFKostenstamm::speichern() {
-  if (!gewaehlt_ || (!neu_ && !form_.geaendert())) return true;
+  if (!gewaehlt_ || !form_.geaendert()) return true;
   satz_.set(K::Name1, form_.text(f_name1));
   Pruefmeldung meldung(form_.ui());
   if (art_ == Kostenstamm::Kostenstelle) {
@@ -295,11 +318,11 @@ bool TFKostenstamm::speichern() {
     satz_.set(K::FreiBebuchbar, form_.ja(f_frei));
     if (!kostenstelle_pruefen(m_, satz_, meldung)) return false;
   }
+  if (art_ == Kostenstamm::Verteilschluessel && !verteilschluessel_pruefen(m_, zeilen_, meldung))
+    return false;
   std::vector<Verteilzeile> gefuellt;
   for (const auto& z : zeilen_)
     if (!z.kostenstelle.empty()) gefuellt.push_back(z);
-  if (art_ == Kostenstamm::Verteilschluessel && !verteilschluessel_pruefen(m_, gefuellt, meldung))
-    return false;
   m_.kosten->satz() = satz_;
   m_.kosten->verteilung = gefuellt;
   m_.kosten->speichern(key());
@@ -380,6 +403,8 @@ TFKostenart::TFKostenart(Mandant& m) : m_(m), form_("Kostenarten pflegen") {
   for (int p = 1; p <= 12; ++p)
     form_.AddComp(f_budget + p - 1, "Budget Periode " + std::to_string(p), 0, "############.##");
   form_.AddString(f_bab, "BAB-Koordinate", "", 10);
+  // Budgets and coordinate belong to a cost type: open once the pair is in.
+  for (int nr = f_budget; nr <= f_bab; ++nr) form_.ProtectControl(nr);
   form_.beim_verlassen([this](TEntryForm&, int nr) { return paar_verlassen(nr); });
   form_.AddKey(Taste::Esc, "&Ende", [this](TEntryForm&) {
     return speichern() ? Reaktion::Speichern : Reaktion::Weiter;
@@ -387,6 +412,23 @@ TFKostenart::TFKostenart(Mandant& m) : m_(m), form_("Kostenarten pflegen") {
   form_.AddKey(Taste::F2, "&Liste", [this](TEntryForm&) { return liste(1); });
   form_.AddKey(Taste::F3, "Liste &Sachkonten", [this](TEntryForm&) { return liste(2); });
   form_.AddKey(Taste::F8, "L&öschen", [this](TEntryForm&) { return loeschen(); });
+  form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(false); });
+  form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(true); });
+}
+
+Reaktion TFKostenart::blaettern(bool vor) {
+  if (!speichern()) return Reaktion::Weiter;
+  tdatenbank& db = kostenarten(m_);
+  std::string k = gewaehlt_ ? key() : "";
+  if (!(vor ? db.lies_weiter(1, k) : db.lies_zurueck(1, k))) return Reaktion::Weiter;
+  waehlen(db.satz());
+  return Reaktion::Weiter;
+}
+
+void TFKostenart::waehlen(const Satz& kostenart) {
+  form_.setze_zahl(f_kostenstelle, kontowert(kostenart.get(A::Kostenstelle)));
+  form_.setze_zahl(f_sachkonto, kontowert(kostenart.get(A::Sachkonto)));
+  laden();
 }
 
 bool TFKostenart::ausfuehren() {
@@ -445,12 +487,13 @@ void TFKostenart::laden() {
   gewaehlt_ = true;
   form_.ProtectControl(f_kostenstelle);
   form_.ProtectControl(f_sachkonto);
+  for (int nr = f_budget; nr <= f_bab; ++nr) form_.ProtectControl(nr, false);
   form_.setze_geaendert(false);
   form_.setze_fokus(f_budget);
 }
 
 bool TFKostenart::speichern() {
-  if (!gewaehlt_ || (!neu_ && !form_.geaendert())) return true;
+  if (!gewaehlt_ || !form_.geaendert()) return true;
   Betrag jahr = 0;
   for (int p = 1; p <= 12; ++p) {
     satz_.set(A::budget(p), form_.zahl(f_budget + p - 1));
@@ -484,11 +527,7 @@ Reaktion TFKostenart::liste(int key_nr) {
                              : "Liste der Kostenarten nach Sachkonten",
                  k, zeile,
                  key_nr == 1 ? "Kostenst.  Sachkonto" : padcut("Sachkonto", laenge) + "  Kostenst.");
-  if (gewaehlt && !gewaehlt_) {
-    form_.setze_zahl(f_kostenstelle, kontowert(db.satz().get(A::Kostenstelle)));
-    form_.setze_zahl(f_sachkonto, kontowert(db.satz().get(A::Sachkonto)));
-    laden();
-  }
+  if (gewaehlt) waehlen(db.satz());
   return Reaktion::Weiter;
 }
 
@@ -504,6 +543,7 @@ Reaktion TFKostenart::loeschen() {
   form_.setze_zahl(f_sachkonto, 0);
   for (int p = 1; p <= 12; ++p) form_.setze_zahl(f_budget + p - 1, 0);
   form_.setze_text(f_bab, "");
+  for (int nr = f_budget; nr <= f_bab; ++nr) form_.ProtectControl(nr);
   form_.setze_geaendert(false);
   form_.setze_fokus(f_kostenstelle);
   return Reaktion::Weiter;
@@ -584,8 +624,8 @@ void kostenliste_drucken(Mandant& m, Kostenstamm art, std::int32_t von, std::int
       d.druckeln(padcut(nummer, 14) + trim(s.get(K::Name1)));
       for (const Verteilzeile& z : zeilen)
         d.druckeln(space(14) + padcut(z.kostenstelle, 14) +
-                   padcut(name_der_kostenstelle(m, z.kostenstelle), 40) +
-                   padlinks(format_maske(z.anteil, 2, "###,##"), 8));
+                   padcut(name_der_kostenstelle(m, z.kostenstelle), 42) +
+                   padlinks(trim(format_maske(z.anteil, 2, "###,##")), 8));
       d.druckeln();
     }
   }

@@ -83,6 +83,8 @@ class TFKostenart {
  private:
   std::string key() const;
   void laden();
+  void waehlen(const Satz& kostenart);
+  Reaktion blaettern(bool vor);
   Reaktion liste(int key_nr);
   Reaktion loeschen();
 

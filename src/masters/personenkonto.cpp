@@ -162,8 +162,8 @@ TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
   form_.beim_verlassen([this](TEntryForm& f, int nr) {
     if (nr == f_nummer) return nummer_verlassen();
     if (nr == f_sammelkonto && gewaehlt_) {
-      const std::int32_t k = sammelkonto(m_.basis, key(), static_cast<int>(f.zahl(f_sammelkonto)));
-      f.setze_text(f_sammelkonto_text, k == 0 ? "" : std::to_string(k));
+      f.setze_text(f_sammelkonto_text,
+                   sammelkonto_anzeige(m_.basis, key(), static_cast<int>(f.zahl(f_sammelkonto))));
     }
     return true;
   });
@@ -268,8 +268,8 @@ void TFPersonenkonto::form_aus_satz() {
   form_.setze_zahl(f_skonto2, s.get(P::Skonto2));
   form_.setze_zahl(f_skontotage2, s.get(P::Skontotage2));
   form_.setze_zahl(f_sammelkonto, s.get(P::Sammelkonto));
-  const std::int32_t k = sammelkonto(m_.basis, s.get(P::Kontonr), s.get(P::Sammelkonto));
-  form_.setze_text(f_sammelkonto_text, k == 0 ? "" : std::to_string(k));
+  form_.setze_text(f_sammelkonto_text,
+                   sammelkonto_anzeige(m_.basis, s.get(P::Kontonr), s.get(P::Sammelkonto)));
   form_.setze_ja(f_summe, s.get(P::SummeInSaldenliste));
   form_.setze_ja(f_diverse, s.get(P::Diverse));
   form_.setze_zahl(f_mkz, s.get(P::Mkz));
@@ -300,12 +300,14 @@ void TFPersonenkonto::satz_aus_form() {
   s.set(P::SummeInSaldenliste, form_.ja(f_summe));
   s.set(P::Diverse, form_.ja(f_diverse));
   s.set(P::Mkz, static_cast<std::uint8_t>(form_.zahl(f_mkz)));
-  s.set(P::Mahnen, static_cast<std::uint16_t>(form_.auswahl(f_mahnen)));
+  // A stored state the choice cannot show stays unless another is chosen.
+  if (form_.auswahl(f_mahnen) != std::min<int>(s.get(P::Mahnen), 2))
+    s.set(P::Mahnen, static_cast<std::uint16_t>(form_.auswahl(f_mahnen)));
   s.set(P::Eroeffnungsdatum, form_.datum(f_eroeffnung));
 }
 
 bool TFPersonenkonto::speichern() {
-  if (!gewaehlt_ || (!neu_ && !form_.geaendert())) return true;
+  if (!gewaehlt_ || !form_.geaendert()) return true;
   satz_aus_form();
   Pruefmeldung meldung(form_.ui());
   if (!personenkonto_pruefen(m_, konto_, meldung)) return false;
@@ -398,14 +400,15 @@ Reaktion TFPersonenkonto::info() {
 
 Reaktion TFPersonenkonto::umsaetze() {
   if (!gewaehlt_) return Reaktion::Weiter;
-  constexpr int breite = 79;
+  constexpr int breite = 79;  // the line width of the page header
   Ausgabe3 d(form_.ui());
   if (!d.open_drucker("Umsätze Personenkonto")) return Reaktion::Weiter;
   drucke_seitenkopf(d, seitenkopf(m_, "Umsätze", breite));
   const Satz& s = konto_;
   d.druckeln("Personenkonto " + trim(s.get(P::Kontonr)) + "  " + trim(s.get(P::Name)));
   d.druckeln();
-  d.druckeln("Periode              Soll             Haben             Saldo");
+  d.druckeln(padcut("Periode", 10) + padlinks("Soll", 17) + " " + padlinks("Haben", 17) + " " +
+             padlinks("Saldo", 17));
   const char* maske = "##.###.###.###,##";
   auto zeile = [&](const std::string& titel, Betrag soll, Betrag haben) {
     d.druckeln(padcut(titel, 10) + format_betrag(soll, maske) + " " + format_betrag(haben, maske) +
@@ -419,9 +422,9 @@ Reaktion TFPersonenkonto::umsaetze() {
     soll += s.get(P::soll(p));
     haben += s.get(P::haben(p));
   }
-  d.druckeln(std::string(breite - 17, ' ') + std::string(17, '-'));
+  d.druckeln(space(10) + std::string(53, '-'));
   zeile("Jahr", soll, haben);
-  d.druckeln("Gesamtsaldo" + std::string(44, ' ') +
+  d.druckeln(padcut("Gesamtsaldo", 46) +
              format_betrag(s.get(P::Eroeffnungssaldo) + soll - haben, maske));
   d.close_drucker();
   return Reaktion::Weiter;

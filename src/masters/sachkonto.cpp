@@ -217,10 +217,10 @@ TFSachkonto::TFSachkonto(Mandant& m) : m_(m), form_("Pflege der Sachkonten") {
     std::vector<Browsereintrag> zeilen;
     for (int k = 1; k <= 40; ++k) {
       if (m_.basis.get(B::steuerkonto(k)) == 0) continue;
-      char z[96];
-      std::snprintf(z, sizeof z, "%2d  %8d  %6.2f %%  ", k, m_.basis.get(B::steuerkonto(k)),
-                    static_cast<double>(m_.basis.get(B::steuersatz(k))) / 100.0);
-      zeilen.push_back({zweistellig(k), z + trim(m_.basis.get(B::steuertext(k)))});
+      char z[48];
+      std::snprintf(z, sizeof z, "%2d  %8d  ", k, m_.basis.get(B::steuerkonto(k)));
+      zeilen.push_back({zweistellig(k), z + format_maske(m_.basis.get(B::steuersatz(k)), 2, "###,##") +
+                                            " %  " + trim(m_.basis.get(B::steuertext(k)))});
     }
     Zeilenbrowser liste("Liste der Steuerschlüssel", zeilen, "St  Konto     Satz      Bezeichnung");
     if (auto wahl = winpicklist(f.ui(), liste)) f.eingabe(f_steuerschluessel, trim(wahl->schluessel));
@@ -356,8 +356,9 @@ void TFSachkonto::steuerschluessel_sperre() {
 }
 
 bool TFSachkonto::speichern() {
-  // Nothing entered, or an account left as it was: nothing to save.
-  if (!gewaehlt_ || (!neu_ && !form_.geaendert())) return true;
+  // Nothing entered, or nothing typed into the account: nothing to save
+  // (a number alone makes no account).
+  if (!gewaehlt_ || !form_.geaendert()) return true;
   satz_aus_form();
   Pruefmeldung meldung(form_.ui());
   if (!sachkonto_pruefen(m_, konto_, meldung)) return false;
@@ -422,7 +423,7 @@ Reaktion TFSachkonto::info() {
 // the year and the balance with the opening balance.
 Reaktion TFSachkonto::umsaetze() {
   if (!gewaehlt_) return Reaktion::Weiter;
-  constexpr int breite = 79;
+  constexpr int breite = 79;  // the line width of the page header
   Ausgabe3 d(form_.ui());
   if (!d.open_drucker("Umsätze Sachkonto")) return Reaktion::Weiter;
   const Seitenkopf kopf = seitenkopf(m_, "Umsätze", breite);
@@ -430,7 +431,8 @@ Reaktion TFSachkonto::umsaetze() {
   const Satz& s = konto_;
   d.druckeln("Sachkonto " + trim(s.get(S::Kontonummer)) + "  " + trim(s.get(S::Bezeichnung1)));
   d.druckeln();
-  d.druckeln("Periode              Soll             Haben             Saldo");
+  d.druckeln(padcut("Periode", 10) + padlinks("Soll", 17) + " " + padlinks("Haben", 17) + " " +
+             padlinks("Saldo", 17));
   const char* maske = "##.###.###.###,##";
   auto zeile = [&](const std::string& titel, Betrag soll, Betrag haben) {
     d.druckeln(padcut(titel, 10) + format_betrag(soll, maske) + " " + format_betrag(haben, maske) +
@@ -444,9 +446,9 @@ Reaktion TFSachkonto::umsaetze() {
     soll += s.get(S::soll(p));
     haben += s.get(S::haben(p));
   }
-  d.druckeln(std::string(breite - 17, ' ') + std::string(17, '-'));
+  d.druckeln(space(10) + std::string(53, '-'));
   zeile("Jahr", soll, haben);
-  d.druckeln("Gesamtsaldo" + std::string(44, ' ') +
+  d.druckeln(padcut("Gesamtsaldo", 46) +
              format_betrag(s.get(S::Eroeffnungssaldo) + soll - haben, maske));
   d.close_drucker();
   return Reaktion::Weiter;
@@ -463,7 +465,7 @@ Reaktion TFSachkonto::loeschen() {
 }
 
 Reaktion TFSachkonto::umbenennen() {
-  if (!gewaehlt_) return Reaktion::Weiter;
+  if (!gewaehlt_ || !speichern()) return Reaktion::Weiter;
   TEntryForm f("Sachkonto umbenennen");
   f.FrageDatenSpeichern(false);
   f.AddLongInt(1, "Altes Sachkonto", static_cast<std::int32_t>(form_.zahl(f_nummer)), 0, 99999999);
@@ -493,19 +495,20 @@ Reaktion TFSachkonto::umbenennen() {
     return true;
   });
   if (!f.Execute(ui)) return Reaktion::Weiter;
-  satz_aus_form();
+  const std::string alt = key();
   const std::string neu = sachkonto_text(m_.basis, static_cast<std::int32_t>(f.zahl(2)));
-  Satz umbenannt = konto_;
+  // Stored under the new number first: the old one goes only when the new
+  // one is there, so a failure never loses the account.
   m_.sach->satz() = konto_;
-  m_.sach->loeschen(key());
-  m_.sach->satz() = umbenannt;
   m_.sach->speichern(neu);
+  if (!m_.sach->key_vorhanden(1, neu)) return Reaktion::Weiter;
+  if (m_.sach->suchen(alt)) m_.sach->loeschen(alt);
   laden(neu);
   return Reaktion::Weiter;
 }
 
 Reaktion TFSachkonto::kopieren() {
-  if (!gewaehlt_) return Reaktion::Weiter;
+  if (!gewaehlt_ || !speichern()) return Reaktion::Weiter;
   TEntryForm f("Sachkonto kopieren");
   f.FrageDatenSpeichern(false);
   f.AddLongInt(1, "Neues Sachkonto", 0, 0, 99999999);
@@ -523,7 +526,6 @@ Reaktion TFSachkonto::kopieren() {
     return true;
   });
   if (!f.Execute(ui)) return Reaktion::Weiter;
-  satz_aus_form();
   // The fields of the dialog go over; balances, totals and bookings do not.
   Satz kopie(SachFelder::groesse);
   const Satz& s = konto_;

@@ -54,16 +54,7 @@ void tdbperson_datenbank::nach_lesen() {
   const Satz& b = *m_.basis;
   int filter = s.get(F::Filter);
   if (filter >= 1 && filter <= 99) filtername = trim(b.get(BasisFelder::filtername(filter)));
-  int i = s.get(F::Sammelkonto);
-  std::string konto = s.get(F::Kontonr);
-  if (i >= 1 && i <= 40) {
-    if (ist_debitor(b, konto))
-      sammelkonto_text =
-          "Forderungskonto " + std::to_string(b.get(BasisFelder::forderungskonto(i)));
-    else if (ist_kreditor(b, konto))
-      sammelkonto_text =
-          "Verbindlichkeitskonto " + std::to_string(b.get(BasisFelder::verbindlichkeitskonto(i)));
-  }
+  sammelkonto_text = sammelkonto_anzeige(b, s.get(F::Kontonr), s.get(F::Sammelkonto));
 }
 
 void tdbperson_datenbank::vor_speichern(const std::string& key) {

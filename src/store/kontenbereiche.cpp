@@ -64,6 +64,14 @@ bool ist_sonderkonto(const Satz& b, const std::string& konto) {
   return ist_sammelkonto(b, konto) || ist_steuerkonto(b, kontowert(konto));
 }
 
+std::string sammelkonto_anzeige(const Satz& b, const std::string& konto, int i) {
+  if (i < 1 || i > 40) return "";
+  if (ist_debitor(b, konto)) return "Forderungskonto " + std::to_string(b.get(F::forderungskonto(i)));
+  if (ist_kreditor(b, konto))
+    return "Verbindlichkeitskonto " + std::to_string(b.get(F::verbindlichkeitskonto(i)));
+  return "";
+}
+
 std::string vierstellig(std::int32_t nummer) {
   char puffer[16];
   std::snprintf(puffer, sizeof puffer, "%04d", static_cast<int>(nummer));

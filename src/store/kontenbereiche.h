@@ -25,6 +25,10 @@ bool ist_sonderkonto(const Satz& basis, const std::string& konto);
 // The number left-padded with "0" to the GL / personal account length.
 std::string sachkonto_text(const Satz& basis, std::int32_t nummer);
 std::string personenkonto_text(const Satz& basis, std::int32_t nummer);
+// The collective account of a personal account's key as the screen shows
+// it: "Forderungskonto 1400" for a customer, "Verbindlichkeitskonto 1600"
+// for a supplier, empty outside 1..40 or the ranges.
+std::string sammelkonto_anzeige(const Satz& basis, const std::string& konto, int schluessel);
 // A cost-centre or allocation-key number as four digits ("0007").
 std::string vierstellig(std::int32_t nummer);
 // Number of decimal digits of a positive number (the account lengths).

@@ -167,8 +167,8 @@ TEST(StammdatenBatch, KostenstellenVerteilschluesselUndIhreListen) {
       << log;
   const std::string verteil = lies(d.tmp / "aus/001-Verteilschluessel.txt");
   EXPECT_NE(verteil.find("0005          Hälften\n"
-                         "              1000          Bank 1000                                  50,00\n"
-                         "              1001          Bank 1001                                  50,00\n"),
+                         "              1000          Bank 1000                                    50,00\n"
+                         "              1001          Bank 1001                                    50,00\n"),
             std::string::npos)
       << verteil;
   const std::string stellen = lies(d.tmp / "aus/002-Kostenstellen.txt");

@@ -61,7 +61,8 @@ TEST(Kostenstamm, KostenstelleBereichUndLeitkostenstelle) {
 
   u.dialog(Kostenstamm::Kostenstelle,
            {F::tippe("Kostenstelle", "500", false),  // an allocation key's number
-            F::tippe("Kostenstelle", "1003"), F::druecke(Taste::Esc),
+            F::tippe("Kostenstelle", "1003"), F::tippe("Bezeichnung 1", "Lager"),
+            F::druecke(Taste::Esc),
             F::tippe("Leitkostenstelle", "11"), F::druecke(Taste::Esc),
             F::tippe("Leitkostenstelle", "10"), F::druecke(Taste::Esc)});
   EXPECT_EQ(u.t.ui.meldungen(),
@@ -86,6 +87,9 @@ TEST(Kostenstamm, VerteilschluesselHundertProzent) {
       F::zelle(2, 0, "1002"),
       F::druecke(Taste::Esc),  // 99,99 %
       F::zelle(2, 1, "33,34"),
+      F::zelle(3, 1, "5"),     // a share without its cost centre
+      F::druecke(Taste::Esc),
+      F::zelle(3, 1, ""),
       F::druecke(Taste::Esc),
   });
   d.ausfuehren();
@@ -93,7 +97,8 @@ TEST(Kostenstamm, VerteilschluesselHundertProzent) {
             (std::vector<std::string>{"Keine Kostenstellen eingetragen!",
                                       "Bitte einen Prozentwert von 0,00 bis 999,99 eingeben!",
                                       "Kostenstelle 1003 nicht vorhanden!",
-                                      "Summe der Prozentanteile ist nicht 100 %!"}));
+                                      "Summe der Prozentanteile ist nicht 100 %!",
+                                      "Bitte zu jedem Prozentanteil eine Kostenstelle eintragen!"}));
   EXPECT_EQ(d.summe(), 10000);
   EXPECT_EQ(d.form().text(TFKostenstamm::f_summe), "100,00 %");
   ASSERT_TRUE(u.m().kosten->suchen("V0500"));
@@ -139,6 +144,7 @@ TEST(Kostenarten, PaarPruefenBudgetsUndListe) {
   u.grundausstattung();
   TFKostenart d(u.m());
   u.t.ui.formular_skript({
+      F::tippe("Budget Periode 1", "100", false),  // no cost type yet
       F::tippe("Kostenstelle", "1005", false),
       F::tippe("Kostenstelle", "1000"),
       F::tippe("Sachkonto", "4711", false),
@@ -149,7 +155,8 @@ TEST(Kostenarten, PaarPruefenBudgetsUndListe) {
       F::druecke(Taste::Esc),
   });
   d.ausfuehren();
-  EXPECT_EQ(u.t.ui.meldungen(), (std::vector<std::string>{"Kostenstelle nicht gefunden!",
+  EXPECT_EQ(u.t.ui.meldungen(), (std::vector<std::string>{"Dieses Feld kann hier nicht geändert werden!",
+                                                           "Kostenstelle nicht gefunden!",
                                                            "Sachkonto nicht gefunden!"}));
   ASSERT_TRUE(u.m().kostart->suchen("10004400"));
   const Satz& s = u.m().kostart->satz();
@@ -206,8 +213,8 @@ TEST(Kostenlisten, LeitkostenstellenKostenstellenVerteilschluessel) {
                 "Verteilschl.  Verteilschlüssel-Bezeichnung",
                 "              Kostenstelle  Kostenstellen-Bezeichnung                 %-Anteil", "",
                 "0007          Halb und halb",
-                "              1000          Stelle 1000                                50,00",
-                "              1001          Stelle 1001                                50,00", ""}));
+                "              1000          Stelle 1000" + std::string(31, ' ') + "   50,00",
+                "              1001          Stelle 1001" + std::string(31, ' ') + "   50,00", ""}));
 }
 
 }  // namespace

@@ -109,6 +109,11 @@ TEST(Sachkontopruefung, ReferenzkontoDerZweitenZeile) {
   EXPECT_EQ(u.dialog(k).second,
             std::vector<std::string>{"Das in der 2.Zeile angegebene Sachkonto 1234 existiert nicht!\r"
                                      "Verwenden Sie in der zweiten Zeile keine Bezeichnung mit <kkkk>"});
+  // In the check protocol the second line of a message is a line of its own.
+  EXPECT_EQ(u.protokoll(k),
+            (std::vector<std::string>{
+                "Sachkonto 1571: Das in der 2.Zeile angegebene Sachkonto 1234 existiert nicht!",
+                "                Verwenden Sie in der zweiten Zeile keine Bezeichnung mit <kkkk>"}));
   k.set(S::Bezeichnung2, "<1571>");
   EXPECT_EQ(u.dialog(k).second,
             std::vector<std::string>{"Das in der 2.Zeile angegebene Sachkonto 1571 referenziert sich "
@@ -161,6 +166,12 @@ TEST(Sachkontodialog, NummerNeuesKontoSpeichernUndBlaettern) {
   EXPECT_EQ(k.get(S::Kontenart), 4);
   EXPECT_EQ(k.get(S::Steuerschluessel), 0);
   EXPECT_EQ(k.get(S::Eroeffnungsdatum), DMYtoDate(6, 12, 2024));
+  EXPECT_EQ(u.m().sach->anzahl_keys(1), 16u);
+
+  // A number alone makes no account.
+  TFSachkonto leer(u.m());
+  u.t.ui.formular_skript({F::tippe("Kontonummer", "4712"), F::druecke(Taste::Esc)});
+  ASSERT_TRUE(leer.ausfuehren());
   EXPECT_EQ(u.m().sach->anzahl_keys(1), 16u);
 
   // An existing account: its kind locks the tax key; Page down goes on.
