@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "masters/kontohilfen.h"
 #include "masters/sachkonto.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
@@ -29,6 +30,13 @@ std::int32_t sammelkonto(const Satz& basis, const std::string& konto, int schlue
   if (ist_debitor(basis, konto)) return basis.get(B::forderungskonto(schluessel));
   if (ist_kreditor(basis, konto)) return basis.get(B::verbindlichkeitskonto(schluessel));
   return 0;
+}
+
+Kontosummen summen(const Satz& k) {
+  return {k.get(P::Eroeffnungssaldo), [&k](int p) { return k.get(P::soll(p)); },
+          [&k](int p) { return k.get(P::haben(p)); },
+          [&k](int j) { return k.get(P::vorjahr_soll(j)); },
+          [&k](int j) { return k.get(P::vorjahr_haben(j)); }};
 }
 
 std::string zahl(long long n, int breite) {
@@ -386,13 +394,7 @@ Reaktion TFPersonenkonto::info() {
   TEntryForm f("Infos Personenkonto");
   f.AddDate(1, "Datum der Kontoeröffnung", konto_.get(P::Eroeffnungsdatum));
   f.ProtectControl(1);
-  for (int j = 1; j <= 5; ++j) {
-    const std::string jahr = std::to_string(m_.jahr() - j);
-    f.AddComp(10 + 2 * j, "Soll " + jahr, konto_.get(P::vorjahr_soll(j)));
-    f.AddComp(11 + 2 * j, "Haben " + jahr, konto_.get(P::vorjahr_haben(j)));
-    f.ProtectControl(10 + 2 * j);
-    f.ProtectControl(11 + 2 * j);
-  }
+  vorjahre_hinzufuegen(f, 12, m_.jahr(), summen(konto_));
   f.FrageDatenSpeichern(false);
   f.Execute(form_.ui());
   return Reaktion::Weiter;
@@ -400,33 +402,9 @@ Reaktion TFPersonenkonto::info() {
 
 Reaktion TFPersonenkonto::umsaetze() {
   if (!gewaehlt_) return Reaktion::Weiter;
-  constexpr int breite = 79;  // the line width of the page header
-  Ausgabe3 d(form_.ui());
-  if (!d.open_drucker("Umsätze Personenkonto")) return Reaktion::Weiter;
-  drucke_seitenkopf(d, seitenkopf(m_, "Umsätze", breite));
-  const Satz& s = konto_;
-  d.druckeln("Personenkonto " + trim(s.get(P::Kontonr)) + "  " + trim(s.get(P::Name)));
-  d.druckeln();
-  d.druckeln(padcut("Periode", 10) + padlinks("Soll", 17) + " " + padlinks("Haben", 17) + " " +
-             padlinks("Saldo", 17));
-  const char* maske = "##.###.###.###,##";
-  auto zeile = [&](const std::string& titel, Betrag soll, Betrag haben) {
-    d.druckeln(padcut(titel, 10) + format_betrag(soll, maske) + " " + format_betrag(haben, maske) +
-               " " + format_betrag(soll - haben, maske));
-  };
-  Betrag soll = 0, haben = 0;
-  zeile("EB-Wert", std::max<Betrag>(s.get(P::Eroeffnungssaldo), 0),
-        std::max<Betrag>(-s.get(P::Eroeffnungssaldo), 0));
-  for (int p = 1; p <= 12; ++p) {
-    zeile(std::to_string(p), s.get(P::soll(p)), s.get(P::haben(p)));
-    soll += s.get(P::soll(p));
-    haben += s.get(P::haben(p));
-  }
-  d.druckeln(space(10) + std::string(53, '-'));
-  zeile("Jahr", soll, haben);
-  d.druckeln(padcut("Gesamtsaldo", 46) +
-             format_betrag(s.get(P::Eroeffnungssaldo) + soll - haben, maske));
-  d.close_drucker();
+  umsaetze_drucken(m_, form_.ui(), "Umsätze Personenkonto",
+                   "Personenkonto " + trim(konto_.get(P::Kontonr)) + "  " + trim(konto_.get(P::Name)),
+                   summen(konto_));
   return Reaktion::Weiter;
 }
 
@@ -495,23 +473,10 @@ void personenkontenplan(Mandant& m) {
 }
 
 void personenkonten_loeschen(Mandant& m) {
-  TEntryForm f("Löschen von Personenkonten");
-  f.AddLongInt(1, "Von Konto", 0, 0, 99999999);
-  f.AddLongInt(2, "Bis Konto", 0, 0, 99999999);
-  f.FrageDatenSpeichern(false);
-  if (!f.Execute(m.ui())) return;
-  if (!m.ui().JaNein2("Wollen Sie diese Konten wirklich loeschen?")) return;
-  const std::string von = personenkonto_text(m.basis, static_cast<std::int32_t>(f.zahl(1)));
-  const std::string bis = personenkonto_text(m.basis, static_cast<std::int32_t>(f.zahl(2)));
-  std::vector<std::string> keys;
-  std::string k = von;
-  for (bool ok = m.personen->suche_ab(1, k); ok && trim(k) <= bis; ok = m.personen->weiter_key(1, k))
-    keys.push_back(trim(k));
-  for (const std::string& key : keys) {
-    if (!m.personen->suchen(key)) continue;
-    m.personen->satz().set(P::Bebucht, personenkonto_bebucht(m, m.personen->satz()));
-    m.personen->loeschen(key);
-  }
+  konten_loeschen(
+      m, *m.personen, "Löschen von Personenkonten",
+      [&m](std::int32_t n) { return personenkonto_text(m.basis, n); },
+      [&m] { m.personen->satz().set(P::Bebucht, personenkonto_bebucht(m, m.personen->satz())); });
 }
 
 }  // namespace fibu

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "masters/kontohilfen.h"
+
 #include "suite/numkeys.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
@@ -39,6 +41,13 @@ std::optional<std::string> referenzkonto(const std::string& zeile2) {
   std::string z = trim(zeile2);
   if (z.size() < 6 || z[0] != '<' || z[5] != '>') return std::nullopt;
   return z.substr(1, 4);
+}
+
+Kontosummen summen(const Satz& k) {
+  return {k.get(S::Eroeffnungssaldo), [&k](int p) { return k.get(S::soll(p)); },
+          [&k](int p) { return k.get(S::haben(p)); },
+          [&k](int j) { return k.get(S::vorjahr_soll(j)); },
+          [&k](int j) { return k.get(S::vorjahr_haben(j)); }};
 }
 
 std::string zweistellig(int n) {
@@ -399,13 +408,7 @@ Reaktion TFSachkonto::info() {
   TEntryForm f("Info Sachkontostamm");
   f.AddDate(1, "Datum der Kontoeröffnung", konto_.get(S::Eroeffnungsdatum));
   f.ProtectControl(1);
-  for (int j = 1; j <= 5; ++j) {
-    const std::string jahr = std::to_string(m_.jahr() - j);
-    f.AddComp(10 + 2 * j, "Soll " + jahr, konto_.get(S::vorjahr_soll(j)));
-    f.AddComp(11 + 2 * j, "Haben " + jahr, konto_.get(S::vorjahr_haben(j)));
-    f.ProtectControl(10 + 2 * j);
-    f.ProtectControl(11 + 2 * j);
-  }
+  vorjahre_hinzufuegen(f, 12, m_.jahr(), summen(konto_));
   for (int i = 0; i < 10; ++i) {
     f.AddString(30 + 2 * i, "BWA " + std::to_string(i + 1) + " Vorzeichen", konto_.get(S::bwa_art(i)), 1);
     f.AddString(31 + 2 * i, "BWA " + std::to_string(i + 1), konto_.get(S::bwa_code(i)), 10);
@@ -419,38 +422,12 @@ Reaktion TFSachkonto::info() {
   return Reaktion::Weiter;
 }
 
-// The account's period totals: debit, credit and balance of each period,
-// the year and the balance with the opening balance.
 Reaktion TFSachkonto::umsaetze() {
   if (!gewaehlt_) return Reaktion::Weiter;
-  constexpr int breite = 79;  // the line width of the page header
-  Ausgabe3 d(form_.ui());
-  if (!d.open_drucker("Umsätze Sachkonto")) return Reaktion::Weiter;
-  const Seitenkopf kopf = seitenkopf(m_, "Umsätze", breite);
-  drucke_seitenkopf(d, kopf);
-  const Satz& s = konto_;
-  d.druckeln("Sachkonto " + trim(s.get(S::Kontonummer)) + "  " + trim(s.get(S::Bezeichnung1)));
-  d.druckeln();
-  d.druckeln(padcut("Periode", 10) + padlinks("Soll", 17) + " " + padlinks("Haben", 17) + " " +
-             padlinks("Saldo", 17));
-  const char* maske = "##.###.###.###,##";
-  auto zeile = [&](const std::string& titel, Betrag soll, Betrag haben) {
-    d.druckeln(padcut(titel, 10) + format_betrag(soll, maske) + " " + format_betrag(haben, maske) +
-               " " + format_betrag(soll - haben, maske));
-  };
-  Betrag soll = 0, haben = 0;
-  zeile("EB-Wert", std::max<Betrag>(s.get(S::Eroeffnungssaldo), 0),
-        std::max<Betrag>(-s.get(S::Eroeffnungssaldo), 0));
-  for (int p = 1; p <= 12; ++p) {
-    zeile(std::to_string(p), s.get(S::soll(p)), s.get(S::haben(p)));
-    soll += s.get(S::soll(p));
-    haben += s.get(S::haben(p));
-  }
-  d.druckeln(space(10) + std::string(53, '-'));
-  zeile("Jahr", soll, haben);
-  d.druckeln(padcut("Gesamtsaldo", 46) +
-             format_betrag(s.get(S::Eroeffnungssaldo) + soll - haben, maske));
-  d.close_drucker();
+  umsaetze_drucken(m_, form_.ui(), "Umsätze Sachkonto",
+                   "Sachkonto " + trim(konto_.get(S::Kontonummer)) + "  " +
+                       trim(konto_.get(S::Bezeichnung1)),
+                   summen(konto_));
   return Reaktion::Weiter;
 }
 
@@ -630,25 +607,10 @@ void sachkontenplan(Mandant& m) {
 }
 
 void sachkonten_loeschen(Mandant& m) {
-  TEntryForm f("Löschen von Sachkonten");
-  f.AddLongInt(1, "Von Konto", 0, 0, 99999999);
-  f.AddLongInt(2, "Bis Konto", 0, 0, 99999999);
-  f.FrageDatenSpeichern(false);
-  if (!f.Execute(m.ui())) return;
-  if (!m.ui().JaNein2("Wollen Sie diese Konten wirklich loeschen?")) return;
-  const std::string von = sachkonto_text(m.basis, static_cast<std::int32_t>(f.zahl(1)));
-  const std::string bis = sachkonto_text(m.basis, static_cast<std::int32_t>(f.zahl(2)));
-  // Collected first: deleting moves the position in the index.
-  std::vector<std::string> keys;
-  std::string k = von;
-  for (bool ok = m.sach->suche_ab(1, k); ok && trim(k) <= bis; ok = m.sach->weiter_key(1, k))
-    keys.push_back(trim(k));
-  for (const std::string& key : keys) {
-    if (!m.sach->suchen(key)) continue;
-    // The file refuses posted accounts and accounts of the base data.
-    m.sach->satz().set(S::Bebucht, sachkonto_bebucht(m, m.sach->satz()));
-    m.sach->loeschen(key);
-  }
+  konten_loeschen(
+      m, *m.sach, "Löschen von Sachkonten",
+      [&m](std::int32_t n) { return sachkonto_text(m.basis, n); },
+      [&m] { m.sach->satz().set(S::Bebucht, sachkonto_bebucht(m, m.sach->satz())); });
 }
 
 }  // namespace fibu
