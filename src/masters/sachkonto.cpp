@@ -441,6 +441,19 @@ Reaktion TFSachkonto::loeschen() {
   return Reaktion::Weiter;
 }
 
+// The target of a renaming or a copy: in the GL range and not taken.
+bool TFSachkonto::neue_nummer_frei(std::int32_t neu) {
+  if (!im_sachbereich(m_.basis, neu)) {
+    form_.ui().ShowMessageParent("Kontonummer stimmt nicht mit Nummernkreis überein!");
+    return false;
+  }
+  if (sachkonto_lesen(m_, neu)) {
+    form_.ui().ShowMessageParent("Das Konto existiert bereits!");
+    return false;
+  }
+  return true;
+}
+
 Reaktion TFSachkonto::umbenennen() {
   if (!gewaehlt_ || !speichern()) return Reaktion::Weiter;
   TEntryForm f("Sachkonto umbenennen");
@@ -461,15 +474,7 @@ Reaktion TFSachkonto::umbenennen() {
           "zuerst als Sonderkonto deaktivieren.");
       return false;
     }
-    if (!im_sachbereich(m_.basis, neu)) {
-      ui.ShowMessageParent("Kontonummer stimmt nicht mit Nummernkreis überein!");
-      return false;
-    }
-    if (sachkonto_lesen(m_, neu)) {
-      ui.ShowMessageParent("Das Konto existiert bereits!");
-      return false;
-    }
-    return true;
+    return neue_nummer_frei(neu);
   });
   if (!f.Execute(ui)) return Reaktion::Weiter;
   const std::string alt = key();
@@ -492,15 +497,7 @@ Reaktion TFSachkonto::kopieren() {
   Interaktion& ui = form_.ui();
   f.beim_speichern([&](TEntryForm& g) {
     const auto neu = static_cast<std::int32_t>(g.zahl(1));
-    if (!im_sachbereich(m_.basis, neu)) {
-      ui.ShowMessageParent("Kontonummer stimmt nicht mit Nummernkreis überein!");
-      return false;
-    }
-    if (sachkonto_lesen(m_, neu)) {
-      ui.ShowMessageParent("Das Konto existiert bereits!");
-      return false;
-    }
-    return true;
+    return neue_nummer_frei(neu);
   });
   if (!f.Execute(ui)) return Reaktion::Weiter;
   // The fields of the dialog go over; balances, totals and bookings do not.

@@ -79,6 +79,7 @@ class TFSachkonto {
   std::string key() const;
   Reaktion blaettern(bool vor);
   Reaktion loeschen();
+  bool neue_nummer_frei(std::int32_t neu);
   Reaktion umbenennen();
   Reaktion kopieren();
   Reaktion info();
