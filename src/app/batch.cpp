@@ -12,6 +12,7 @@
 #include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
 #include "masters/stammdaten.h"
+#include "reports/auswertungen.h"
 #include "suite/allgemei.h"
 #include "suite/batch_interaktion.h"
 
@@ -147,6 +148,7 @@ int lauf(const Aufruf& a, std::ostream& log, const BatchInteraktion::PdfSchreibe
   fibu.programm = programminfo_ermitteln("fibu-batch", a.arbeitsverzeichnis);
   fibu.konf = &start.konf;
   stammdaten_registrieren(fibu);
+  auswertungen_registrieren(fibu);
   fibu.titel_geaendert = [&](const std::string& t) { log << "Titel: " << t << "\n"; };
 
   // A run that begins by creating a client needs no client to start with.

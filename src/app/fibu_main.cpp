@@ -9,6 +9,7 @@
 #include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
 #include "masters/stammdaten.h"
+#include "reports/auswertungen.h"
 #include "gui/qt_interaktion.h"
 #include "gui/tffibu_view.h"
 #include "suite/tpdate.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     fibu::TFFibu fibu(mandant, start.suite, fibu::kommandozeile_auswerten(argumente));
     fibu.konf = &start.konf;
     fibu::stammdaten_registrieren(fibu);
+    fibu::auswertungen_registrieren(fibu);
     fibu.programm = fibu::programminfo_ermitteln(argv[0], ".");
     const int jahr = fibu::jahr_von(heute.Today());
     if (!fibu.setup([&] { return fibu::TFMandantenAuswahl(mandant, jahr).ausfuehren(); }))
