@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QtTest>
+#include <charconv>
 #include <sstream>
 
 #include "../suite/testverzeichnis.h"
@@ -81,8 +82,14 @@ std::vector<Wort> pdf_woerter(const QString& datei) {
   std::vector<Wort> aus;
   for (auto m = wort.globalMatch(html); m.hasNext();) {
     auto t = m.next();
-    aus.push_back({t.captured(4), t.captured(1).toDouble(), t.captured(2).toDouble(),
-                   t.captured(3).toDouble()});
+    // Not std::stod: the locale's decimal separator must not matter.
+    auto zahl = [&](int n) {
+      const std::string text = t.captured(n).toStdString();
+      double wert = 0;
+      std::from_chars(text.data(), text.data() + text.size(), wert);
+      return wert;
+    };
+    aus.push_back({t.captured(4), zahl(1), zahl(2), zahl(3)});
   }
   return aus;
 }
