@@ -16,14 +16,7 @@ namespace {
 using F = Formularschritt;
 using K = KostenFelder;
 
-struct Umgebung {
-  TestDateisystem fs;
-  Testbuchhaltung t{fs};
-  Umgebung() {
-    t.anlegen();
-    t.m->basis.set(BasisFelder::Name, "Schreinerei Holz");
-  }
-  Mandant& m() { return *t.m; }
+struct Umgebung : Testumgebung {
 
   void dialog(Kostenstamm art, std::vector<Formularschritt> schritte) {
     TFKostenstamm d(m(), art);

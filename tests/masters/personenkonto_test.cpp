@@ -15,11 +15,7 @@ namespace {
 using P = PersonenFelder;
 using F = Formularschritt;
 
-struct Umgebung {
-  TestDateisystem fs;
-  Testbuchhaltung t{fs};
-  Umgebung() { t.anlegen(); }
-  Mandant& m() { return *t.m; }
+struct Umgebung : Testumgebung {
 
   Satz konto(const std::string& nummer, int sammel, int mahnen, int mkz) {
     Satz s(P::groesse);

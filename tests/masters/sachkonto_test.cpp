@@ -16,11 +16,7 @@ namespace {
 using S = SachFelder;
 using F = Formularschritt;
 
-struct Umgebung {
-  TestDateisystem fs;
-  Testbuchhaltung t{fs};
-  Umgebung() { t.anlegen(); }
-  Mandant& m() { return *t.m; }
+struct Umgebung : Testumgebung {
 
   // The checks as the consistency check runs them: every line.
   std::vector<std::string> protokoll(const Satz& konto) {

@@ -21,6 +21,7 @@
 #include "posting/buchen.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
+#include "suite/test_dateisystem.h"
 #include "suite/test_interaktion.h"
 
 namespace fibu {
@@ -136,6 +137,18 @@ class Testbuchhaltung {
  private:
   Dateisystem& fs_;
   Netzwerk netz_;
+};
+
+// The client created on an in-memory file system, named for the page
+// headers of printed lists: the base of the master-data and report tests.
+struct Testumgebung {
+  TestDateisystem fs;
+  Testbuchhaltung t{fs};
+  Testumgebung() {
+    t.anlegen();
+    t.m->basis.set(BasisFelder::Name, "Schreinerei Holz");
+  }
+  Mandant& m() { return *t.m; }
 };
 
 }  // namespace fibu

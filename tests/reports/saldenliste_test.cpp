@@ -17,14 +17,7 @@ namespace {
 using S = SachFelder;
 using P = PersonenFelder;
 
-struct Umgebung {
-  TestDateisystem fs;
-  Testbuchhaltung t{fs};
-  Umgebung() {
-    t.anlegen();
-    t.m->basis.set(BasisFelder::Name, "Schreinerei Holz");
-  }
-  Mandant& m() { return *t.m; }
+struct Umgebung : Testumgebung {
 
   // A GL account with fixed totals: opening balance and per period debit
   // and credit.
