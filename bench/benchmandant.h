@@ -1,0 +1,94 @@
+// The client of the benchmarks: 1,000 GL, 5,000 customer and 2,000
+// supplier accounts on real files, and a generator of a realistic booking
+// mix. Shared by the benchmarks of posting, reports and imports so that
+// their figures are measured on the same books.
+//
+// The mix: customer invoices with their revenue line (19 % or 7 %),
+// supplier invoices with their expense line (input VAT 19 % or 7 %),
+// payments of recent invoices with their bank line, and GL-to-GL bookings
+// with their counter line. Every document balances.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "frame/mandant.h"
+#include "suite/dateisystem.h"
+#include "suite/netzwerk.h"
+#include "suite/satz.h"
+#include "suite/test_interaktion.h"
+#include "suite/tpdate.h"
+
+namespace fibu::bench {
+
+using Uhr = std::chrono::steady_clock;
+double sekunden(Uhr::time_point seit);
+// Peak resident memory of the process so far (VmHWM), in MB.
+long spitzenspeicher_mb();
+// Sizes of the files of a directory (those over 1 MB one by one).
+void dateigroessen(const std::string& verzeichnis);
+long umgebung(const char* name, long vorgabe);
+
+constexpr int sachkonten = 1000, debitoren = 5000, kreditoren = 2000;
+
+// Account numbers: GL 1000..1999 are bank, cash and the special accounts,
+// 2000.. the GL-to-GL accounts, 3000..8999 revenue and expenses; customers
+// 10000.., suppliers 70000...
+struct Kontenplan {
+  static constexpr int bank = 1200, forderungen = 1400, verbindlichkeiten = 1600;
+  static constexpr int ust19 = 1776, ust7 = 1771, vst19 = 1576, vst7 = 1571;
+  static constexpr int erloese19 = 8400, erloese7 = 8300, aufwand19 = 3400, aufwand7 = 3300;
+};
+
+// A client 001/2024 below `wurzel` on the real file system.
+struct Lauf {
+  std::string wurzel;
+  std::unique_ptr<Dateisystem> fs;
+  TestInteraktion ui;
+  Tagesdatum heute{DMYtoDate(6, 12, 2024)};
+  Netzwerk netz;
+  Mandant m;
+
+  explicit Lauf(const std::string& wurzel);
+};
+
+// Base data (ranges, tax keys, collective accounts) and every account.
+void mandant_anlegen(Mandant& m);
+
+// Generates the bookings of the mix, one at a time.
+class Erzeuger {
+ public:
+  explicit Erzeuger(Mandant& m) : m_(m), zufall_(4711) {}
+  // Fills `s` with the next booking.
+  void naechste(Satz& s);
+
+ private:
+  struct Offen {
+    std::string konto, beleg;
+    std::int64_t betrag;
+    bool debitor;
+  };
+  int wuerfel(int n) { return static_cast<int>(zufall_() % static_cast<std::uint32_t>(n)); }
+
+  Mandant& m_;
+  std::mt19937 zufall_;
+  std::deque<Satz> folge_;
+  std::deque<Offen> offen_;
+  long zaehler_ = 0, rechnung_ = 0;
+};
+
+// Posts `anzahl` generated bookings in bulk units of `einheit`; false
+// (with a message on stdout) when a booking or unit fails.
+bool massenbuchen(Mandant& m, long anzahl, long einheit);
+
+// Writes the posted bookings as a plain-text double-entry journal (the
+// ledger format): one transaction per document, accounts named by their
+// number, amounts with a decimal point; the tax a line carries goes to its
+// tax account. Returns the number of transactions.
+long journal_schreiben(Mandant& m, const std::string& pfad);
+
+}  // namespace fibu::bench
