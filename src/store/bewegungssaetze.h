@@ -32,6 +32,9 @@ struct BuchungFelder {
   static constexpr ZahlFeld<std::uint8_t> Eroeffnungsart{221};
   static constexpr TextFeld Steuerkontofeld{222, 33};
   static constexpr DatumFeld Datum2{256};
+  // A foreign-currency booking keeps the amount before conversion.
+  static constexpr JaNeinFeld Fremdwaehrung{258};
+  static constexpr ZahlFeld<std::int64_t> Fremdbetrag{259};
 };
 
 // An open item (OPSTAMM and P_OPSTAM, 686 bytes).

@@ -451,6 +451,29 @@ bool tdbbuchung_datenbank::buchung_ablegen(std::int64_t n) {
   return einheit.ende(isam::isam_ok) == isam::isam_ok;
 }
 
+long tdbbuchung_datenbank::buchungen_des_kontos(std::int32_t konto, Datum von, Datum bis,
+                                                const Buchungsbesuch& nimm) {
+  if (!ist_offen()) return 0;
+  const std::string kontokey = LongToKey(konto);
+  const std::string ende = kontokey + WordToKey(bis);
+  long anzahl = 0;
+  Satz s(BuchungFelder::groesse);
+  unter_sperre(false, [&] {
+    auto& fb = datei();
+    std::string k = kontokey + WordToKey(von);
+    std::uint32_t ref = 0;
+    for (bool ok = fb.SearchNetKey(7, ref, k); ok && k <= ende; ok = fb.NextNetKey(7, ref, k)) {
+      if (!da1_.lesen(ref, s.bytes().data())) {
+        anzahl = -1;
+        return;
+      }
+      ++anzahl;
+      if (!nimm(ref, s)) return;
+    }
+  });
+  return anzahl;
+}
+
 bool tdbbuchung_datenbank::satz_fuer_liste(std::uint32_t ref, Satz& aus) {
   return ref >= 1 && ref <= da1_.anzahl() && da1_.lesen(ref, aus.bytes().data());
 }

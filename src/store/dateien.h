@@ -138,6 +138,13 @@ class tdbbuchung_datenbank : public tdatenbank {
   // caller's): the entries of the booking stored there before are replaced;
   // an empty booking keeps only its number.
   bool buchung_ablegen(std::int64_t n);
+  // The bookings of an account dated von..bis through the index by account
+  // and date, in date order and then by number: `nimm` gets the record
+  // number in the file and the booking as read from it, and stops the walk
+  // by answering false. The count of bookings handed over; -1 when the
+  // booking data file cannot be read.
+  using Buchungsbesuch = std::function<bool(std::uint32_t nr, const Satz& buchung)>;
+  long buchungen_des_kontos(std::int32_t konto, Datum von, Datum bis, const Buchungsbesuch& nimm);
   isam::Festsatzdatei& daten() { return da1_; }
 
  protected:
