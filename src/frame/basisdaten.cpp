@@ -212,8 +212,10 @@ constexpr int svsach = 6001, svdeb = 6002, svkred = 6003, diffsach = 6004, diffd
 int pruef_feld(int spalte, int zeile) { return 7000 + 10 * zeile + spalte; }
 constexpr int pruef_aktiv = 7200;  // + 0 GL, 1 Debitoren, 2 Kreditoren
 
-const char* status_text(int s) {
-  switch (s) {
+}  // namespace
+
+const char* periodenstatus_text(int status) {
+  switch (status) {
     case 0:
       return "Nicht aktiv";
     case 1:
@@ -225,8 +227,6 @@ const char* status_text(int s) {
   }
   return "";
 }
-
-}  // namespace
 
 TFBasisdaten::TFBasisdaten(Mandant& m) : m_(m), basis_(m.basis), form_("Mandantendaten pflegen") {
   aufbauen();
@@ -266,7 +266,7 @@ void TFBasisdaten::aufbauen() {
     f.AddDate(periode_feld(p, 0), "Periode " + nr(p) + " von", b.get(F::periode_von(p)));
     f.AddDate(periode_feld(p, 1), "Periode " + nr(p) + " bis", b.get(F::periode_bis(p)));
     f.AddString(periode_feld(p, 2), "Periode " + nr(p) + " Status",
-                status_text(b.get(F::periode_status(p))), 20);
+                periodenstatus_text(b.get(F::periode_status(p))), 20);
     f.ProtectControl(periode_feld(p, 0));
     f.ProtectControl(periode_feld(p, 1));
     f.ProtectControl(periode_feld(p, 2));
@@ -440,7 +440,7 @@ Reaktion TFBasisdaten::perioden_freigeben() {
     f.setze_zahl(perioden, 12);
     for (int p = anzahl + 1; p <= 12; ++p) {
       basis_.set(F::periode_status(p), std::uint8_t{0});
-      f.setze_text(periode_feld(p, 2), status_text(0));
+      f.setze_text(periode_feld(p, 2), periodenstatus_text(0));
     }
     f.setze_geaendert(true);
   }

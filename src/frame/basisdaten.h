@@ -30,6 +30,8 @@ std::optional<std::string> pruefe_kostenrechnung(const Satz& basis, Mandant& m);
 // bound, personal = the larger digit count of the Debitor and Kreditor
 // upper bounds.
 void kontenlaengen_ableiten(Satz& basis);
+// "Nicht aktiv", "Aktiv", "Journal gedruckt", "Monatsabschluß" for status 0..3.
+const char* periodenstatus_text(int status);
 
 // The base-data dialog ("Firmenstamm", command 141). Edits a copy of the
 // base data; when it is saved, every page's check runs, the lengths are
