@@ -136,8 +136,10 @@ void Erzeuger::naechste(Satz& s) {
             datum);
     offen_.push_back({person, beleg, betrag, debitor});
     if (offen_.size() > 2000) offen_.pop_front();
-  } else if (art < 70) {  // payment of a recent invoice + bank line
-    auto o = offen_[static_cast<std::size_t>(wuerfel(static_cast<int>(offen_.size())))];
+  } else if (art < 70) {  // payment of a recent invoice + bank line; the item is then paid
+    const auto i = static_cast<std::size_t>(wuerfel(static_cast<int>(offen_.size())));
+    const Offen o = offen_[i];
+    offen_.erase(offen_.begin() + static_cast<std::ptrdiff_t>(i));
     fuellen(s, o.konto, o.debitor ? 'H' : 'S', o.betrag, "1200", "", 'Z', o.beleg, p, datum);
     fuellen(zweite, "1200", o.debitor ? 'S' : 'H', o.betrag, o.konto, "", 0, o.beleg, p, datum);
   } else {  // GL to GL with its counter line
@@ -193,6 +195,7 @@ long journal_schreiben(Mandant& m, const std::string& pfad) {
     Betrag betrag;
   };
   std::vector<Posten> posten;
+  Betrag laufend = 0;
   std::string beleg, datum;
   long transaktionen = 0, unausgeglichen = 0;
   auto abschliessen = [&] {
@@ -207,6 +210,7 @@ long journal_schreiben(Mandant& m, const std::string& pfad) {
     if (summe != 0) ++unausgeglichen;
     ++transaktionen;
     posten.clear();
+    laufend = 0;
   };
   const std::int64_t n = bu.anzahl_buchungen();
   for (std::int64_t i = 1; i <= n; ++i) {
@@ -216,16 +220,18 @@ long journal_schreiben(Mandant& m, const std::string& pfad) {
     char d[16];
     std::snprintf(d, sizeof d, "%04d-%02d-%02d", j, mo, t);
     const std::string b = trim(s.get(B::Belegnr));
-    if (b != beleg || d != datum) {
-      abschliessen();
-      beleg = b;
-      datum = d;
-    }
+    // A document ends where its lines balance (an invoice and its payment
+    // share the document number) or where the number or date changes.
+    if (b != beleg || d != datum) abschliessen();
+    beleg = b;
+    datum = d;
     const Betrag vz = ist_soll(s) ? 1 : -1;
     posten.push_back({trim(s.get(B::Konto)), vz * s.get(B::Betrag)});
     const std::string steuerkonto = trim(s.get(B::Steuerkontofeld));
     if (s.get(B::Steuerbetrag) != 0 && !steuerkonto.empty())
       posten.push_back({steuerkonto, vz * s.get(B::Steuerbetrag)});
+    laufend += vz * (s.get(B::Betrag) + (steuerkonto.empty() ? 0 : s.get(B::Steuerbetrag)));
+    if (laufend == 0) abschliessen();
   }
   abschliessen();
   if (unausgeglichen) std::printf("  Journal: %ld Belege nicht ausgeglichen\n", unausgeglichen);

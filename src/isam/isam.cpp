@@ -418,6 +418,22 @@ bool Festsatzdatei::lesen(std::uint64_t nr, void* satz) {
   return ergebnis(f);
 }
 
+bool Festsatzdatei::lesen_mehrere(std::uint64_t nr, std::uint64_t anzahl, void* saetze) {
+  if (!datei_) return ergebnis(fehler_nicht_offen);
+  int f;
+  {
+    Lesesperre sperre(*sperre_);
+    f = sperre.fehler();
+    if (f == isam_ok && (nr == 0 || anzahl == 0 || nr + anzahl - 1 > this->anzahl()))
+      f = fehler_satzreferenz;
+    if (f == isam_ok && !datei_->lesen((nr - 1) * satzgroesse_, anzahl * satzgroesse_,
+                                       static_cast<char*>(saetze)))
+      f = fehler_ein_ausgabe;
+  }
+  datei_->aufraeumen();
+  return ergebnis(f);
+}
+
 bool Festsatzdatei::schreiben(std::uint64_t nr, const void* satz) {
   if (!datei_) return ergebnis(fehler_nicht_offen);
   int f;

@@ -146,6 +146,8 @@ class Festsatzdatei {
   std::uint32_t satzgroesse() const { return satzgroesse_; }
   std::uint64_t anzahl();
   bool lesen(std::uint64_t nr, void* satz);
+  // Records nr .. nr + anzahl − 1 into `saetze` (anzahl records) in one read.
+  bool lesen_mehrere(std::uint64_t nr, std::uint64_t anzahl, void* saetze);
   // Writes record nr; nr may be anzahl() + 1 (appending). Records beyond
   // the end in between are written as zeros.
   bool schreiben(std::uint64_t nr, const void* satz);

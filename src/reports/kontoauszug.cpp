@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "posting/buchen.h"
+#include "reports/listenformat.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
@@ -19,12 +20,8 @@ using F = BuchungFelder;
 constexpr int listenbreite = 132;
 constexpr const char* indexfehler = "FEHLER: Indexdatei-Buchungen beschädigt !!!";
 
-std::string betrag(Betrag b) { return format_maske(b, 2, "###.###.###,##"); }
+std::string betrag(Betrag b) { return listenbetrag(b); }
 std::string datum(Datum d) { return DateToDateString("dd.mm.yyyy", d); }
-std::string mittig(const std::string& text, int breite) {
-  const int n = static_cast<int>(zeichenzahl(text));
-  return padcut(space(std::max(0, (breite - n) / 2)) + text, breite);
-}
 
 // What a sheet or statement shows of an account, GL or personal.
 struct Konto {
@@ -69,7 +66,7 @@ std::optional<Konto> konto_lesen(Mandant& m, std::int32_t nummer) {
   return std::nullopt;
 }
 
-std::string titelzeile(const Konto& k) { return space(5) + padlinks(k.nummer, 7) + " " + k.name; }
+std::string titelzeile(const Konto& k) { return space(5) + rechtsbuendig(k.nummer, 7) + " " + k.name; }
 
 // Debit and credit, running or summed.
 struct Summen {
@@ -121,7 +118,7 @@ class Blatt {
   void buchungszeile(std::uint32_t nr, const Satz& b) {
     const char art = buchungsart(b);
     std::string z = mittig(art ? std::string(1, art) : "", 3) + "  " +
-                    padlinks(trim(b.get(F::Belegnr)).substr(0, 7), 7) + "  " +
+                    padlinks(trim(b.get(F::Belegnr)), 7) + "  " +
                     datum(b.get(F::Datum)) + "  " + padlinks(trim(b.get(F::Gegenkonto)), 8) + "  ";
     if (e_.kostenstellen) z += padlinks(trim(b.get(F::Kost)), 8) + "  ";
     z += format_maske(nr, 0, "######") + "  " + padcut(trim(b.get(F::Text1)), 33) + "  ";
@@ -282,7 +279,8 @@ class Kontoauszugslauf {
 }  // namespace
 
 std::optional<Periodenbereich> auszugsperioden(const Mandant& m, Auszugsperioden form) {
-  const int aktuell = m.basis.get(B::AktuellePeriode), anzahl = m.basis.get(B::AnzahlPerioden);
+  const int aktuell = m.basis.get(B::AktuellePeriode);
+  const int anzahl = std::clamp<int>(m.basis.get(B::AnzahlPerioden), 1, 12);
   Periodenbereich b;
   if (form == Auszugsperioden::Offen) {
     b = {std::max(aktuell, 1), anzahl};
@@ -304,7 +302,10 @@ Kontoauszuege kontoauszug_vorgabe(const Mandant& m, Periodenbereich bereich) {
 }
 
 void kontoauszuege_drucken(Mandant& m, const Kontoauszuege& e) {
-  Kontoauszugslauf(m, e).drucken();
+  Kontoauszuege g = e;
+  g.periode_von = std::clamp(e.periode_von, 1, 12);
+  g.periode_bis = std::clamp(e.periode_bis, g.periode_von, 12);
+  Kontoauszugslauf(m, g).drucken();
 }
 
 // --- One account with a running balance ---
@@ -363,11 +364,11 @@ void kontoauszug_einzeln_drucken(Mandant& m, const KontoauszugEinzeln& e) {
     d.druckeln((soll ? betrag(wert_b) : space(14)) + " " + (soll ? space(14) : betrag(wert_b)) + "  " +
                (soll ? "S" : "H") + " " + betrag(summe.saldo()) + "  " + (art ? std::string(1, art) : " ") +
                "  " + padlinks(trim(b.get(F::Gegenkonto)), 8) + "  " +
-               padlinks(trim(b.get(F::Belegnr)).substr(0, 7), 7) + "  " + datum(b.get(F::Datum)) + "  " +
+               padlinks(trim(b.get(F::Belegnr)), 7) + "  " + datum(b.get(F::Datum)) + "  " +
                padcut(trim(b.get(F::Text1)), 33) + "  " + (b.get(F::Gesperrt) ? "*" : " ") + " " +
                format_maske(nr, 0, "######"));
     if (b.get(F::Fremdwaehrung) && b.get(F::Fremdbetrag) != 0)
-      d.druckeln(space(soll ? 0 : 14) + "(" + betrag(b.get(F::Fremdbetrag)) + ")");
+      d.druckeln(space(soll ? 0 : 15) + rechtsbuendig("(" + betrag_text(b.get(F::Fremdbetrag)) + ")", 15));
     return true;
   });
   ui.Balken_Schliessen();

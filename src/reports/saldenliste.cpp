@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "reports/listenformat.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
@@ -59,7 +60,7 @@ std::optional<Werte> werte(const Satz& s, const Felder& f, int pf, int pt, bool 
   return w;
 }
 
-std::string betrag(Betrag b) { return format_maske(b, 2, "###.###.###,##"); }
+std::string betrag(Betrag b) { return listenbetrag(b); }
 
 std::string betraege(const Werte& w) {
   return " " + betrag(w.eroeffnung) + " " + betrag(w.monat_soll) + " " + betrag(w.monat_haben) +
@@ -95,11 +96,6 @@ class Liste {
   void schliessen() { d_.close_drucker(); }
 
  private:
-  static std::string mittig(const std::string& text, int breite) {
-    const int n = static_cast<int>(zeichenzahl(text));
-    const int links = std::max(0, (breite - n) / 2);
-    return padcut(space(links) + text, breite);
-  }
   void seitenanfang(Ausgabe3& a) {
     drucke_seitenkopf(a, kopf_);
     a.druckeln(trim_rechts(gruppen_));

@@ -387,17 +387,21 @@ bool tdbbuchung_datenbank::buchung_lesen(std::int64_t n) {
 }
 
 bool tdbbuchung_datenbank::buchung_lesen_in(std::int64_t n, Satz& aus) {
-  using F = BuchungFelder;
   if (n < 1 || n > anzahl_buchungen() ||
       !da1_.lesen(static_cast<std::uint64_t>(n + versatz()), aus.bytes().data())) {
     aus.leeren();
     return false;
   }
-  // Blank flags read from the file count as unset, a tax key "0" as none.
-  for (std::size_t off : {F::SollHaben, F::Buchungsart})
-    if (aus.u8(off) == ' ') aus.setze_u8(off, 0);
-  if (trim(aus.get(F::Steuerschluessel)) == "0") aus.set(F::Steuerschluessel, "");
+  normalisieren(aus);
   return true;
+}
+
+// Blank flags read from the file count as unset, a tax key "0" as none.
+void tdbbuchung_datenbank::normalisieren(Satz& s) {
+  using F = BuchungFelder;
+  for (std::size_t off : {F::SollHaben, F::Buchungsart})
+    if (s.u8(off) == ' ') s.setze_u8(off, 0);
+  if (trim(s.get(F::Steuerschluessel)) == "0") s.set(F::Steuerschluessel, "");
 }
 
 std::int64_t tdbbuchung_datenbank::letzte_buchung_oder_fehler() {
@@ -458,20 +462,48 @@ long tdbbuchung_datenbank::buchungen_des_kontos(std::int32_t konto, Datum von, D
   const std::string ende = kontokey + WordToKey(bis);
   long anzahl = 0;
   Satz s(BuchungFelder::groesse);
-  unter_sperre(false, [&] {
+  const bool gesperrt = unter_sperre(false, [&] {
     auto& fb = datei();
     std::string k = kontokey + WordToKey(von);
     std::uint32_t ref = 0;
-    for (bool ok = fb.SearchNetKey(7, ref, k); ok && k <= ende; ok = fb.NextNetKey(7, ref, k)) {
+    bool ok = fb.SearchNetKey(7, ref, k);
+    for (; ok && k <= ende; ok = fb.NextNetKey(7, ref, k)) {
       if (!da1_.lesen(ref, s.bytes().data())) {
         anzahl = -1;
         return;
       }
+      normalisieren(s);
       ++anzahl;
       if (!nimm(ref, s)) return;
     }
+    // The end of the index is no error; anything else the manager reports is.
+    if (!ok && fb.IsamError != isam::isam_ok && fb.IsamError != isam::fehler_indexende &&
+        fb.IsamError != isam::fehler_schluessel_fehlt)
+      anzahl = -1;
   });
-  return anzahl;
+  return gesperrt ? anzahl : -1;
+}
+
+bool tdbbuchung_datenbank::buchungen_lesen(std::int64_t von, std::int64_t bis,
+                                           const Nummernbesuch& nimm) {
+  constexpr std::int64_t block = 512;
+  const std::size_t g = BuchungFelder::groesse;
+  bis = std::min(bis, anzahl_buchungen());
+  std::string puffer;
+  Satz s(g);
+  for (std::int64_t n = std::max<std::int64_t>(von, 1); n <= bis; n += block) {
+    const std::int64_t k = std::min(block, bis - n + 1);
+    puffer.resize(static_cast<std::size_t>(k) * g);
+    if (!da1_.lesen_mehrere(static_cast<std::uint64_t>(n + versatz()), static_cast<std::uint64_t>(k),
+                            puffer.data()))
+      return false;
+    for (std::int64_t i = 0; i < k; ++i) {
+      s.bytes().assign(puffer, static_cast<std::size_t>(i) * g, g);
+      normalisieren(s);
+      if (!nimm(n + i, s)) return true;
+    }
+  }
+  return true;
 }
 
 bool tdbbuchung_datenbank::satz_fuer_liste(std::uint32_t ref, Satz& aus) {

@@ -127,6 +127,7 @@ class tdbbuchung_datenbank : public tdatenbank {
   // Booking n of the current view into `aus`, the working booking left
   // alone; false (and `aus` cleared) when there is none or it cannot be read.
   bool buchung_lesen_in(std::int64_t n, Satz& aus);
+  static void normalisieren(Satz& buchung);
   // Record number in the file of booking n of the current view.
   std::int64_t satznummer(std::int64_t n) const { return n + versatz(); }
   std::int64_t anzahl_buchungen();
@@ -145,6 +146,11 @@ class tdbbuchung_datenbank : public tdatenbank {
   // booking data file cannot be read.
   using Buchungsbesuch = std::function<bool(std::uint32_t nr, const Satz& buchung)>;
   long buchungen_des_kontos(std::int32_t konto, Datum von, Datum bis, const Buchungsbesuch& nimm);
+  // Bookings n = von..bis of the current view in blocks, for scans over
+  // the whole file; `nimm` stops the scan by answering false. False when
+  // the file cannot be read.
+  using Nummernbesuch = std::function<bool(std::int64_t n, const Satz& buchung)>;
+  bool buchungen_lesen(std::int64_t von, std::int64_t bis, const Nummernbesuch& nimm);
   isam::Festsatzdatei& daten() { return da1_; }
 
  protected:

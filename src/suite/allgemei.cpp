@@ -1,5 +1,7 @@
 #include "suite/allgemei.h"
 
+#include <algorithm>
+
 #include "suite/codepage.h"
 
 namespace fibu {
@@ -55,6 +57,17 @@ std::string padlinks(std::string_view s, std::ptrdiff_t n) {
   std::size_t soll = static_cast<std::size_t>(n);
   if (laenge >= soll) return std::string(s.substr(0, byte_position(s, soll)));
   return std::string(soll - laenge, ' ') + std::string(s);
+}
+
+std::string rechtsbuendig(std::string_view s, std::ptrdiff_t n) {
+  const auto laenge = static_cast<std::ptrdiff_t>(zeichenzahl(s));
+  return std::string(static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, n - laenge)), ' ') +
+         std::string(s);
+}
+
+std::string mittig(std::string_view s, std::ptrdiff_t n) {
+  const auto laenge = static_cast<std::ptrdiff_t>(zeichenzahl(s));
+  return padcut(space(std::max<std::ptrdiff_t>(0, (n - laenge) / 2)) + std::string(s), n);
 }
 
 std::string kopy(std::string_view s, std::ptrdiff_t index, std::ptrdiff_t anzahl) {

@@ -18,6 +18,10 @@ std::string padcut(std::string_view s, std::ptrdiff_t n);
 
 // Right-aligned in n characters: padded on the left, or cut to its first n.
 std::string padlinks(std::string_view s, std::ptrdiff_t n);
+// Right-aligned in at least n characters: padded on the left, never cut.
+std::string rechtsbuendig(std::string_view s, std::ptrdiff_t n);
+// Centred in exactly n characters (an odd blank goes to the right).
+std::string mittig(std::string_view s, std::ptrdiff_t n);
 
 // Pascal's Copy: `anzahl` characters from the 1-based position `index`.
 // An index below 1 counts as 1; an index beyond the end gives "".

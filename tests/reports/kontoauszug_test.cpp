@@ -25,7 +25,9 @@ struct Umgebung : Testumgebung {
               const std::string& steuer, char art, const std::string& beleg, int p, Datum d) {
     t.buchung(konto, sh, b, gegen, steuer, art, beleg, p, d);
     ASSERT_TRUE(t.kern->buchen(m().buchung->anzahl_buchungen() + 1));
-    if (art == 'R' || art == 'E' || art == 'G') ASSERT_TRUE(t.kern->op_buchen(m().buchung->satz()));
+    if (art == 'R' || art == 'E' || art == 'G') {
+      ASSERT_TRUE(t.kern->op_buchen(m().buchung->satz()));
+    }
   }
   // An invoice of 116.00 to 10001 in January and its payment in February.
   void rechnung_und_zahlung() {
@@ -228,7 +230,9 @@ TEST(Kontoauszug, BeschaedigterIndex) {
 
   // The statement reports the booking of another account in its place and
   // once more after the totals, and then compares no balance.
-  u.datei_aendern(2, F::Konto.offset, "1400");
+  Satz anderes(F::groesse);
+  anderes.set(F::Konto, "1400");
+  u.datei_aendern(2, F::Konto.offset, anderes.bytes().substr(F::Konto.offset, 9));
   kontoauszug_einzeln_drucken(u.m(), {1200, DMYtoDate(1, 1, 2024), DMYtoDate(31, 12, 2024)});
   const auto s = u.t.ui.druckauftraege().back().alle_zeilen();
   EXPECT_EQ(std::count(s.begin(), s.end(), fehler), 2);
@@ -268,6 +272,36 @@ TEST(Kontoauszug, EinzelkontoMitLaufendemSaldo) {
   kontoauszug_einzeln_drucken(u.m(), {1200, DMYtoDate(1, 3, 2024), DMYtoDate(31, 12, 2024)});
   z = u.t.ui.druckauftraege().back().alle_zeilen();
   EXPECT_EQ(z.back(), "          0,00          16,00  H         -16,00");
+}
+
+// Month-end puts the archived bookings in front of the open ones: both
+// are printed from the same file, with their numbers in it.
+TEST(Kontoauszug, ArchivGesperrteBuchungenUndLangeNummern) {
+  Umgebung u;
+  u.buchen("1200", 'S', 1000, "3400", "", ' ', "RE-2024-0815", 1, DMYtoDate(5, 1, 2024));
+  u.buchen("1200", 'H', 500, "3400", "", ' ', "2", 2, DMYtoDate(5, 2, 2024));
+  u.buchen("1200", 'S', 250, "3400", "", ' ', "3", 3, DMYtoDate(5, 3, 2024));
+  Satz gesperrt(F::groesse);
+  gesperrt.set(F::Gesperrt, true);
+  u.aendern(1, F::Gesperrt.offset, gesperrt.bytes().substr(F::Gesperrt.offset, 1));
+  u.t.schliessen();
+  u.t.oeffnen();
+  u.m().archivanzahl = 2;
+  u.m().buchung->offene_sicht = true;
+  ASSERT_EQ(u.m().buchung->anzahl_buchungen(), 1);
+  const auto z = u.liste(u.drucken(1, 3, 1200, 1200, false));
+  ASSERT_EQ(z.size(), 9u);
+  EXPECT_EQ(z[2], "     RE-2024  05.01.2024      3400       1  Buchung 1200                                    10,00");
+  EXPECT_NE(z[4].find("       2  Buchung 1200"), std::string::npos) << z[4];
+  EXPECT_NE(z[6].find("       3  Buchung 1200"), std::string::npos) << z[6];
+  EXPECT_EQ(z.back(), "     Kontosumme                                                          7,50               "
+                      "12,50            5,00");
+  kontoauszug_einzeln_drucken(u.m(), {1200, DMYtoDate(1, 1, 2024), DMYtoDate(31, 3, 2024)});
+  const auto e = u.t.ui.druckauftraege().back().alle_zeilen();
+  // The journal has locked the first booking: marked in column Z.
+  EXPECT_EQ(e[10].substr(116), "  *      1");
+  EXPECT_EQ(e[11].substr(116), "         2");
+  EXPECT_EQ(e.back(), "         12,50           5,00  S           7,50");
 }
 
 TEST(Kontoauszug, AuswahldialogeBereicheUndMeldungen) {
