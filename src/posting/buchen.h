@@ -68,6 +68,12 @@ std::optional<int> steuerschluessel_von(const Satz& buchung);
 // nullopt when it is not one.
 std::optional<std::int64_t> belegnummer_wert(const std::string& belegnr);
 
+// Whether a document number lies in the client's interval for the kind
+// of the account (GL, Debitor, Kreditor); the interval's ends as text.
+bool belegnummer_im_intervall(const Satz& basis, const std::string& konto,
+                              const std::string& belegnr, std::string* von = nullptr,
+                              std::string* bis = nullptr);
+
 // Message text of a check code; empty for a code without text.
 std::string pruef_text(int code);
 
@@ -100,6 +106,12 @@ class Buchungskern {
   // flag and clears a cost centre "0" in the record. `belegintervall`:
   // also check the client's document-number interval.
   int buchung_pruefen(Satz& buchung, bool belegintervall);
+
+  // Parts of the check the entry screen runs column by column:
+  // the cost centre (0, 12, 13 or 18) and the counter-account against the
+  // exclusion and allowed ranges of the base data (0, 21, 22 or 23).
+  int kosten_pruefen(const Satz& buchung);
+  int gegenkonto_pruefen(const Satz& buchung) const;
 
   Buchungsumgebung& umgebung() { return u_; }
   const Satz& basis() const { return *u_.basis; }

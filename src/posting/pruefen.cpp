@@ -96,27 +96,8 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
   }
 
   // Cost centre or allocation key.
-  std::string kost = trim(b.get(B::Kost));
-  if (kost == "0") {
-    b.set(B::Kost, "");
-    kost.clear();
-  }
-  if (!sach && !kost.empty()) return 18;
-  if (sach && kost.empty() &&
-      (basis.get(BF::Kostenstellenzwang) != 0 ||
-       (sachkonto && sachkonto->get(S::Kostenstellenzwang))))
-    return 12;
-  if (!kost.empty()) {
-    std::int32_t nr = kontowert(kost);
-    bool verteilung =
-        im_bereich(nr, basis.get(BF::VerteilschluesselVon), basis.get(BF::VerteilschluesselBis));
-    std::string key = (verteilung ? "V" : "K") + vierstellig(nr);
-    if (!u_.kosten || !u_.kosten->offen() || !u_.kosten->suchen(key)) return 13;
-    bool frei = u_.kosten->satz().get(KostenFelder::FreiBebuchbar);
-    if (!verteilung && !frei &&
-        !vorhanden(u_.kostart, vierstellig(nr) + sachkonto_text(basis, kontonr)))
-      return 18;
-  }
+  if (trim(b.get(B::Kost)) == "0") b.set(B::Kost, "");
+  if (int c = kosten_pruefen(b)) return c;
 
   const std::string gegen = b.get(B::Gegenkonto);
   const std::int32_t gegennr = kontowert(gegen);
@@ -143,13 +124,7 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
     if (beleg.empty()) return 24;
     if (!vorhanden(u_.opstamm, op_schluessel(basis, b))) return 19;
   }
-  if (belegintervall) {
-    int k = sach ? 0 : ist_debitor(basis, konto) ? 3 : 6;
-    auto wert = belegnummer_wert(beleg);
-    auto von = belegnummer_wert(basis.get(BF::belegnummer(k)));
-    auto bis = belegnummer_wert(basis.get(BF::belegnummer(k + 1)));
-    if (!wert || (von && *wert < *von) || (bis && *wert > *bis)) return 5;
-  }
+  if (belegintervall && !belegnummer_im_intervall(basis, konto, beleg)) return 5;
 
   // The account must exist: a booking on a missing account would be
   // written without reaching any balance.
@@ -170,6 +145,54 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
     if (eg && (j < 1 || j + 1 > 40 || !sachkonto_da(basis.get(BF::steuerkonto(j + 1))))) return 20;
   }
 
+  return gegenkonto_pruefen(b);
+}
+
+bool belegnummer_im_intervall(const Satz& basis, const std::string& konto, const std::string& beleg,
+                              std::string* von_text, std::string* bis_text) {
+  const int k = ist_sachkonto(basis, konto) ? 0 : ist_debitor(basis, konto) ? 3 : 6;
+  if (von_text) *von_text = trim(basis.get(BF::belegnummer(k)));
+  if (bis_text) *bis_text = trim(basis.get(BF::belegnummer(k + 1)));
+  auto wert = belegnummer_wert(trim(beleg));
+  auto von = belegnummer_wert(basis.get(BF::belegnummer(k)));
+  auto bis = belegnummer_wert(basis.get(BF::belegnummer(k + 1)));
+  return wert && !(von && *wert < *von) && !(bis && *wert > *bis);
+}
+
+int Buchungskern::kosten_pruefen(const Satz& b) {
+  using S = SachFelder;
+  const Satz& basis = *u_.basis;
+  Puffer sach_puffer(u_.sach), kosten_puffer(u_.kosten);
+  const std::string konto = b.get(B::Konto);
+  const std::int32_t kontonr = kontowert(konto);
+  const bool sach = ist_sachkonto(basis, konto);
+  std::string kost = trim(b.get(B::Kost));
+  if (kost == "0") kost.clear();
+  if (!sach) return kost.empty() ? 0 : 18;
+  Satz sachkonto(S::groesse);
+  const bool gelesen = u_.sach && u_.sach->offen() && sachkonto_lesen(kontonr, sachkonto);
+  if (kost.empty())
+    return basis.get(BF::Kostenstellenzwang) != 0 || (gelesen && sachkonto.get(S::Kostenstellenzwang))
+               ? 12
+               : 0;
+  std::int32_t nr = kontowert(kost);
+  bool verteilung =
+      im_bereich(nr, basis.get(BF::VerteilschluesselVon), basis.get(BF::VerteilschluesselBis));
+  std::string key = (verteilung ? "V" : "K") + vierstellig(nr);
+  if (!u_.kosten || !u_.kosten->offen() || !u_.kosten->suchen(key)) return 13;
+  bool frei = u_.kosten->satz().get(KostenFelder::FreiBebuchbar);
+  if (!verteilung && !frei &&
+      !(u_.kostart && u_.kostart->offen() &&
+        u_.kostart->key_vorhanden(1, vierstellig(nr) + sachkonto_text(basis, kontonr))))
+    return 18;
+  return 0;
+}
+
+int Buchungskern::gegenkonto_pruefen(const Satz& b) const {
+  const Satz& basis = *u_.basis;
+  const std::string konto = b.get(B::Konto), gegen = b.get(B::Gegenkonto);
+  const std::int32_t kontonr = kontowert(konto), gegennr = kontowert(gegen);
+  const bool sach = ist_sachkonto(basis, konto), gegen_sach = ist_sachkonto(basis, gegen);
   if (sach && gegen_sach && basis.get(BF::PruefungSachAktiv))
     for (int r = 0; r < 10; ++r)
       if (im_bereich(kontonr, basis.get(BF::pruefung(0, r)), basis.get(BF::pruefung(1, r))) &&

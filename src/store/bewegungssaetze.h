@@ -35,6 +35,9 @@ struct BuchungFelder {
   // A foreign-currency booking keeps the amount before conversion.
   static constexpr JaNeinFeld Fremdwaehrung{258};
   static constexpr ZahlFeld<std::int64_t> Fremdbetrag{259};
+  // What the entry screen keeps of the document for its open item.
+  static constexpr DatumFeld Belegdatum{267}, Faelligdatum{269};
+  static constexpr TextFeld Fremdbelegnr{271, 20};
 };
 
 // An open item (OPSTAMM and P_OPSTAM, 686 bytes).
