@@ -21,6 +21,26 @@ bool im_bereich(std::int32_t wert, std::int32_t von, std::int32_t bis) {
 
 }  // namespace
 
+Belegintervall belegintervall(const Satz& basis, const std::string& konto) {
+  const int k = ist_sachkonto(basis, konto) ? 0 : ist_debitor(basis, konto) ? 3 : 6;
+  return {trim(basis.get(BF::belegnummer(k))), trim(basis.get(BF::belegnummer(k + 1)))};
+}
+
+bool im_belegintervall(const Satz& basis, const std::string& konto, const std::string& belegnr) {
+  const Belegintervall iv = belegintervall(basis, konto);
+  auto wert = belegnummer_wert(belegnr);
+  auto von = belegnummer_wert(iv.von);
+  auto bis = belegnummer_wert(iv.bis);
+  return wert && (!von || *wert >= *von) && (!bis || *wert <= *bis);
+}
+
+std::string kostenschluessel(const Satz& basis, const std::string& kost) {
+  const std::int32_t nr = kontowert(kost);
+  const bool verteilung =
+      im_bereich(nr, basis.get(BF::VerteilschluesselVon), basis.get(BF::VerteilschluesselBis));
+  return (verteilung ? "V" : "K") + vierstellig(nr);
+}
+
 std::string pruef_text(int code) {
   static const std::map<int, std::string> texte = {
       {1, "Bitte Konto eingeben!"},
@@ -107,14 +127,12 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
        (sachkonto && sachkonto->get(S::Kostenstellenzwang))))
     return 12;
   if (!kost.empty()) {
-    std::int32_t nr = kontowert(kost);
-    bool verteilung =
-        im_bereich(nr, basis.get(BF::VerteilschluesselVon), basis.get(BF::VerteilschluesselBis));
-    std::string key = (verteilung ? "V" : "K") + vierstellig(nr);
+    const std::string key = kostenschluessel(basis, kost);
+    const bool verteilung = key[0] == 'V';
     if (!u_.kosten || !u_.kosten->offen() || !u_.kosten->suchen(key)) return 13;
     bool frei = u_.kosten->satz().get(KostenFelder::FreiBebuchbar);
     if (!verteilung && !frei &&
-        !vorhanden(u_.kostart, vierstellig(nr) + sachkonto_text(basis, kontonr)))
+        !vorhanden(u_.kostart, key.substr(1) + sachkonto_text(basis, kontonr)))
       return 18;
   }
 
@@ -143,13 +161,7 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
     if (beleg.empty()) return 24;
     if (!vorhanden(u_.opstamm, op_schluessel(basis, b))) return 19;
   }
-  if (belegintervall) {
-    int k = sach ? 0 : ist_debitor(basis, konto) ? 3 : 6;
-    auto wert = belegnummer_wert(beleg);
-    auto von = belegnummer_wert(basis.get(BF::belegnummer(k)));
-    auto bis = belegnummer_wert(basis.get(BF::belegnummer(k + 1)));
-    if (!wert || (von && *wert < *von) || (bis && *wert > *bis)) return 5;
-  }
+  if (belegintervall && !im_belegintervall(basis, konto, beleg)) return 5;
 
   // The account must exist: a booking on a missing account would be
   // written without reaching any balance.
