@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "frame/basisdaten.h"
 #include "posting/periodenwahl.h"
 #include "posting/steuer.h"
 #include "store/kontenbereiche.h"
@@ -404,10 +403,8 @@ void TFBuchungsAssistent::art_einstellen() {
   frei(F_Kost2, a.zwei_kosten);
   frei(F_Op1, a.zahlung || a.verrechnung);
   frei(F_Op2, a.verrechnung);
-  for (int nr : {F_Auto, F_Skontokonto, F_Skontoprozent, F_Skontobetrag}) {
-    form_.ProtectControl(nr, !a.zahlung);
-    if (!a.zahlung && nr != F_Auto) form_.setze_zahl(nr, 0), form_.setze_text(nr, "");
-  }
+  for (int nr : {F_Skontokonto, F_Skontoprozent, F_Skontobetrag}) frei(nr, a.zahlung);
+  form_.ProtectControl(F_Auto, !a.zahlung);
   for (int nr : {F_Faellig, F_Fremdbeleg, F_Rechnungsdatum}) frei(nr, op_eroeffnend);
   if (!a.zahlung && !a.verrechnung) form_.setze_zahl(F_OpBetrag, 0);
 }
