@@ -68,11 +68,19 @@ std::optional<int> steuerschluessel_von(const Satz& buchung);
 // nullopt when it is not one.
 std::optional<std::int64_t> belegnummer_wert(const std::string& belegnr);
 
-// Whether a document number lies in the client's interval for the kind
-// of the account (GL, Debitor, Kreditor); the interval's ends as text.
-bool belegnummer_im_intervall(const Satz& basis, const std::string& konto,
-                              const std::string& belegnr, std::string* von = nullptr,
-                              std::string* bis = nullptr);
+// The client's document-number interval for bookings on `konto` (GL,
+// Debitor or Kreditor range) as the base data hold it, and whether a
+// document number lies in it: only whole numbers do; an end that is no
+// number leaves that side open.
+struct Belegintervall {
+  std::string von, bis;
+};
+Belegintervall belegintervall(const Satz& basis, const std::string& konto);
+bool im_belegintervall(const Satz& basis, const std::string& konto, const std::string& belegnr);
+
+// Key in KOSTEN of a cost-centre field: "V" + four digits for a number in
+// the client's allocation-key range, else "K" + four digits.
+std::string kostenschluessel(const Satz& basis, const std::string& kost);
 
 // Message text of a check code; empty for a code without text.
 std::string pruef_text(int code);

@@ -1,5 +1,6 @@
 #include "posting/periodenwahl.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,22 @@ int periode_des_datums(const Satz& basis, Datum datum) {
   for (int p = 1; p <= anzahl && p <= 12; ++p)
     if (datum >= basis.get(B::periode_von(p)) && datum <= basis.get(B::periode_bis(p))) return p;
   return 0;
+}
+
+Datum geschaeftsjahr_von(const Satz& basis) {
+  return basis.get(B::periode_von(1));
+}
+
+Datum geschaeftsjahr_bis(const Satz& basis) {
+  return basis.get(B::periode_bis(std::clamp<int>(basis.get(B::AnzahlPerioden), 1, 12)));
+}
+
+std::optional<int> periode_fuer_datum(Mandant& m, Datum datum, int eingabeperiode) {
+  if (eingabeperiode >= 1 && eingabeperiode <= 12 &&
+      datum >= m.basis.get(B::periode_von(eingabeperiode)) &&
+      datum <= m.basis.get(B::periode_bis(eingabeperiode)))
+    return eingabeperiode;
+  return TFPeriodenwahl(m, periode_des_datums(m.basis, datum)).ausfuehren();
 }
 
 TFPeriodenwahl::TFPeriodenwahl(Mandant& m, int vorschlag) : m_(m), form_("Periodenwahl") {

@@ -15,6 +15,17 @@ bool periode_bebuchbar(const Satz& basis, int p);
 // The period whose first and last day enclose the date; 0 for none.
 int periode_des_datums(const Satz& basis, Datum datum);
 
+// The fiscal year: the first day of period 1 to the last day of the last
+// period.
+Datum geschaeftsjahr_von(const Satz& basis);
+Datum geschaeftsjahr_bis(const Satz& basis);
+
+// The entry period for a booking dated `datum`: the entry period itself
+// when the date lies in it; otherwise the period choice opens with the
+// period of the date preselected and answers the chosen period, or nullopt
+// when the user cancels.
+std::optional<int> periode_fuer_datum(Mandant& m, Datum datum, int eingabeperiode);
+
 class TFPeriodenwahl {
  public:
   // `vorschlag`: the period preselected (that of the booking's date).

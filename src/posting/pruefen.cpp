@@ -21,6 +21,26 @@ bool im_bereich(std::int32_t wert, std::int32_t von, std::int32_t bis) {
 
 }  // namespace
 
+Belegintervall belegintervall(const Satz& basis, const std::string& konto) {
+  const int k = ist_sachkonto(basis, konto) ? 0 : ist_debitor(basis, konto) ? 3 : 6;
+  return {trim(basis.get(BF::belegnummer(k))), trim(basis.get(BF::belegnummer(k + 1)))};
+}
+
+bool im_belegintervall(const Satz& basis, const std::string& konto, const std::string& belegnr) {
+  const Belegintervall iv = belegintervall(basis, konto);
+  auto wert = belegnummer_wert(belegnr);
+  auto von = belegnummer_wert(iv.von);
+  auto bis = belegnummer_wert(iv.bis);
+  return wert && (!von || *wert >= *von) && (!bis || *wert <= *bis);
+}
+
+std::string kostenschluessel(const Satz& basis, const std::string& kost) {
+  const std::int32_t nr = kontowert(kost);
+  const bool verteilung =
+      im_bereich(nr, basis.get(BF::VerteilschluesselVon), basis.get(BF::VerteilschluesselBis));
+  return (verteilung ? "V" : "K") + vierstellig(nr);
+}
+
 std::string pruef_text(int code) {
   static const std::map<int, std::string> texte = {
       {1, "Bitte Konto eingeben!"},
@@ -124,7 +144,7 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
     if (beleg.empty()) return 24;
     if (!vorhanden(u_.opstamm, op_schluessel(basis, b))) return 19;
   }
-  if (belegintervall && !belegnummer_im_intervall(basis, konto, beleg)) return 5;
+  if (belegintervall && !im_belegintervall(basis, konto, beleg)) return 5;
 
   // The account must exist: a booking on a missing account would be
   // written without reaching any balance.
@@ -148,17 +168,6 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
   return gegenkonto_pruefen(b);
 }
 
-bool belegnummer_im_intervall(const Satz& basis, const std::string& konto, const std::string& beleg,
-                              std::string* von_text, std::string* bis_text) {
-  const int k = ist_sachkonto(basis, konto) ? 0 : ist_debitor(basis, konto) ? 3 : 6;
-  if (von_text) *von_text = trim(basis.get(BF::belegnummer(k)));
-  if (bis_text) *bis_text = trim(basis.get(BF::belegnummer(k + 1)));
-  auto wert = belegnummer_wert(trim(beleg));
-  auto von = belegnummer_wert(basis.get(BF::belegnummer(k)));
-  auto bis = belegnummer_wert(basis.get(BF::belegnummer(k + 1)));
-  return wert && !(von && *wert < *von) && !(bis && *wert > *bis);
-}
-
 int Buchungskern::kosten_pruefen(const Satz& b) {
   using S = SachFelder;
   const Satz& basis = *u_.basis;
@@ -175,15 +184,13 @@ int Buchungskern::kosten_pruefen(const Satz& b) {
     return basis.get(BF::Kostenstellenzwang) != 0 || (gelesen && sachkonto.get(S::Kostenstellenzwang))
                ? 12
                : 0;
-  std::int32_t nr = kontowert(kost);
-  bool verteilung =
-      im_bereich(nr, basis.get(BF::VerteilschluesselVon), basis.get(BF::VerteilschluesselBis));
-  std::string key = (verteilung ? "V" : "K") + vierstellig(nr);
+  const std::string key = kostenschluessel(basis, kost);
+  const bool verteilung = key[0] == 'V';
   if (!u_.kosten || !u_.kosten->offen() || !u_.kosten->suchen(key)) return 13;
   bool frei = u_.kosten->satz().get(KostenFelder::FreiBebuchbar);
   if (!verteilung && !frei &&
       !(u_.kostart && u_.kostart->offen() &&
-        u_.kostart->key_vorhanden(1, vierstellig(nr) + sachkonto_text(basis, kontonr))))
+        u_.kostart->key_vorhanden(1, key.substr(1) + sachkonto_text(basis, kontonr))))
     return 18;
   return 0;
 }

@@ -16,4 +16,9 @@ Betrag steuer_aus_netto(Betrag netto, std::int64_t satz) {
   return rund(static_cast<long double>(netto) * static_cast<long double>(satz) / 10000.0L);
 }
 
+Betrag skonto_aus(Betrag betrag, std::int64_t satz_tausendstel) {
+  return rund(static_cast<long double>(betrag) * static_cast<long double>(satz_tausendstel) /
+              100000.0L);
+}
+
 }  // namespace fibu

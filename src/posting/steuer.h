@@ -16,4 +16,8 @@ Betrag steuer_aus_brutto(Betrag brutto, std::int64_t satz);
 // The tax on top of a net amount: net × rate / 10000.
 Betrag steuer_aus_netto(Betrag netto, std::int64_t satz);
 
+// A cash discount: amount × rate / 100000, the rate in thousandths of a
+// percent (2500 = 2.5 %).
+Betrag skonto_aus(Betrag betrag, std::int64_t satz_tausendstel);
+
 }  // namespace fibu

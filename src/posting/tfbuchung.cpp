@@ -561,10 +561,9 @@ TFBuchung::Pruefung TFBuchung::pruefe_beleg() {
   }
   // The interval of the account's kind holds for the number a document
   // starts with; its further lines (D not zero) share that number.
-  std::string von, bis;
-  if (!beleg.empty() && d_ == 0 &&
-      !belegnummer_im_intervall(m_.basis, satz_.get(F::Konto), beleg, &von, &bis)) {
-    ui.ShowMessageMain("Belegnummer ist nicht im Intervall (" + von + "-" + bis + ")!");
+  if (!beleg.empty() && d_ == 0 && !im_belegintervall(m_.basis, satz_.get(F::Konto), beleg)) {
+    const Belegintervall iv = belegintervall(m_.basis, satz_.get(F::Konto));
+    ui.ShowMessageMain("Belegnummer ist nicht im Intervall (" + iv.von + "-" + iv.bis + ")!");
     return Pruefung::Bleiben;
   }
   if (person()) {
@@ -610,12 +609,11 @@ TFBuchung::Pruefung TFBuchung::pruefe_datum() {
   Interaktion& ui = m_.ui();
   const Datum d = satz_.get(F::Datum);
   const Satz& b = m_.basis;
-  const int anzahl = std::clamp<int>(b.get(BF::AnzahlPerioden), 1, 12);
   if (d == kein_datum) {
     ui.ShowMessageMain("Datum darf nicht leer sein!");
     return Pruefung::Bleiben;
   }
-  if (d < b.get(BF::periode_von(1)) || d > b.get(BF::periode_bis(anzahl))) {
+  if (d < geschaeftsjahr_von(b) || d > geschaeftsjahr_bis(b)) {
     ui.ShowMessageMain("Datum liegt nicht im Geschäftsjahr!");
     return Pruefung::Bleiben;
   }
@@ -623,11 +621,9 @@ TFBuchung::Pruefung TFBuchung::pruefe_datum() {
     ui.ShowMessageMain("Eröffnungsbuchung muß in der ersten Periode liegen!");
     return Pruefung::Bleiben;
   }
-  if (d < b.get(BF::periode_von(periode_)) || d > b.get(BF::periode_bis(periode_))) {
-    auto p = TFPeriodenwahl(m_, periode_des_datums(b, d)).ausfuehren();
-    if (!p) return Pruefung::Bleiben;
-    periode_ = *p;
-  }
+  auto p = periode_fuer_datum(m_, d, periode_);
+  if (!p) return Pruefung::Bleiben;
+  periode_ = *p;
   return Pruefung::Weiter;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "posting/buchen.h"
+#include "posting/periodenwahl.h"
 #include "reports/listenformat.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
@@ -312,8 +313,8 @@ void kontoauszuege_drucken(Mandant& m, const Kontoauszuege& e) {
 
 KontoauszugEinzeln kontoauszug_einzeln_vorgabe(const Mandant& m) {
   KontoauszugEinzeln e;
-  e.von = m.basis.get(B::periode_von(1));
-  e.bis = m.basis.get(B::periode_bis(std::clamp<int>(m.basis.get(B::AnzahlPerioden), 1, 12)));
+  e.von = geschaeftsjahr_von(m.basis);
+  e.bis = geschaeftsjahr_bis(m.basis);
   return e;
 }
 
