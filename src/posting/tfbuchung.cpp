@@ -39,12 +39,28 @@ char zeichen(const Satz& s, std::size_t off) {
 const std::array<const char*, TFBuchung::spaltenzahl> TFBuchung::ueberschriften = {
     "A", "Konto", "Kost", "Belegnr", "Datum", "Te", "B", "Betrag", "Gegen", "St", "Steuerbetrag"};
 
-const std::vector<TFBuchung::Knopf>& TFBuchung::knoepfe() {
-  static const std::vector<Knopf> k = {
-      {Taste::Esc, "&Ende"},       {Taste::F2, "&K-Nr"},       {Taste::F3, "K-&Name"},
-      {Taste::F4, "&B-Suche"},     {Taste::F5, "&Springen"},   {Taste::F6, "&Assistent"},
-      {Taste::F8, "L&öschen"}};
-  return k;
+std::vector<std::pair<Taste, std::string>> TFBuchung::tasten() const {
+  return {{Taste::Esc, "&Ende"},   {Taste::F2, "&K-Nr"},     {Taste::F3, "K-&Name"},
+          {Taste::F4, "&B-Suche"}, {Taste::F5, "&Springen"}, {Taste::F6, "&Assistent"},
+          {Taste::F8, "L&öschen"}};
+}
+
+std::vector<std::string> TFBuchung::spalten() const {
+  return std::vector<std::string>(ueberschriften.begin(), ueberschriften.end());
+}
+
+bool TFBuchung::rechtsbuendig(int spalte) const {
+  return spalte == Betrag_ || spalte == Steuer || spalte == Kost || spalte == St;
+}
+
+const Satz* TFBuchung::gelesene_zeile(std::int64_t zeile) {
+  for (const auto& [nr, s] : gelesen_)
+    if (nr == zeile) return &s;
+  Satz s(F::groesse);
+  if (!m_.buchung->buchung_lesen_in(zeile, s) || m_.buchung->satz_ist_leer(s)) s.leeren();
+  if (gelesen_.size() >= 128) gelesen_.erase(gelesen_.begin());
+  gelesen_.emplace_back(zeile, std::move(s));
+  return &gelesen_.back().second;
 }
 
 TFBuchung::TFBuchung(Mandant& m, Buchungskern& kern)
@@ -72,6 +88,7 @@ TFBuchung::~TFBuchung() {
 
 // D and the last booking in one pass over the open bookings.
 void TFBuchung::neu_laden() {
+  zwischenspeicher_leeren();
   d_ = 0;
   letzte_ = 0;
   m_.buchung->buchungen_lesen(1, m_.buchung->anzahl_buchungen(), [this](std::int64_t n, const Satz& b) {
@@ -187,13 +204,8 @@ char TFBuchung::geforderte_seite() const {
 // --- The grid ---
 
 std::string TFBuchung::zelle(std::int64_t zeile, int spalte) {
-  Satz gelesen(F::groesse);
-  const Satz* s = &satz_;
-  if (zeile != zeile_) {
-    if (!m_.buchung->buchung_lesen_in(zeile, gelesen) || m_.buchung->satz_ist_leer(gelesen))
-      return "";
-    s = &gelesen;
-  }
+  const Satz* s = zeile == zeile_ ? &satz_ : gelesene_zeile(zeile);
+  if (zeile != zeile_ && m_.buchung->satz_ist_leer(*s)) return "";
   const Satz& b = *s;
   switch (spalte) {
     case A:
@@ -862,6 +874,7 @@ bool TFBuchung::speichern() {
     ui.ShowMessageMain("Die Buchung konnte nicht geschrieben werden!");
     return false;
   }
+  zwischenspeicher_leeren();
   const Satz& geschrieben = m_.buchung->satz();
   d_ += (ist_soll(geschrieben) ? brutto(geschrieben) : -brutto(geschrieben)) - alt;
   m_.basis.setze_u8(BF::LetzteBuchungsart, buchungsart(geschrieben) ? geschrieben.u8(F::Buchungsart) : ' ');
@@ -901,6 +914,7 @@ void TFBuchung::loeschen() {
     ui.ShowMessageMain("Die Buchung konnte nicht gelöscht werden!");
     return;
   }
+  zwischenspeicher_leeren();
   d_ -= alt;
   if (zeile_ == letzte_) {
     Satz s(F::groesse);
@@ -1044,12 +1058,35 @@ std::vector<std::string> TFBuchung::kontextmenue() const {
           "&Belegdatum"};
 }
 
+std::vector<std::pair<std::string, std::string>> TFBuchung::panelfelder() {
+  const Panel p = panel();
+  return {{"Text1", p.text1},
+          {"Text2", p.text2},
+          {"Saldo", p.saldo},
+          {"Name", p.name},
+          {"Fälligdatum", p.faelligdatum},
+          {"Mahnkennzeichen", p.mahnkennzeichen},
+          {"Fremdbelegnr", p.fremdbelegnr},
+          {"Rechnungsdatum", p.rechnungsdatum}};
+}
+
+namespace {
+const int kontextbefehle[] = {0, 121, 131, 3411, 3412, 342, 343};
+}
+
+bool TFBuchung::kontext_verfuegbar(std::size_t i) const {
+  if (i == 0) return static_cast<bool>(kontoauszug);
+  if (i < std::size(kontextbefehle))
+    return befehl && (!befehl_verfuegbar || befehl_verfuegbar(kontextbefehle[i]));
+  return i < kontextmenue().size();
+}
+
 void TFBuchung::kontext(std::size_t i) {
-  static const int befehle[] = {0, 121, 131, 3411, 3412, 342, 343};
+  if (!kontext_verfuegbar(i)) return;
   if (i == 0) {
-    if (kontoauszug) kontoauszug(kontowert(satz_.get(F::Konto)));
-  } else if (i < std::size(befehle)) {
-    if (befehl) befehl(befehle[i]);
+    kontoauszug(kontowert(satz_.get(F::Konto)));
+  } else if (i < std::size(kontextbefehle)) {
+    befehl(kontextbefehle[i]);
   } else if (i == 7) {
     texte_bearbeiten();
   } else if (i == 8) {

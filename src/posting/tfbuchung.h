@@ -15,16 +15,18 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "frame/mandant.h"
 #include "posting/buchen.h"
 #include "suite/entryform.h"
+#include "suite/raster.h"
 
 namespace fibu {
 
-class TFBuchung {
+class TFBuchung : public Rasterformular {
  public:
   enum Spalte { A = 0, Konto, Kost, Belegnr, Datum_, Te, B, Betrag_, Gegen, St, Steuer };
   static constexpr int spaltenzahl = 11;
@@ -40,58 +42,64 @@ class TFBuchung {
   TFBuchung(const TFBuchung&) = delete;
   TFBuchung& operator=(const TFBuchung&) = delete;
 
+  // Runs the screen through the interaction until it is closed.
+  void ausfuehren() { m_.ui().raster(*this); }
+
   // --- The grid ---
-  std::int64_t zeilen() const { return letzte_ + freie_zeilen; }
+  std::string titel() const override { return "Buchungen erfassen und ändern"; }
+  std::vector<std::string> spalten() const override;
+  bool rechtsbuendig(int spalte) const override;
+  bool nur_anzeige(int spalte) const override { return spalte == Steuer; }
+  std::int64_t zeilen() const override { return letzte_ + freie_zeilen; }
   std::int64_t letzte() const { return letzte_; }
   // The text of a cell as the grid shows it.
-  std::string zelle(std::int64_t zeile, int spalte);
-  std::int64_t zeile() const { return zeile_; }
-  int spalte() const { return spalte_; }
+  std::string zelle(std::int64_t zeile, int spalte) override;
+  std::int64_t zeile() const override { return zeile_; }
+  int spalte() const override { return spalte_; }
   bool gesperrt(std::int64_t zeile);
 
   // --- What the user does ---
   // Text typed into the current cell; false (with a message) when it does
   // not fit the column's format.
-  bool eingabe(const std::string& text);
+  bool eingabe(const std::string& text) override;
   // Leaves the current column forward (Tab, Enter) or back: runs its check;
   // false when the cursor stays.
-  bool weiter();
-  bool zurueck();
+  bool weiter() override;
+  bool zurueck() override;
   // The cursor to another cell (arrow keys, mouse): another row while the
   // current one is changed asks whether to drop the changes.
-  bool gehe_zu(std::int64_t zeile, int spalte);
+  bool gehe_zu(std::int64_t zeile, int spalte) override;
   // Esc, F2..F8, Ctrl+N. Reaktion::Speichern / Abbrechen: the screen closes.
-  Reaktion taste(Taste t);
+  Reaktion taste(Taste t) override;
   // The window is closed: true when it may close.
-  bool schliessen();
+  bool schliessen() override;
 
   // --- What the screen shows ---
-  std::string statuszeile() const;
+  std::string statuszeile() const override;
   struct Panel {
     std::string text1, text2, saldo, name, faelligdatum, mahnkennzeichen, fremdbelegnr,
         rechnungsdatum;
   };
   Panel panel();
+  std::vector<std::pair<std::string, std::string>> panelfelder() override;
   Betrag differenz() const { return d_; }
   int buchungsperiode() const { return periode_; }
   bool netto() const { return netto_; }
   bool automatik = true;  // "Auto"
   bool geaendert() const { return geaendert_; }
-  // The button captions with their keys, for the view.
-  struct Knopf {
-    Taste taste;
-    std::string beschriftung;
-  };
-  static const std::vector<Knopf>& knoepfe();
+  // The buttons with their keys.
+  std::vector<std::pair<Taste, std::string>> tasten() const override;
 
   // Context menu: captions; kontext(i) runs entry i.
-  std::vector<std::string> kontextmenue() const;
-  void kontext(std::size_t i);
+  std::vector<std::string> kontextmenue() const override;
+  bool kontext_verfuegbar(std::size_t i) const override;
+  void kontext(std::size_t i) override;
   // What the context menu and F6 reach beyond this folder: the statement
   // of an account, a menu command, the posting assistant (given by the
   // program that opens the screen; left empty the entries do nothing).
   std::function<void(std::int32_t konto)> kontoauszug;
   std::function<void(int befehl)> befehl;
+  std::function<bool(int befehl)> befehl_verfuegbar;
   std::function<void()> assistent;
 
   // After bookings were appended elsewhere (the assistant): reloads the
@@ -148,6 +156,9 @@ class TFBuchung {
   std::optional<Satz> op_lesen(const std::string& key) const;
   char geforderte_seite() const;
   static Betrag brutto(const Satz& s);
+  // A written row as the grid shows it (the last rows read are kept).
+  const Satz* gelesene_zeile(std::int64_t zeile);
+  void zwischenspeicher_leeren() { gelesen_.clear(); }
 
   Mandant& m_;
   Buchungskern& kern_;
@@ -161,7 +172,7 @@ class TFBuchung {
   bool netto_ = false;
   bool geaendert_ = false;
   bool geoeffnet_opstamm_ = false, geoeffnet_kostart_ = false;
-  std::string beleg_eingang_;  // the document number when the cursor entered column 3
+  std::vector<std::pair<std::int64_t, Satz>> gelesen_;
 };
 
 }  // namespace fibu

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "suite/allgemei.h"
+#include "suite/raster.h"
 
 namespace fibu {
 namespace {
@@ -251,6 +252,37 @@ bool BatchInteraktion::formular(TEntryForm& form) {
   if (r == Reaktion::Abbrechen) return false;
   fehler("Dialog \"" + form.titel() + "\" wurde nicht gespeichert");
   return false;
+}
+
+// "<title> / Zeile n = a; b; ...": the values of the cells the cursor
+// visits from the first column of the next row on, for n = 1, 2, ...; then
+// Esc ends the screen ("<title> = Schließen" closes the window instead).
+void BatchInteraktion::raster(Rasterformular& r) {
+  log_ << "Maske: " << r.titel() << "\n";
+  for (int n = 1;; ++n) {
+    const std::string* w = antworten_.finde(r.titel() + " / Zeile " + std::to_string(n));
+    if (!w) break;
+    log_ << "  Zeile " << n << " = " << *w << "\n";
+    std::vector<std::string> werte;
+    std::string rest = *w;
+    for (bool weiter = true; weiter;) {
+      const std::size_t semikolon = rest.find(';');
+      werte.push_back(trim(rest.substr(0, semikolon)));
+      weiter = semikolon != std::string::npos;
+      rest = weiter ? rest.substr(semikolon + 1) : "";
+    }
+    if (!raster_zeile_tippen(r, werte, 0)) {
+      fehler("Zeile " + std::to_string(n) + " wurde nicht gebucht");
+      break;
+    }
+    log_ << "  gebucht als Zeile " << r.zeile() - 1 << "\n";
+  }
+  const std::string* schluss = antworten_.finde(r.titel());
+  if (!schluss || trim(*schluss) != "Schließen") {
+    if (r.taste(Taste::Esc) != Reaktion::Weiter) return;
+    fehler("Maske \"" + r.titel() + "\" ließ sich nicht mit Esc beenden");
+  }
+  if (!r.schliessen()) fehler("Maske \"" + r.titel() + "\" wurde nicht geschlossen");
 }
 
 std::optional<Browsereintrag> BatchInteraktion::auswahl(Tmybrowser& liste) {

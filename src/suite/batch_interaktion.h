@@ -20,6 +20,10 @@
 //                                     table, separated by ";"
 //   Information = sichern             the button or key that closes a
 //                                     dialog (Esc unless given)
+//   Buchungen erfassen und ändern / Zeile 1 = ; 4711; ; 42; 150124; ; S; 100,00; 8400
+//                                     a row of a grid screen: the cells the
+//                                     cursor visits, from the first column
+//                                     ("~" keeps the screen's proposal)
 //   Fragen = nein                     answer for questions not listed
 //                                     (without it they fail the run)
 // A "\r" line break in a question is written as a blank in the file. The
@@ -92,6 +96,7 @@ class BatchInteraktion : public Interaktion {
   void drucken(const Druckauftrag& auftrag) override;
   bool formular(TEntryForm& form) override;
   std::optional<Browsereintrag> auswahl(Tmybrowser& liste) override;
+  void raster(Rasterformular& r) override;
 
  private:
   void fehler(const std::string& text);

@@ -13,6 +13,8 @@
 
 namespace fibu {
 
+class Rasterformular;
+
 class TEntryForm;
 class Tmybrowser;
 struct Browsereintrag;
@@ -49,6 +51,8 @@ class Interaktion {
   virtual bool formular(TEntryForm& form) = 0;
   // A pick list; nullopt when nothing was chosen.
   virtual std::optional<Browsereintrag> auswahl(Tmybrowser& liste) = 0;
+  // Runs a grid screen modally until it closes.
+  virtual void raster(Rasterformular& raster) = 0;
 };
 
 }  // namespace fibu

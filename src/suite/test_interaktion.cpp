@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "suite/raster.h"
+
 namespace fibu {
 
 Formularschritt Formularschritt::tippe(std::string feld, std::string wert, bool erwartet_ok) {
@@ -72,6 +74,19 @@ void TestInteraktion::alles_verbraucht() const {
     throw UnerwarteteInteraktion("Erwartete Frage kam nicht: " + fragen_erwartet_.front().teil);
   if (!skripte_.empty()) throw UnerwarteteInteraktion("Formularskript blieb unbenutzt");
   if (!wahlen_.empty()) throw UnerwarteteInteraktion("Auswahl blieb unbenutzt");
+  if (!raster_skripte_.empty()) throw UnerwarteteInteraktion("Rasterskript blieb unbenutzt");
+}
+
+void TestInteraktion::raster_skript(std::function<void(Rasterformular&)> spiel) {
+  raster_skripte_.push_back(std::move(spiel));
+}
+
+void TestInteraktion::raster(Rasterformular& r) {
+  protokoll_.push_back("Maske: " + r.titel());
+  if (raster_skripte_.empty()) throw UnerwarteteInteraktion("Maske ohne Skript: " + r.titel());
+  auto spiel = std::move(raster_skripte_.front());
+  raster_skripte_.pop_front();
+  spiel(r);
 }
 
 void TestInteraktion::ShowMessageMain(const std::string& text) {

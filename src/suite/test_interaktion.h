@@ -7,6 +7,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -51,6 +52,8 @@ class TestInteraktion : public Interaktion {
   void erwarte_frage(const std::string& frage_teil, bool antwort);
   void erwarte_frage_hilfe(const std::string& frage_teil, Antwort antwort);
   void formular_skript(std::vector<Formularschritt> schritte);
+  // The next grid screen is played by this function.
+  void raster_skript(std::function<void(Rasterformular&)> spiel);
   // The next pick list chooses the first entry whose line contains `text`;
   // nullopt cancels it.
   void waehle(std::optional<std::string> text);
@@ -85,6 +88,7 @@ class TestInteraktion : public Interaktion {
   void drucken(const Druckauftrag& auftrag) override;
   bool formular(TEntryForm& form) override;
   std::optional<Browsereintrag> auswahl(Tmybrowser& liste) override;
+  void raster(Rasterformular& r) override;
 
  private:
   struct Frage {
@@ -96,6 +100,7 @@ class TestInteraktion : public Interaktion {
 
   std::deque<Frage> fragen_erwartet_;
   std::deque<std::vector<Formularschritt>> skripte_;
+  std::deque<std::function<void(Rasterformular&)>> raster_skripte_;
   std::deque<std::optional<std::string>> wahlen_;
   bool drucker_ablehnen_ = false;
   long esc_ab_ = 0;
