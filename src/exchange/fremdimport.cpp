@@ -17,8 +17,6 @@ using P = PersonenFelder;
 using O = OpstammFelder;
 
 constexpr int protokollbreite = 132;
-// Bookings per unit of work in the posting pass.
-constexpr long einheit_zeilen = 2000;
 // Lines between two steps of the progress bar (and looks at Esc).
 constexpr long balken_schritt = 100;
 
@@ -434,7 +432,7 @@ bool Fremdimport::lesen(Datei& datei, Pass pass) {
   while (leser.naechste(bytes, laenge)) {
     ++nr;
     if (!zeile(bytes, laenge, nr, pass)) return false;
-    if (pass == Pass::Buchen && seit_bestaetigt_ >= einheit_zeilen) {
+    if (pass == Pass::Buchen && seit_bestaetigt_ >= einheit_zeilen_) {
       if (!lauf_->zwischenstand()) {
         melde(nr, "Buchungen konnten nicht gespeichert werden!");
         fehler_ = true;

@@ -74,6 +74,9 @@ class Fremdimport {
   // before it that were committed stay posted).
   bool uebernehmen(Datei& datei);
 
+  // Bookings per unit of work of the posting pass.
+  void einheit(long zeilen) { einheit_zeilen_ = zeilen; }
+
   long gebuchte_zeilen() const { return gebucht_; }
   long neue_personenkonten() const { return angelegt_; }
 
@@ -111,6 +114,7 @@ class Fremdimport {
   long seit_bestaetigt_ = 0;
   long bestaetigt_bis_ = 0, bestaetigte_buchungen_ = 0;
   long zeilen_gesamt_ = 0;
+  long einheit_zeilen_ = 2000;
   Buchungslauf* lauf_ = nullptr;
 };
 

@@ -40,57 +40,59 @@ Fremdzeile zeile(char art, const std::string& konto, char sh, Betrag brutto,
   return z;
 }
 
+void sachkonto(Mandant& m, int nr, int art, int schluessel, bool aenderbar) {
+  m.sach->leeren();
+  Satz& s = m.sach->satz();
+  s.set(S::Bezeichnung1, "Konto " + std::to_string(nr));
+  s.set(S::Kontenart, static_cast<std::uint8_t>(art));
+  s.set(S::Steuerschluessel, static_cast<std::uint8_t>(schluessel));
+  s.set(S::SteuerschluesselAenderbar, aenderbar);
+  m.sach->speichern(m.sachkonto_text(nr));
+}
+
 // The test client with what the import needs from the base data: "Debitor
 // Diverse" 19999, the difference accounts 9999, 19998, 79998, the
 // difference cost centre 1000, a 19 % key 3 on 1777, a GL account 4401
 // whose tax key may change at posting and 4402 with the key 4 that has no
 // tax account.
+void einrichten(Testumgebung& u, Fremdeinstellungen& e) {
+  Satz& b = u.m().basis;
+  b.set(BasisFelder::steuerkonto(3), std::int32_t{1777});
+  b.set(BasisFelder::steuersatz(3), std::int64_t{1900});
+  b.set(BasisFelder::steuersatz(4), std::int64_t{1900});
+  b.set(BasisFelder::DebitorDiverse, std::int32_t{19999});
+  b.set(BasisFelder::DifferenzkontoSach, std::int32_t{9999});
+  b.set(BasisFelder::DifferenzkontoDebitor, std::int32_t{19998});
+  b.set(BasisFelder::DifferenzkontoKreditor, std::int32_t{79998});
+  b.set(BasisFelder::Differenzkostenstelle, std::int32_t{1000});
+  ASSERT_TRUE(u.m().schreibe_basis());
+  sachkonto(u.m(), 1777, 2, 0, false);
+  sachkonto(u.m(), 9999, 0, 0, false);
+  sachkonto(u.m(), 4401, 3, 0, true);
+  sachkonto(u.m(), 4402, 3, 4, false);
+  sachkonto(u.m(), 4403, 3, 0, false);
+  for (int nr : {19999, 19998, 79998}) {
+    u.m().personen->leeren();
+    u.m().personen->satz().set(P::Name, "Konto " + std::to_string(nr));
+    u.m().personen->satz().set(P::Diverse, nr == 19999);
+    u.m().personen->speichern(u.m().personenkonto_text(nr));
+  }
+  u.m().kosten->leeren();
+  u.m().kosten->satz().set(KostenFelder::FreiBebuchbar, true);
+  u.m().kosten->speichern("K1000");
+  ASSERT_TRUE(u.fs.verzeichnis_anlegen(verzeichnis));
+  e.von = tag(1);
+  e.bis = tag(31);
+  e.periode = 1;
+  e.pfad = verzeichnis;
+}
+
 class Fremdimporttest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    Satz& b = m().basis;
-    b.set(BasisFelder::steuerkonto(3), std::int32_t{1777});
-    b.set(BasisFelder::steuersatz(3), std::int64_t{1900});
-    b.set(BasisFelder::steuersatz(4), std::int64_t{1900});
-    b.set(BasisFelder::DebitorDiverse, std::int32_t{19999});
-    b.set(BasisFelder::DifferenzkontoSach, std::int32_t{9999});
-    b.set(BasisFelder::DifferenzkontoDebitor, std::int32_t{19998});
-    b.set(BasisFelder::DifferenzkontoKreditor, std::int32_t{79998});
-    b.set(BasisFelder::Differenzkostenstelle, std::int32_t{1000});
-    ASSERT_TRUE(m().schreibe_basis());
-    sachkonto(1777, 2, 0, false);
-    sachkonto(9999, 0, 0, false);
-    sachkonto(4401, 3, 0, true);
-    sachkonto(4402, 3, 4, false);
-    sachkonto(4403, 3, 0, false);
-    for (int nr : {19999, 19998, 79998}) {
-      m().personen->leeren();
-      m().personen->satz().set(P::Name, "Konto " + std::to_string(nr));
-      m().personen->satz().set(P::Diverse, nr == 19999);
-      m().personen->speichern(m().personenkonto_text(nr));
-    }
-    m().kosten->leeren();
-    m().kosten->satz().set(KostenFelder::FreiBebuchbar, true);
-    m().kosten->speichern("K1000");
-    ASSERT_TRUE(u.fs.verzeichnis_anlegen(verzeichnis));
-    e.von = tag(1);
-    e.bis = tag(31);
-    e.periode = 1;
-    e.pfad = verzeichnis;
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(einrichten(u, e)); }
 
   Mandant& m() { return u.m(); }
   Testbuchhaltung& t() { return u.t; }
-
-  void sachkonto(int nr, int art, int schluessel, bool aenderbar) {
-    m().sach->leeren();
-    Satz& s = m().sach->satz();
-    s.set(S::Bezeichnung1, "Konto " + std::to_string(nr));
-    s.set(S::Kontenart, static_cast<std::uint8_t>(art));
-    s.set(S::Steuerschluessel, static_cast<std::uint8_t>(schluessel));
-    s.set(S::SteuerschluesselAenderbar, aenderbar);
-    m().sach->speichern(m().sachkonto_text(nr));
-  }
 
   void datei_roh(const std::string& inhalt) {
     ASSERT_TRUE(u.fs.schreibe_datei_atomar(std::string(verzeichnis) + "/FREMDIMP.DAT", inhalt));
@@ -659,6 +661,89 @@ TEST_F(Fremdimporttest, DialogMitStartpruefungUndGespeichertenEinstellungen) {
             "Bitte gültiges Differenzkonto Sachkonto in den Basisdaten eingeben!");
   EXPECT_EQ(mel.back(), "Bitte gültigen Debitor Diverse eingeben!");
   t().ui.alles_verbraucht();
+}
+
+// The posting pass fails or the power goes at every write in turn: what is
+// on disk afterwards is whole units of whole bookings, the books balance,
+// and after a failure the protocol names exactly what was committed.
+TEST(FremdimportAbsturz, NurGanzeEinheitenUndDasProtokollSagtWieWeit) {
+  std::string inhalt;
+  auto dazu = [&](const Fremdzeile& z) { inhalt += fremdsatz_schreiben(z) + "\r\n"; };
+  Fremdzeile kunde = zeile('R', "10050", 'S', 11600, "4400", "R1");
+  kunde.person.name = "Neu";
+  dazu(kunde);
+  dazu(zeile(' ', "4400", 'H', 11600, "10050", "R1", "1"));
+  for (int i = 0; i < 6; ++i) {
+    dazu(zeile(' ', "1000", 'S', 100 + i, "1200"));
+    dazu(zeile(' ', "1200", 'H', 100 + i, "1000"));
+  }
+  bool ganz_durch = false;
+  int abgebrochen = 0, teilweise = 0;
+  for (std::uint64_t n = 1; !ganz_durch; ++n) {
+    ASSERT_LT(n, 2000u);
+    for (auto art : {TestDateisystem::Stoerung::Fehler, TestDateisystem::Stoerung::Absturz}) {
+      SCOPED_TRACE(std::to_string(n) +
+                   (art == TestDateisystem::Stoerung::Fehler ? " Fehler" : " Absturz"));
+      Testumgebung u;
+      Fremdeinstellungen e;
+      ASSERT_NO_FATAL_FAILURE(einrichten(u, e));
+      ASSERT_TRUE(u.fs.schreibe_datei_atomar("/import/FREMDIMP.DAT", inhalt));
+      std::unique_ptr<Datei> datei;
+      ASSERT_TRUE(u.fs.oeffnen("/import/FREMDIMP.DAT", Oeffnen::Lesen, datei));
+      Ausgabe3 d(u.t.ui);
+      ASSERT_TRUE(d.open_drucker());
+      Fremdimport import(u.m(), e, d);
+      import.einheit(2);
+      ASSERT_TRUE(import.pruefen(*datei));
+      u.fs.stoere(n, art);
+      const std::uint64_t vorher = u.fs.schreibvorgaenge();
+      const bool ok = import.uebernehmen(*datei);
+      // The run ended before the n-th write: every write has had its turn.
+      if (u.fs.schreibvorgaenge() - vorher < n) ganz_durch = true;
+      u.fs.keine_stoerung();
+      d.close_drucker();
+      const bool abgestuerzt = u.fs.abgestuerzt();
+      u.t.schliessen();
+      if (abgestuerzt)
+        u.fs.absturz(TestDateisystem::Verbleib::Zufall, static_cast<std::uint32_t>(n));
+      u.t.oeffnen();
+      Mandant& m = u.m();
+      const std::int64_t gebucht = m.buchung->letzte_buchung();
+      EXPECT_EQ(gebucht % 2, 0);
+      Betrag summe = 0;
+      std::string k;
+      for (bool weiter = m.sach->suche_ab(1, k) && m.sach->suchen(k); weiter;
+           weiter = m.sach->lies_weiter(1, k))
+        summe += m.sach->satz().get(S::Saldo);
+      EXPECT_EQ(summe, 0);
+      EXPECT_EQ(m.personen->suchen("10050"), gebucht >= 2);
+      EXPECT_EQ(
+          u.t.sachkonto(1000).get(S::Saldo), gebucht <= 2 ? 0 : [&] {
+            Betrag s = 0;
+            for (int i = 0; 2 + 2 * (i + 1) <= gebucht; ++i) s += 100 + i;
+            return s;
+          }());
+      if (ok) {
+        EXPECT_EQ(gebucht, 14);
+      } else if (!abgestuerzt) {
+        ++abgebrochen;
+        if (gebucht > 0 && gebucht < 14) ++teilweise;
+        const auto zeilen = u.t.ui.druckauftraege().back().alle_zeilen();
+        const std::string erwartet =
+            ": " + std::to_string(gebucht) + " Buchungen" +
+            (gebucht ? " (Buchungsnummern 1 bis " + std::to_string(gebucht) + ")" : "");
+        EXPECT_TRUE(std::any_of(zeilen.begin(), zeilen.end(), [&](const std::string& z) {
+          return z.rfind("!!! Übernahme abgebrochen! Übernommen sind die Buchungen bis Zeile " +
+                             std::to_string(gebucht),
+                         0) == 0 &&
+                 z.size() >= erwartet.size() &&
+                 z.compare(z.size() - erwartet.size(), erwartet.size(), erwartet) == 0;
+        })) << erwartet;
+      }
+    }
+  }
+  EXPECT_GT(abgebrochen, 0);
+  EXPECT_GT(teilweise, 0);
 }
 
 }  // namespace
