@@ -1,45 +1,10 @@
 // The account master data through the batch tool on the demo client, as a
 // script would keep them: a GL account of each kind, a customer and a
 // supplier from answers files, then the printed charts.
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
-
-#include "../suite/testverzeichnis.h"
-#include "app/batch.h"
+#include "batchdemo.h"
 
 namespace fibu {
 namespace {
-
-void schreibe(const std::string& pfad, const std::string& text) { std::ofstream(pfad) << text; }
-
-std::string lies(const std::string& pfad) {
-  std::ifstream ein(pfad, std::ios::binary);
-  std::stringstream s;
-  s << ein.rdbuf();
-  return s.str();
-}
-
-struct Demo {
-  Testverzeichnis tmp;
-  std::string ws = tmp / "arbeit";
-  Demo() {
-    std::ostringstream log;
-    EXPECT_EQ(batch_ausfuehren({"--einrichten", "--arbeitsverzeichnis", ws}, log), 0) << log.str();
-  }
-  // Runs commands with an answers file; the log on failure.
-  int lauf(const std::string& antworten, std::vector<std::string> befehle, std::string* log_aus = nullptr) {
-    schreibe(tmp / "antworten.txt", antworten);
-    std::vector<std::string> args = {"--arbeitsverzeichnis", ws, "--antworten", tmp / "antworten.txt",
-                                     "--ausgabe", tmp / "aus", "--datum", "06.12.2007", "/W=9992007"};
-    args.insert(args.end(), befehle.begin(), befehle.end());
-    std::ostringstream log;
-    int rc = batch_ausfuehren(args, log);
-    if (log_aus) *log_aus = log.str();
-    return rc;
-  }
-};
 
 TEST(StammdatenBatch, SachkontenJederArtUndDerKontenplan) {
   Demo d;
