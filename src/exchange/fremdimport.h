@@ -114,7 +114,7 @@ class Fremdimport {
   long seit_bestaetigt_ = 0;
   long bestaetigt_bis_ = 0, bestaetigte_buchungen_ = 0;
   long zeilen_gesamt_ = 0;
-  long einheit_zeilen_ = 2000;
+  long einheit_zeilen_ = 10000;
   Buchungslauf* lauf_ = nullptr;
 };
 
