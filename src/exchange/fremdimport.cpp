@@ -42,6 +42,15 @@ Datum datum_plus(Datum d, int tage) {
   return static_cast<Datum>(std::clamp(static_cast<long>(d) + tage, 0L, 65535L));
 }
 
+void adresse_setzen(Satz& person, const Fremdperson& p) {
+  person.set(P::Anrede, p.anrede);
+  person.set(P::Name, p.name);
+  person.set(P::Titel, p.titel);
+  person.set(P::Strasse, p.strasse);
+  person.set(P::PlzOrt, p.plz_ort);
+  person.set(P::Telefon, p.telefon);
+}
+
 }  // namespace
 
 // --- Settings ---
@@ -177,12 +186,7 @@ void Fremdimport::konto_anlegen(const std::string& konto, const Fremdperson& p) 
   auto& pers = *m_.personen;
   pers.leeren();
   Satz& s = pers.satz();
-  s.set(P::Anrede, p.anrede);
-  s.set(P::Name, p.name);
-  s.set(P::Titel, p.titel);
-  s.set(P::Strasse, p.strasse);
-  s.set(P::PlzOrt, p.plz_ort);
-  s.set(P::Telefon, p.telefon);
+  adresse_setzen(s, p);
   s.set(P::Suchname, p.suchname);
   s.set(P::EgId, p.eg_id);
   // Numbers the file leaves blank keep the defaults of a new account.
@@ -206,13 +210,7 @@ void Fremdimport::adresse_ersetzen(const std::string& konto, const Fremdperson& 
   // A collective account of one-time customers keeps its own address: the
   // line's address goes to the open item.
   if (!p.hat_adresse() || !pers.suchen(konto) || pers.satz().get(P::Diverse)) return;
-  Satz& s = pers.satz();
-  s.set(P::Anrede, p.anrede);
-  s.set(P::Name, p.name);
-  s.set(P::Titel, p.titel);
-  s.set(P::Strasse, p.strasse);
-  s.set(P::PlzOrt, p.plz_ort);
-  s.set(P::Telefon, p.telefon);
+  adresse_setzen(pers.satz(), p);
   pers.speichern(konto);
 }
 
@@ -398,8 +396,6 @@ bool Fremdimport::zeile(std::string_view bytes, std::size_t laenge, long nr, Pas
   if (buchen) {
     if (e_.adressen && !ist_sachkonto(basis, konto)) adresse_ersetzen(konto, z.person);
     const std::int64_t n = letzte_ + 1;
-    const Satz eingabe = b;
-    m_.buchung->satz() = eingabe;
     if (!kern_.buchen(n) || !lauf_->ok()) {
       melde(nr, "Buchung konnte nicht geschrieben werden!");
       fehler_ = true;
@@ -432,6 +428,7 @@ bool Fremdimport::lesen(Datei& datei, Pass pass) {
   while (leser.naechste(bytes, laenge)) {
     ++nr;
     if (!zeile(bytes, laenge, nr, pass)) return false;
+    zeile_ok_ = nr;
     if (pass == Pass::Buchen && seit_bestaetigt_ >= einheit_zeilen_) {
       if (!lauf_->zwischenstand()) {
         melde(nr, "Buchungen konnten nicht gespeichert werden!");
@@ -468,10 +465,16 @@ bool Fremdimport::pruefen(Datei& datei) {
   ops_.clear();
   vorschau(datei);
   {
-    // The accounts the file creates are made here only for the checks.
+    // The accounts the file creates are made here only for the checks, in
+    // a unit that is rolled back.
     Buchungslauf probe(kern_);
     lauf_ = &probe;
-    lesen(datei, Pass::Pruefen);
+    if (probe.ok()) {
+      lesen(datei, Pass::Pruefen);
+    } else {
+      d_.druckeln("!!! Die Dateien des Mandanten sind nicht verfügbar!");
+      fehler_ = true;
+    }
     lauf_ = nullptr;
   }
   for (auto& [konto, angelegt] : neue_konten_) angelegt = false;
@@ -503,13 +506,16 @@ bool Fremdimport::uebernehmen(Datei& datei) {
   {
     Buchungslauf lauf(kern_);
     lauf_ = &lauf;
+    zeile_ok_ = 0;
     ok = lauf.ok() && lesen(datei, Pass::Buchen);
-    if (ok && !lauf.ende()) {
+    // A line refused now (the file changed since the check) ends the pass;
+    // the bookings of the lines before it stay.
+    const bool bis_hier = !ok && lauf.ok();
+    if ((ok || bis_hier) && !lauf.ende()) {
       d_.druckeln("!!! Buchungen konnten nicht gespeichert werden!");
       ok = false;
-    }
-    if (ok) {
-      bestaetigt_bis_ = zeilen_gesamt_;
+    } else if (ok || bis_hier) {
+      bestaetigt_bis_ = ok ? zeilen_gesamt_ : zeile_ok_;
       bestaetigte_buchungen_ = gebucht_;
     }
     lauf_ = nullptr;

@@ -114,6 +114,7 @@ class Fremdimport {
   long seit_bestaetigt_ = 0;
   long bestaetigt_bis_ = 0, bestaetigte_buchungen_ = 0;
   long zeilen_gesamt_ = 0;
+  long zeile_ok_ = 0;  // the last line a pass went through
   long einheit_zeilen_ = 10000;
   Buchungslauf* lauf_ = nullptr;
 };

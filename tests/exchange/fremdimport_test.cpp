@@ -663,6 +663,32 @@ TEST_F(Fremdimporttest, DialogMitStartpruefungUndGespeichertenEinstellungen) {
   t().ui.alles_verbraucht();
 }
 
+TEST_F(Fremdimporttest, DateiZwischenPruefungUndUebernahmeGeaendert) {
+  const Fremdzeile soll = zeile(' ', "1000", 'S', 100, "1200");
+  const Fremdzeile haben = zeile(' ', "1200", 'H', 100, "1000");
+  datei({soll, haben, soll, haben});
+  std::unique_ptr<Datei> alt, neu;
+  ASSERT_TRUE(u.fs.oeffnen("/import/FREMDIMP.DAT", Oeffnen::Lesen, alt));
+  Ausgabe3 d(t().ui);
+  ASSERT_TRUE(d.open_drucker());
+  Fremdimport import(m(), e, d);
+  ASSERT_TRUE(import.pruefen(*alt));
+  // Another program writes the file anew: its third line lost the account.
+  datei({soll, haben, zeile(' ', "", 'S', 100, "1200"), haben});
+  ASSERT_TRUE(u.fs.oeffnen("/import/FREMDIMP.DAT", Oeffnen::Lesen, neu));
+  EXPECT_FALSE(import.uebernehmen(*neu));
+  d.close_drucker();
+  EXPECT_EQ(buchungen(), 2);
+  EXPECT_EQ(summe_sachkonten(), 0);
+  EXPECT_EQ(meldungen(),
+            (std::vector<std::string>{
+                "!!! Zeile 3: Konto ist leer!",
+                "!!! Übernahme abgebrochen! Übernommen sind die Buchungen bis Zeile 2: "
+                "2 Buchungen (Buchungsnummern 1 bis 2)"}))
+      << alles();
+  EXPECT_EQ(t().ui.meldungen().back(), "Übernahme abgebrochen! Bitte das Protokoll beachten.");
+}
+
 // The posting pass fails or the power goes at every write in turn: what is
 // on disk afterwards is whole units of whole bookings, the books balance,
 // and after a failure the protocol names exactly what was committed.
