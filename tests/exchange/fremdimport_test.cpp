@@ -663,6 +663,26 @@ TEST_F(Fremdimporttest, DialogMitStartpruefungUndGespeichertenEinstellungen) {
   t().ui.alles_verbraucht();
 }
 
+TEST_F(Fremdimporttest, EscUndAbgelehnterDruckerBuchenNichts) {
+  std::vector<Fremdzeile> zeilen;
+  for (int i = 0; i < 150; ++i) {
+    zeilen.push_back(zeile(' ', "1000", 'S', 100, "1200"));
+    zeilen.push_back(zeile(' ', "1200", 'H', 100, "1000"));
+  }
+  datei(zeilen);
+  t().ui.esc_nach(1);
+  EXPECT_FALSE(importieren());
+  EXPECT_EQ(meldungen(), std::vector<std::string>{"!!! Prüfung abgebrochen!"});
+  EXPECT_TRUE(im_protokoll("Bitte Fehler beheben und erneut importieren !!!"));
+  EXPECT_FALSE(t().ui.balken_offen());
+  t().ui.esc_nach(0);
+  const std::size_t auftraege = t().ui.druckauftraege().size();
+  t().ui.drucker_ablehnen();
+  EXPECT_FALSE(importieren());
+  EXPECT_EQ(t().ui.druckauftraege().size(), auftraege);
+  EXPECT_EQ(buchungen(), 0);
+}
+
 TEST_F(Fremdimporttest, DateiZwischenPruefungUndUebernahmeGeaendert) {
   const Fremdzeile soll = zeile(' ', "1000", 'S', 100, "1200");
   const Fremdzeile haben = zeile(' ', "1200", 'H', 100, "1000");
