@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <random>
 
 #include "../posting/testbuchhaltung.h"
 
@@ -661,6 +663,91 @@ TEST_F(Fremdimporttest, DialogMitStartpruefungUndGespeichertenEinstellungen) {
             "Bitte gültiges Differenzkonto Sachkonto in den Basisdaten eingeben!");
   EXPECT_EQ(mel.back(), "Bitte gültigen Debitor Diverse eingeben!");
   t().ui.alles_verbraucht();
+}
+
+// Random files of invoices, payments and GL bookings over known and new
+// customers and suppliers, the counter line sometimes first: afterwards
+// every account and item holds exactly what its lines say.
+TEST_F(Fremdimporttest, ZufallsdateienGegenDieSummenDerZeilen) {
+  std::mt19937 zufall(2024);
+  auto wuerfel = [&](int n) { return static_cast<int>(zufall() % static_cast<unsigned>(n)); };
+  std::vector<Fremdzeile> zeilen;
+  std::map<std::string, Betrag> person;           // signed balance of each personal account
+  std::map<std::string, int> schluessel;          // its collective key
+  std::map<std::string, Betrag> offen, rechnung;  // items: key -> open / invoiced
+  std::vector<std::pair<std::string, std::string>> rechnungen;  // (account, document)
+  Betrag erloese = 0, aufwand = 0, bank = 0;
+  schluessel = {{"10001", 1}, {"10002", 2}, {"70001", 1}, {"70002", 2}};
+  auto beleg = [&](Fremdzeile a, Fremdzeile b) {
+    if (wuerfel(2)) std::swap(a, b);
+    zeilen.push_back(a);
+    zeilen.push_back(b);
+  };
+  for (int i = 0; i < 150; ++i) {
+    const Betrag betrag = 1 + wuerfel(500000);
+    const std::string nr = std::to_string(i);
+    const int art = wuerfel(10);
+    if (art < 6) {
+      const bool kunde = art < 4;
+      const int wahl = wuerfel(12);
+      std::string konto = wahl < 2 ? (kunde ? "1000" : "7000") + std::to_string(wahl + 1)
+                                   : std::to_string((kunde ? 10100 : 70100) + wahl);
+      Fremdzeile r = zeile('R', konto, kunde ? 'S' : 'H', betrag, kunde ? "4400" : "3400", nr);
+      if (!schluessel.count(konto)) {
+        schluessel[konto] = 1 + wuerfel(2);
+        r.person.name = "Neu " + konto;
+        r.person.sammelschluessel = schluessel[konto];
+      }
+      beleg(r, zeile(' ', kunde ? "4400" : "3400", kunde ? 'H' : 'S', betrag, konto, nr,
+                     kunde ? "1" : "9"));
+      const Betrag signiert = kunde ? betrag : -betrag;
+      person[konto] += signiert;
+      const std::string key = (kunde ? "D" : "K") + nr;
+      offen[key] = rechnung[key] = signiert;
+      rechnungen.emplace_back(konto, nr);
+      (kunde ? erloese : aufwand) += betrag;
+    } else if (art < 8 && !rechnungen.empty()) {
+      const auto [konto, nr_r] =
+          rechnungen[static_cast<std::size_t>(wuerfel(static_cast<int>(rechnungen.size())))];
+      const bool kunde = konto[0] == '1';
+      const std::string key = (kunde ? "D" : "K") + nr_r;
+      const Betrag zahlung =
+          1 + wuerfel(static_cast<int>(std::min<Betrag>(std::abs(offen[key]) + 1, 400000)));
+      beleg(zeile('Z', konto, kunde ? 'H' : 'S', zahlung, "1200", nr_r),
+            zeile(' ', "1200", kunde ? 'S' : 'H', zahlung, konto, nr_r));
+      const Betrag signiert = kunde ? -zahlung : zahlung;
+      person[konto] += signiert;
+      offen[key] += signiert;
+      bank -= signiert;
+    } else {
+      beleg(zeile(' ', "1000", 'S', betrag, "1200", "K" + nr),
+            zeile(' ', "1200", 'H', betrag, "1000", "K" + nr));
+      bank -= betrag;
+    }
+  }
+  datei(zeilen);
+  ASSERT_TRUE(importieren()) << alles();
+  EXPECT_EQ(buchungen(), static_cast<std::int64_t>(zeilen.size()));
+  Betrag sammel[2][3] = {};  // customers / suppliers by collective key
+  for (const auto& [konto, saldo] : person) {
+    EXPECT_EQ(t().personenkonto(std::stoi(konto)).get(P::Saldo), saldo) << konto;
+    sammel[konto[0] == '1' ? 0 : 1][schluessel[konto]] += saldo;
+  }
+  EXPECT_EQ(saldo(1400), sammel[0][1]);
+  EXPECT_EQ(saldo(1410), sammel[0][2]);
+  EXPECT_EQ(saldo(1600), sammel[1][1]);
+  EXPECT_EQ(saldo(1610), sammel[1][2]);
+  for (const auto& [key, rest] : offen) {
+    auto op = t().op(key);
+    ASSERT_TRUE(op) << key;
+    EXPECT_EQ(op->get(O::Betrag), rechnung[key]) << key;
+    EXPECT_EQ(op->get(O::NochOffen), rest) << key;
+  }
+  // Net and tax together are the gross amounts of the lines.
+  EXPECT_EQ(haben1(4400) + haben1(1776), erloese);
+  EXPECT_EQ(soll1(3400) + soll1(1576), aufwand);
+  EXPECT_EQ(saldo(1200), bank);
+  EXPECT_EQ(summe_sachkonten(), 0);
 }
 
 TEST_F(Fremdimporttest, EscUndAbgelehnterDruckerBuchenNichts) {
