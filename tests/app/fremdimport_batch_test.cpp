@@ -4,26 +4,16 @@
 // shows the bookings; the same file a second time posts nothing.
 #include <filesystem>
 
+#include "../exchange/testzeile.h"
 #include "batchdemo.h"
-#include "exchange/fremdzeile.h"
 
 namespace fibu {
 namespace {
 
-Fremdzeile zeile(char art, const std::string& konto, char sh, Betrag betrag,
-                 const std::string& gegen, const std::string& beleg, const std::string& steuer,
-                 int tag) {
-  Fremdzeile z;
-  z.buchungsart = art == ' ' ? '\0' : art;
-  z.konto = konto;
-  z.soll_haben = sh;
-  z.brutto = betrag;
-  z.gegenkonto = gegen;
-  z.belegnr = beleg;
-  z.steuerschluessel = steuer;
-  z.datum = DMYtoDate(tag, 7, 2007);
-  z.text1 = "Fremdbeleg " + beleg;
-  return z;
+Fremdzeile juli(char art, const std::string& konto, char sh, Betrag betrag,
+                const std::string& gegen, const std::string& beleg, const std::string& steuer,
+                int tag) {
+  return zeile(art, konto, sh, betrag, gegen, beleg, steuer, 0, DMYtoDate(tag, 7, 2007));
 }
 
 std::string protokoll(const std::string& verzeichnis, const std::string& nummer) {
@@ -36,19 +26,19 @@ std::string protokoll(const std::string& verzeichnis, const std::string& nummer)
 
 TEST(FremdimportBatch, DateiInDenDemomandantenUndProtokoll) {
   Demo d;
-  Fremdzeile neu = zeile('R', "10100", 'S', 11900, "8400", "7001", "", 10);
+  Fremdzeile neu = juli('R', "10100", 'S', 11900, "8400", "7001", "", 10);
   neu.person.name = "Neukunde Import";
   neu.person.strasse = "Importweg 1";
   neu.person.plz_ort = "85435 Erding";
   neu.person.sammelschluessel = 1;
   neu.person.nettotage = 30;
-  Fremdzeile laufkunde = zeile('R', "0", 'S', 5950, "8400", "7002", "", 12);
+  Fremdzeile laufkunde = juli('R', "0", 'S', 5950, "8400", "7002", "", 12);
   laufkunde.person.name = "Laufkunde Berger";
   std::string datei;
-  for (const Fremdzeile& z : {neu, zeile(' ', "8400", 'H', 11900, "10100", "7001", "3", 10),
-                              laufkunde, zeile(' ', "8400", 'H', 5950, "0", "7002", "3", 12),
-                              zeile('Z', "10100", 'H', 11900, "1200", "7001", "", 20),
-                              zeile(' ', "1200", 'S', 11900, "10100", "7001", "", 20)})
+  for (const Fremdzeile& z : {neu, juli(' ', "8400", 'H', 11900, "10100", "7001", "3", 10),
+                              laufkunde, juli(' ', "8400", 'H', 5950, "0", "7002", "3", 12),
+                              juli('Z', "10100", 'H', 11900, "1200", "7001", "", 20),
+                              juli(' ', "1200", 'S', 11900, "10100", "7001", "", 20)})
     datei += fremdsatz_schreiben(z) + "\r\n";
   std::filesystem::create_directories(d.tmp / "import");
   schreibe(d.tmp / "import/FREMDIMP.DAT", datei);

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "../posting/testbuchhaltung.h"
+#include "testzeile.h"
 
 namespace fibu {
 namespace {
@@ -23,23 +24,6 @@ constexpr const char* verzeichnis = "/import";
 
 Datum tag(int t, int m = 1) {
   return DMYtoDate(t, m, 2024);
-}
-
-Fremdzeile zeile(char art, const std::string& konto, char sh, Betrag brutto,
-                 const std::string& gegen, const std::string& beleg = "",
-                 const std::string& steuer = "", Betrag netto = 0, Datum datum = tag(15)) {
-  Fremdzeile z;
-  z.buchungsart = art == ' ' ? '\0' : art;
-  z.konto = konto;
-  z.soll_haben = sh;
-  z.brutto = brutto;
-  z.gegenkonto = gegen;
-  z.belegnr = beleg;
-  z.steuerschluessel = steuer;
-  z.netto = netto;
-  z.datum = datum;
-  z.text1 = "Import " + beleg;
-  return z;
 }
 
 void sachkonto(Mandant& m, int nr, int art, int schluessel, bool aenderbar) {
