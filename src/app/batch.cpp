@@ -9,6 +9,7 @@
 #include "frame/anfrage.h"
 #include "app/demo.h"
 #include "app/einrichtung.h"
+#include "exchange/datenaustausch.h"
 #include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
 #include "masters/stammdaten.h"
@@ -149,6 +150,7 @@ int lauf(const Aufruf& a, std::ostream& log, const BatchInteraktion::PdfSchreibe
   fibu.konf = &start.konf;
   stammdaten_registrieren(fibu);
   auswertungen_registrieren(fibu);
+  fremddaten_registrieren(fibu);
   fibu.titel_geaendert = [&](const std::string& t) { log << "Titel: " << t << "\n"; };
 
   // A run that begins by creating a client needs no client to start with.

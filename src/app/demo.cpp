@@ -120,11 +120,16 @@ void basisdaten_fuellen(Satz& b) {
     std::int64_t satz;
     const char* text;
   } const schluessel[] = {
-      {2, 1771, 700, "Umsatzsteuer 7 %"},         {3, 1776, 1900, "Umsatzsteuer 19 %"},
-      {5, 1775, 1600, "Umsatzsteuer 16 %"},       {7, 1575, 1600, "Vorsteuer 16 %"},
-      {8, 1571, 700, "Vorsteuer 7 %"},            {9, 1576, 1900, "Vorsteuer 19 %"},
-      {18, 1772, 700, "USt innergem. Erwerb 7 %"}, {19, 1572, 700, "VSt innergem. Erwerb 7 %"},
-      {20, 1774, 1900, "USt innergem. Erwerb 19 %"}, {21, 1574, 1900, "VSt innergem. Erwerb 19 %"},
+      {2, 1771, 700, "Umsatzsteuer 7 %"},
+      {3, 1776, 1900, "Umsatzsteuer 19 %"},
+      {5, 1775, 1600, "Umsatzsteuer 16 %"},
+      {7, 1575, 1600, "Vorsteuer 16 %"},
+      {8, 1571, 700, "Vorsteuer 7 %"},
+      {9, 1576, 1900, "Vorsteuer 19 %"},
+      {18, 1772, 700, "USt innergem. Erwerb 7 %"},
+      {19, 1572, 700, "VSt innergem. Erwerb 7 %"},
+      {20, 1774, 1900, "USt innergem. Erwerb 19 %"},
+      {21, 1574, 1900, "VSt innergem. Erwerb 19 %"},
   };
   for (const auto& s : schluessel) {
     b.set(BF::steuerkonto(s.nr), s.konto);
@@ -134,6 +139,7 @@ void basisdaten_fuellen(Satz& b) {
   b.set(BF::SaldenvortragSach, 9000);
   b.set(BF::SaldenvortragDebitor, 9008);
   b.set(BF::SaldenvortragKreditor, 9009);
+  b.set(BF::DifferenzkontoSach, 1590);
   b.set(BF::floskel1(1), "Vielen Dank für Ihren Auftrag.");
   b.set(BF::floskel1(2), "Zahlbar innerhalb von 30 Tagen ohne Abzug.");
 }
@@ -156,6 +162,14 @@ void personen_anlegen(Mandant& m) {
   };
   for (const auto& k : kunden) anlegen(k, true);
   for (const auto& l : lieferanten) anlegen(l, false);
+  // The collective account of one-time customers, "Debitor Diverse" of the
+  // base data (the imports post customer 0 there).
+  anlegen({demo_diverse, "Diverse Kunden", "", "", 0}, true);
+  m.personen->suchen(m.personenkonto_text(demo_diverse));
+  m.personen->satz().set(PF::Diverse, true);
+  m.personen->speichern(m.personenkonto_text(demo_diverse));
+  m.basis.set(BF::DebitorDiverse, std::int32_t{demo_diverse});
+  m.schreibe_basis();
 }
 
 }  // namespace
@@ -171,7 +185,8 @@ Ergebnis demo_anlegen(Mandant& m) {
   mandant.set(MandantFelder::Mandantname, "Demo Handwerk GmbH");
   mandant.set(MandantFelder::Jahr, static_cast<std::uint16_t>(demo_jahr));
   if (!m.schreibe_mandant_satz(mandant))
-    return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "MANDANT.PAR des Demomandanten nicht geschrieben");
+    return Ergebnis::fehler(Ergebnis::Code::EA_Fehler,
+                            "MANDANT.PAR des Demomandanten nicht geschrieben");
   if (!muster_kopieren(m, m.ui(), 1, ziel, true))
     return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Kontenrahmen SKR 03 nicht gefunden");
   if (!m.mandant_oeffnen(demo_nummer, demo_jahr, true))
@@ -184,7 +199,8 @@ Ergebnis demo_anlegen(Mandant& m) {
                       pruefe_buchungspruefung(m.basis), pruefe_kostenrechnung(m.basis, m)})
     if (fehler) {
       m.mandant_schliessen();
-      return Ergebnis::fehler(Ergebnis::Code::Ungueltig, "Basisdaten des Demomandanten: " + *fehler);
+      return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                              "Basisdaten des Demomandanten: " + *fehler);
     }
   // The base data were made and checked here, page by page.
   m.basis.set(BF::BasisKonsistent, true);
@@ -210,8 +226,9 @@ Ergebnis demo_anlegen(Mandant& m) {
   {
     Buchungslauf lauf(kern);
     const Datum neujahr = DMYtoDate(1, 1, demo_jahr);
-    ok = d.beleg("1200", 'S', 2500000, "9000", "", 'E', beleg(sach++), neujahr, "Eröffnung Bank") &&
-         d.beleg("0800", 'H', 2500000, "9000", "", 'E', beleg(sach++), neujahr, "Eröffnung Kapital");
+    ok =
+        d.beleg("1200", 'S', 2500000, "9000", "", 'E', beleg(sach++), neujahr, "Eröffnung Bank") &&
+        d.beleg("0800", 'H', 2500000, "9000", "", 'E', beleg(sach++), neujahr, "Eröffnung Kapital");
     for (int monat = 1; monat <= 6 && ok; ++monat) {
       auto tag = [&] { return DMYtoDate(1 + bis(28), monat, demo_jahr); };
       // Payments of last month's invoices, most in full.
@@ -245,13 +262,15 @@ Ergebnis demo_anlegen(Mandant& m) {
         const Person& l = lieferanten[bis(5)];
         std::string konto = m.personenkonto_text(l.nummer), nr = beleg(kreditor++);
         std::int64_t b = betrag(50, 2500);
-        ok = d.beleg(konto, 'H', b, "3400", "9", 'R', nr, tag(), std::string("ER ") + nr + " " + l.name);
+        ok = d.beleg(konto, 'H', b, "3400", "9", 'R', nr, tag(),
+                     std::string("ER ") + nr + " " + l.name);
         eingang.push_back({konto, nr, b});
       }
       // GL bookings of the month: rent, wages, cash sales, fuel.
       const Datum ultimo = DMYtoDate(tage_im_monat(monat, demo_jahr), monat, demo_jahr);
-      ok = ok && d.beleg("4210", 'S', 150000, "1200", "", ' ', beleg(sach++), DMYtoDate(3, monat, demo_jahr),
-                         "Miete Werkstatt") &&
+      ok = ok &&
+           d.beleg("4210", 'S', 150000, "1200", "", ' ', beleg(sach++),
+                   DMYtoDate(3, monat, demo_jahr), "Miete Werkstatt") &&
            d.beleg("4120", 'S', 820000 + bis(50000), "1200", "", ' ', beleg(sach++), ultimo,
                    "Löhne und Gehälter");
       for (int i = 0; i < 6 && ok; ++i)

@@ -5,6 +5,7 @@
 #include <QStatusBar>
 #include <filesystem>
 
+#include "exchange/datenaustausch.h"
 #include "frame/anfrage.h"
 #include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     fibu.konf = &start.konf;
     fibu::stammdaten_registrieren(fibu);
     fibu::auswertungen_registrieren(fibu);
+    fibu::fremddaten_registrieren(fibu);
     fibu.programm = fibu::programminfo_ermitteln(argv[0], ".");
     const int jahr = fibu::jahr_von(heute.Today());
     if (!fibu.setup([&] { return fibu::TFMandantenAuswahl(mandant, jahr).ausfuehren(); }))

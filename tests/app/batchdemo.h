@@ -1,5 +1,5 @@
-// The demo client set up by the batch tool in a temporary working
-// directory, and runs of the tool on it with an answers file.
+// The demo client in a temporary working directory, driven through the
+// batch tool with answers files, as a script would drive it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -14,7 +14,9 @@
 
 namespace fibu {
 
-inline void schreibe(const std::string& pfad, const std::string& text) { std::ofstream(pfad) << text; }
+inline void schreibe(const std::string& pfad, const std::string& text) {
+  std::ofstream(pfad, std::ios::binary) << text;
+}
 
 inline std::string lies(const std::string& pfad) {
   std::ifstream ein(pfad, std::ios::binary);
@@ -31,10 +33,18 @@ struct Demo {
     EXPECT_EQ(batch_ausfuehren({"--einrichten", "--arbeitsverzeichnis", ws}, log), 0) << log.str();
   }
   // Runs commands with an answers file; the log on failure.
-  int lauf(const std::string& antworten, std::vector<std::string> befehle, std::string* log_aus = nullptr) {
+  int lauf(const std::string& antworten, std::vector<std::string> befehle,
+           std::string* log_aus = nullptr) {
     schreibe(tmp / "antworten.txt", antworten);
-    std::vector<std::string> args = {"--arbeitsverzeichnis", ws, "--antworten", tmp / "antworten.txt",
-                                     "--ausgabe", tmp / "aus", "--datum", "06.12.2007", "/W=9992007"};
+    std::vector<std::string> args = {"--arbeitsverzeichnis",
+                                     ws,
+                                     "--antworten",
+                                     tmp / "antworten.txt",
+                                     "--ausgabe",
+                                     tmp / "aus",
+                                     "--datum",
+                                     "06.12.2007",
+                                     "/W=9992007"};
     args.insert(args.end(), befehle.begin(), befehle.end());
     std::ostringstream log;
     int rc = batch_ausfuehren(args, log);

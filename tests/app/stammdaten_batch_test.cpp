@@ -1,11 +1,6 @@
 // The account master data through the batch tool on the demo client, as a
 // script would keep them: a GL account of each kind, a customer and a
 // supplier from answers files, then the printed charts.
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
-
 #include "batchdemo.h"
 
 namespace fibu {
