@@ -7,13 +7,11 @@
 #include <optional>
 
 #include "frame/anfrage.h"
+#include "app/befehle.h"
 #include "app/demo.h"
 #include "app/einrichtung.h"
-#include "exchange/datenaustausch.h"
 #include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
-#include "masters/stammdaten.h"
-#include "reports/auswertungen.h"
 #include "suite/allgemei.h"
 #include "suite/batch_interaktion.h"
 
@@ -148,9 +146,7 @@ int lauf(const Aufruf& a, std::ostream& log, const BatchInteraktion::PdfSchreibe
   TFFibu fibu(m, start.suite, k);
   fibu.programm = programminfo_ermitteln("fibu-batch", a.arbeitsverzeichnis);
   fibu.konf = &start.konf;
-  stammdaten_registrieren(fibu);
-  auswertungen_registrieren(fibu);
-  fremddaten_registrieren(fibu);
+  befehle_registrieren(fibu);
   fibu.titel_geaendert = [&](const std::string& t) { log << "Titel: " << t << "\n"; };
 
   // A run that begins by creating a client needs no client to start with.

@@ -5,12 +5,10 @@
 #include <QStatusBar>
 #include <filesystem>
 
-#include "exchange/datenaustausch.h"
+#include "app/befehle.h"
 #include "frame/anfrage.h"
 #include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
-#include "masters/stammdaten.h"
-#include "reports/auswertungen.h"
 #include "gui/qt_interaktion.h"
 #include "gui/tffibu_view.h"
 #include "suite/tpdate.h"
@@ -29,9 +27,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> argumente(argv + 1, argv + argc);
     fibu::TFFibu fibu(mandant, start.suite, fibu::kommandozeile_auswerten(argumente));
     fibu.konf = &start.konf;
-    fibu::stammdaten_registrieren(fibu);
-    fibu::auswertungen_registrieren(fibu);
-    fibu::fremddaten_registrieren(fibu);
+    fibu::befehle_registrieren(fibu);
     fibu.programm = fibu::programminfo_ermitteln(argv[0], ".");
     const int jahr = fibu::jahr_von(heute.Today());
     if (!fibu.setup([&] { return fibu::TFMandantenAuswahl(mandant, jahr).ausfuehren(); }))

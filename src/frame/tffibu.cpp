@@ -170,6 +170,14 @@ bool TFFibu::ausfuehren(int nummer) {
   return ok && lief;
 }
 
+bool TFFibu::unterbefehl(int nummer) {
+  const Menueeintrag* e = menueeintrag(nummer);
+  if (!e || e->nur_titel || !verfuegbar(nummer) || !mandant_.offen()) return false;
+  if (!passwort_pruefen(nummer) || !waechter_pruefen(*e)) return false;
+  funktionen_.at(nummer)();
+  return true;
+}
+
 bool TFFibu::beschaeftigt_ausfuehren(const Funktion& f) {
   beschaeftigt_ = true;
   titel_auffrischen();

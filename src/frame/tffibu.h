@@ -94,6 +94,10 @@ class TFFibu {
   // False when it did not run (refused, busy, guarded, unavailable) or its
   // function ended with an error.
   bool ausfuehren(int nummer);
+  // Runs the function of an available command from within a running one
+  // (a screen's context menu): password and guards as for the menu, the
+  // busy flag stays with the running command. False when it did not run.
+  bool unterbefehl(int nummer);
   bool beschaeftigt() const { return beschaeftigt_; }
   // Runs f with the busy flag set and the title refreshed (also what the
   // window's own entries run, such as the system information); an error

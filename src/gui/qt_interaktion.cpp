@@ -12,6 +12,7 @@
 
 #include "gui/formulardialog.h"
 #include "gui/pickliste.h"
+#include "gui/rasterdialog.h"
 
 namespace fibu {
 namespace {
@@ -204,6 +205,12 @@ bool QtInteraktion::formular(TEntryForm& form) {
   const bool gespeichert = dialog.exec() == QDialog::Accepted;
   if (dialog.fehler()) std::rethrow_exception(dialog.fehler());
   return gespeichert;
+}
+
+void QtInteraktion::raster(Rasterformular& r) {
+  Rasterdialog dialog(r, vorne());
+  dialog.exec();
+  if (dialog.fehler()) std::rethrow_exception(dialog.fehler());
 }
 
 std::optional<Browsereintrag> QtInteraktion::auswahl(Tmybrowser& liste) {

@@ -48,6 +48,8 @@ class QtInteraktion : public Interaktion {
 
   bool formular(TEntryForm& form) override;
   std::optional<Browsereintrag> auswahl(Tmybrowser& liste) override;
+  // A grid screen in its window (`Rasterdialog`).
+  void raster(Rasterformular& r) override;
 
  private:
   // The window in front: the modal dialog, else the active window, else

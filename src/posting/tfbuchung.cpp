@@ -966,7 +966,7 @@ Reaktion TFBuchung::taste(Taste t) {
       return Reaktion::Weiter;
     case Taste::F6:
       if (zeile_fertig(zeile_zuerst) && assistent) {
-        assistent();
+        assistent(periode_);
         neu_laden();
       }
       return Reaktion::Weiter;

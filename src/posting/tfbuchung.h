@@ -100,7 +100,8 @@ class TFBuchung : public Rasterformular {
   std::function<void(std::int32_t konto)> kontoauszug;
   std::function<void(int befehl)> befehl;
   std::function<bool(int befehl)> befehl_verfuegbar;
-  std::function<void()> assistent;
+  // The assistant gets the entry period, which its period choice may change.
+  std::function<void(int& buchungsperiode)> assistent;
 
   // After bookings were appended elsewhere (the assistant): reloads the
   // grid and puts the cursor on the row after the last booking.

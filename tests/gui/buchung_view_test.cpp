@@ -1,0 +1,134 @@
+// The posting entry screen in its window on the demo client, played with
+// the keyboard only: a two-line document typed into the grid, a refused
+// cell, Esc; the bookings are then in the file.
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+#include "demo_mandant.h"
+#include "gui/rasterdialog.h"
+#include "gui_hilfen.h"
+#include "posting/tfbuchung.h"
+#include "suite/allgemei.h"
+
+using fibu::test::beim_naechsten_dialog;
+
+namespace {
+
+// FIBU_BILDSCHIRMFOTO=<dir> keeps pictures of the window for a look by eye.
+void foto(QWidget* w, const QString& name) {
+  const QString ordner = qEnvironmentVariable("FIBU_BILDSCHIRMFOTO");
+  if (!ordner.isEmpty()) w->grab().save(ordner + '/' + name + QStringLiteral(".png"));
+}
+
+// Keys as the user types them: each to the widget that has the focus (the
+// grid, or the cell editor a typed key opened).
+void taste(int key, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+  QWidget* w = QApplication::focusWidget();
+  QVERIFY(w);
+  QTest::keyClick(w, static_cast<Qt::Key>(key), mod);
+}
+void tippe(const QString& text) {
+  for (QChar c : text) {
+    QWidget* w = QApplication::focusWidget();
+    QVERIFY(w);
+    QTest::keyClicks(w, QString(c));
+  }
+}
+
+}  // namespace
+
+class BuchungViewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() { fibu::test::wartende_beenden(); }
+
+  void einBelegMitDerTastatur() {
+    fibu::test::Demo demo;
+    fibu::Mandant& m = *demo.m;
+    fibu::Buchungskern kern(m);
+    fibu::TFBuchung b(m, kern);
+    const std::int64_t erste = b.zeile();
+    QStringList meldungen;
+    QString status_vorher, status_nachher, betrag_ausrichtung;
+    auto lief = beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = qobject_cast<fibu::Rasterdialog*>(w);
+      QVERIFY(d);
+      d->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(d));
+      QTRY_VERIFY(QApplication::focusWidget() == d->tabelle());
+      auto* status = d->findChild<QLabel*>(QStringLiteral("statuszeile"));
+      QVERIFY(status);
+      status_vorher = status->text();
+      QCOMPARE(d->tabelle()->currentIndex().row(), static_cast<int>(erste - 1));
+      QCOMPARE(d->tabelle()->currentIndex().column(), static_cast<int>(fibu::TFBuchung::Konto));
+
+      // Row 1: an account that does not exist is refused and keeps the cursor.
+      fibu::test::meldung_beantworten(meldungen, d);
+      tippe("4444");
+      taste(Qt::Key_Tab);
+      QTRY_COMPARE(meldungen.size(), 1);
+      // The offscreen platform has no window manager to give the window
+      // back its activation after the message box.
+      d->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(d));
+      QCOMPARE(d->tabelle()->currentIndex().column(), static_cast<int>(fibu::TFBuchung::Konto));
+      // Then 4210 rent, paid from the bank: account, no cost centre, the
+      // proposed document number, the date, no text key, debit, amount,
+      // counter-account; Enter goes on like Tab.
+      tippe("4210");
+      taste(Qt::Key_Tab);
+      taste(Qt::Key_Tab);
+      taste(Qt::Key_Return);
+      tippe("150107");
+      taste(Qt::Key_Tab);
+      taste(Qt::Key_Tab);
+      tippe("S");
+      taste(Qt::Key_Tab);
+      tippe("250,00");
+      taste(Qt::Key_Tab);
+      tippe("1200");
+      taste(Qt::Key_Tab);
+      if (b.zeile() == erste) taste(Qt::Key_Tab);  // the tax-key column, when the account has one
+      QCOMPARE(b.zeile(), erste + 1);
+      // Row 2: the bank; the amount is proposed from the difference.
+      tippe("1200");
+      for (int i = 0; i < 8 && b.zeile() == erste + 1; ++i) {
+        if (b.spalte() == fibu::TFBuchung::Gegen) tippe("4210");
+        taste(Qt::Key_Tab);
+      }
+      QCOMPARE(b.zeile(), erste + 2);
+      QCOMPARE(b.differenz(), fibu::Betrag{0});
+      betrag_ausrichtung = QString::number(
+          d->tabelle()->model()->index(static_cast<int>(erste - 1), fibu::TFBuchung::Betrag_)
+              .data(Qt::TextAlignmentRole)
+              .toInt() &
+          Qt::AlignRight);
+      status_nachher = status->text();
+      foto(d, QStringLiteral("buchungserfassung"));
+      taste(Qt::Key_Escape);
+    });
+    b.ausfuehren();
+    QVERIFY(*lief);
+    QCOMPARE(meldungen, QStringList{QStringLiteral("Sachkonto nicht gefunden!")});
+    QVERIFY(status_vorher.startsWith(QStringLiteral("Zeile: ") + QString::number(erste)));
+    QVERIFY2(status_nachher.contains(QStringLiteral("Saldo: 0,00")), qPrintable(status_nachher));
+    QVERIFY(betrag_ausrichtung != QStringLiteral("0"));
+
+    // Both bookings are in the file, against each other.
+    m.buchung->offene_sicht = false;
+    fibu::Satz s(fibu::BuchungFelder::groesse), g(fibu::BuchungFelder::groesse);
+    QVERIFY(m.buchung->buchung_lesen_in(erste, s));
+    QVERIFY(m.buchung->buchung_lesen_in(erste + 1, g));
+    QCOMPARE(fibu::trim(s.get(fibu::BuchungFelder::Konto)), std::string("4210"));
+    QCOMPARE(fibu::trim(g.get(fibu::BuchungFelder::Konto)), std::string("1200"));
+    QCOMPARE(fibu::trim(g.get(fibu::BuchungFelder::Gegenkonto)), std::string("4210"));
+    QCOMPARE(fibu::vorzeichenbetrag(g), fibu::Betrag{-25000});
+    QCOMPARE(s.get(fibu::BuchungFelder::Datum), fibu::DMYtoDate(15, 1, 2007));
+    QCOMPARE(fibu::trim(s.get(fibu::BuchungFelder::Belegnr)), fibu::trim(g.get(fibu::BuchungFelder::Belegnr)));
+  }
+};
+
+QTEST_MAIN(BuchungViewTest)
+#include "buchung_view_test.moc"
