@@ -836,23 +836,9 @@ bool TFBuchung::speichern() {
   const Betrag alt = war_geschrieben() ? (ist_soll(original_) ? brutto(original_) : -brutto(original_)) : 0;
   isam::Einheit einheit(m_.verzeichnis());
   bool ok = einheit.fehler() == isam::isam_ok;
-  // A row written before that opened its item: its amount leaves the item
-  // first, so that writing it again does not count it twice.
-  if (ok && alter_eroeffnet_op()) {
-    const std::string key = op_schluessel(m_.basis, original_);
-    if (m_.opstamm->suchen(key)) {
-      Satz& op = m_.opstamm->satz();
-      const Betrag v = vorzeichenbetrag(original_);
-      op.set(O::Betrag, op.get(O::Betrag) - v);
-      op.set(O::NochOffen, op.get(O::NochOffen) - v);
-      if (op.get(O::Betrag) == 0 && op.get(O::NochOffen) == 0)
-        m_.opstamm->loeschen(key);
-      else
-        m_.opstamm->speichern(key);
-    }
-  }
   m_.buchung->satz() = b;
   if (ok) ok = kern_.buchen(zeile_);
+  // Written again, the row's old amount leaves its item inside the engine.
   // The dates and the other party's number of the document dialog.
   if (ok && eroeffnet_op(m_.basis, m_.buchung->satz()) &&
       (b.get(F::Belegdatum) || b.get(F::Faelligdatum) || !trim(b.get(F::Fremdbelegnr)).empty())) {

@@ -295,5 +295,64 @@ TEST(TFBuchung, AendernLoeschenSpringenUndSuchen) {
   s.t.ui.alles_verbraucht();
 }
 
+// The lists, the row's extra data in their dialogs and what the context
+// menu reaches.
+TEST(TFBuchung, ListenZusatzdatenUndKontextmenue) {
+  Bildschirm s;
+  // F2 in the account column: the GL list, the chosen account in the cell.
+  s.t.ui.waehle("4711");
+  s.b->taste(Taste::F2);
+  EXPECT_EQ(s.b->zelle(1, T::Konto), "4711");
+
+  // A customer invoice instead, with its document date, due date and the
+  // other party's number given later: the open item takes them over.
+  ASSERT_TRUE(s.b->gehe_zu(1, T::A));
+  ASSERT_TRUE(s.tippe({"R", "10002", "9500007", "200124", "", "S", "50,00", "8400"}));
+  ASSERT_EQ(s.b->zeile(), 2);
+  ASSERT_TRUE(s.b->gehe_zu(1, T::Konto));
+  s.t.ui.formular_skript({Formularschritt::tippe("Belegdatum", "18.01.2024"),
+                          Formularschritt::tippe("Fremdbelegnummer", "AB-77"),
+                          Formularschritt::tippe("Fälligkeitsdatum", "29.02.2024"),
+                          Formularschritt::druecke(Taste::Esc)});
+  s.b->kontext(9);  // "&Belegdatum"
+  ASSERT_TRUE(s.tippe({"~", "~", "~", "~", "~", "~", "~"}));
+  ASSERT_EQ(s.b->zeile(), 2);
+  auto op = s.t.op("D9500007");
+  ASSERT_TRUE(op);
+  EXPECT_EQ(op->get(OpstammFelder::Betrag), 5000);  // written again, not counted twice
+  EXPECT_EQ(op->get(OpstammFelder::Rechnungsdatum), DMYtoDate(18, 1, 2024));
+  EXPECT_EQ(op->get(OpstammFelder::Faelligkeitsdatum), DMYtoDate(29, 2, 2024));
+  EXPECT_EQ(trim(op->get(OpstammFelder::Fremdbelegnr)), "AB-77");
+
+  // Foreign currency: 100.00 DM make 51.13 EUR on the row; 0 switches back.
+  ASSERT_TRUE(s.tippe({"4711", "", "~", "200124", "", "S"}));
+  s.t.ui.formular_skript({Formularschritt::tippe("Fremdwährungsbetrag", "100,00"),
+                          Formularschritt::druecke(Taste::Esc)});
+  s.b->kontext(8);
+  EXPECT_EQ(s.b->zelle(2, T::Betrag_), "51.13");
+  EXPECT_TRUE(s.b->satz().get(F::Fremdwaehrung));
+  s.t.ui.formular_skript({Formularschritt::tippe("Fremdwährungsbetrag", "0"),
+                          Formularschritt::druecke(Taste::Esc)});
+  s.b->kontext(8);
+  EXPECT_EQ(s.meldung(), "Fremdwährungsbuchung auf Standardbuchung umgestellt!");
+  EXPECT_FALSE(s.b->satz().get(F::Fremdwaehrung));
+
+  // The context menu: the statement of the row's account, and commands
+  // only where the program has them.
+  std::int32_t auszug = 0;
+  std::vector<int> befehle;
+  s.b->kontoauszug = [&](std::int32_t k) { auszug = k; };
+  s.b->befehl = [&](int nr) { befehle.push_back(nr); };
+  s.b->befehl_verfuegbar = [](int nr) { return nr == 121; };
+  s.b->kontext(0);
+  EXPECT_EQ(auszug, 4711);
+  EXPECT_TRUE(s.b->kontext_verfuegbar(1));
+  EXPECT_FALSE(s.b->kontext_verfuegbar(3));
+  s.b->kontext(1);
+  s.b->kontext(3);
+  EXPECT_EQ(befehle, std::vector<int>{121});
+  s.t.ui.alles_verbraucht();
+}
+
 }  // namespace
 }  // namespace fibu
