@@ -38,20 +38,14 @@ void bericht(const char* was, Uhr::time_point t, const TestInteraktion& ui) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string verz =
-      argc > 1 ? argv[1] : std::filesystem::temp_directory_path().string() + "/fibu-auswertung-bench";
-  const long anzahl = argc > 2 ? std::atol(argv[2]) : 1000000;
-  const std::string wurzel = verz + "/mandant";
-  std::filesystem::remove_all(wurzel);
-  std::filesystem::create_directories(wurzel);
-  Lauf l(wurzel);
+  const std::string verz = bench_verzeichnis(argc, argv, "fibu-auswertung-bench");
+  const long anzahl = bench_buchungen(argc, argv);
+  Gebuchter_mandant l(verz, anzahl);
   Mandant& m = l.m;
-  mandant_anlegen(m);
-  auto t = Uhr::now();
-  if (!massenbuchen(m, anzahl, umgebung("FIBU_EINHEIT", 50000))) return 1;
-  std::printf("%ld Buchungen erzeugt und gebucht: %.1f s, Spitzenspeicher %ld MB\n", anzahl, sekunden(t),
+  if (!l.gebucht) return 1;
+  std::printf("%ld Buchungen erzeugt und gebucht: %.1f s, Spitzenspeicher %ld MB\n", anzahl, l.dauer,
               spitzenspeicher_mb());
-  t = Uhr::now();
+  auto t = Uhr::now();
   const std::string journal = verz + "/buchungen.journal";
   const long belege = journal_schreiben(m, journal);
   std::printf("Journal %s: %ld Belege, %.1f MB, %.1f s\n", journal.c_str(), belege,
@@ -116,6 +110,6 @@ int main(int argc, char** argv) {
   bericht("Kontoauszüge aller Konten, Periode 6", t, l.ui);
 
   m.mandant_schliessen();
-  std::filesystem::remove_all(wurzel);
+  std::filesystem::remove_all(l.wurzel);
   return 0;
 }

@@ -90,6 +90,30 @@ void mandant_anlegen(Mandant& m) {
   v.bestaetige();
 }
 
+std::string bench_verzeichnis(int argc, char** argv, const char* name) {
+  return argc > 1 ? argv[1] : std::filesystem::temp_directory_path().string() + "/" + name;
+}
+
+long bench_buchungen(int argc, char** argv) { return argc > 2 ? std::atol(argv[2]) : 1000000; }
+
+namespace {
+
+std::string frisch(const std::string& verzeichnis) {
+  const std::string wurzel = verzeichnis + "/mandant";
+  std::filesystem::remove_all(wurzel);
+  std::filesystem::create_directories(wurzel);
+  return wurzel;
+}
+
+}  // namespace
+
+Gebuchter_mandant::Gebuchter_mandant(const std::string& verzeichnis, long anzahl) : Lauf(frisch(verzeichnis)) {
+  mandant_anlegen(m);
+  const auto t = Uhr::now();
+  gebucht = massenbuchen(m, anzahl, umgebung("FIBU_EINHEIT", 50000));
+  dauer = sekunden(t);
+}
+
 namespace {
 
 void fuellen(Satz& s, const std::string& konto, char sh, Betrag betrag, const std::string& gegen,

@@ -59,6 +59,20 @@ struct Lauf {
 // Base data (ranges, tax keys, collective accounts) and every account.
 void mandant_anlegen(Mandant& m);
 
+// The directory of a benchmark: the first argument, else `name` in the
+// temporary directory; the bookings: the second argument, else 1,000,000.
+std::string bench_verzeichnis(int argc, char** argv, const char* name);
+long bench_buchungen(int argc, char** argv);
+
+// A fresh client below `verzeichnis` + "/mandant" with `anzahl` bookings of
+// the mix posted in bulk units; `gebucht` tells whether that worked and
+// `sekunden` how long it took.
+struct Gebuchter_mandant : Lauf {
+  Gebuchter_mandant(const std::string& verzeichnis, long anzahl);
+  bool gebucht = false;
+  double dauer = 0;
+};
+
 // Generates the bookings of the mix, one at a time.
 class Erzeuger {
  public:

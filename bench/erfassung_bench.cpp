@@ -41,23 +41,17 @@ void bild(TFBuchung& b) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string verz =
-      argc > 1 ? argv[1] : std::filesystem::temp_directory_path().string() + "/fibu-erfassung-bench";
-  const long anzahl = argc > 2 ? std::atol(argv[2]) : 1000000;
-  const std::string wurzel = verz + "/mandant";
-  std::filesystem::remove_all(wurzel);
-  std::filesystem::create_directories(wurzel);
-  Lauf l(wurzel);
+  const std::string verz = bench_verzeichnis(argc, argv, "fibu-erfassung-bench");
+  const long anzahl = bench_buchungen(argc, argv);
+  Gebuchter_mandant l(verz, anzahl);
   Mandant& m = l.m;
-  mandant_anlegen(m);
-  auto t = Uhr::now();
-  if (!massenbuchen(m, anzahl, umgebung("FIBU_EINHEIT", 50000))) return 1;
-  std::printf("%ld Buchungen gebucht: %.1f s\n", anzahl, sekunden(t));
+  if (!l.gebucht) return 1;
+  std::printf("%ld Buchungen gebucht: %.1f s\n", anzahl, l.dauer);
   m.mandant_schliessen();
   m.mandant_oeffnen(1, 2024);
 
   Buchungskern kern(m);
-  t = Uhr::now();
+  auto t = Uhr::now();
   auto b = std::make_unique<TFBuchung>(m, kern);
   bild(*b);
   std::printf("Öffnen der Buchungserfassung (%lld Buchungen): %.3f s\n",
@@ -94,6 +88,6 @@ int main(int argc, char** argv) {
   std::printf("Spitzenspeicher %ld MB\n", spitzenspeicher_mb());
   b.reset();
   m.mandant_schliessen();
-  std::filesystem::remove_all(wurzel);
+  std::filesystem::remove_all(l.wurzel);
   return 0;
 }
