@@ -16,13 +16,18 @@ namespace {
 // of the row's account and the master-data commands, F6 the assistant.
 void buchen(TFFibu& fibu) {
   Mandant& m = fibu.mandant();
-  Buchungskern kern(m);
-  TFBuchung b(m, kern);
-  b.kontoauszug = [&m](std::int32_t konto) { TFKontoauszugEinzeln(m, konto).ausfuehren(); };
-  b.befehl = [&fibu](int nummer) { fibu.unterbefehl(nummer); };
-  b.befehl_verfuegbar = [&fibu](int nummer) { return fibu.verfuegbar(nummer); };
-  b.assistent = [&m, &kern](int& periode) { TFBuchungsAssistent(m, kern, periode).ausfuehren(); };
-  b.ausfuehren();
+  {
+    Buchungskern kern(m);
+    TFBuchung b(m, kern);
+    b.kontoauszug = [&m](std::int32_t konto) { TFKontoauszugEinzeln(m, konto).ausfuehren(); };
+    b.befehl = [&fibu](int nummer) { fibu.unterbefehl(nummer); };
+    b.befehl_verfuegbar = [&fibu](int nummer) { return fibu.verfuegbar(nummer); };
+    b.assistent = [&m, &kern](int& periode) { TFBuchungsAssistent(m, kern, periode).ausfuehren(); };
+    b.ausfuehren();
+  }
+  // The open items and cost types, opened for the screen, close with it.
+  m.opstamm->schliessen();
+  m.kostart->schliessen();
 }
 
 }  // namespace

@@ -24,10 +24,8 @@ constexpr const char* buchungskopf =
     "  Zeile  Buchung Datum      Beleg   Konto    Gegenkto Art S/H          Brutto"
     "           Netto          Steuer St";
 
-bool nur_ziffern(const std::string& s) {
-  return !s.empty() && s.size() <= 9 &&
-         std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
+// A whole number that fits an int.
+bool ganzzahl_text(const std::string& s) { return !s.empty() && s.size() <= 9 && nur_ziffern(s); }
 
 bool steuerzeichen(std::string_view bytes) {
   return std::any_of(bytes.begin(), bytes.end(),
@@ -150,7 +148,7 @@ bool Fremdimport::im_zeitraum(Datum d) const {
 // An account number as the files key it: digits padded to the length of
 // its kind; the personal account 0 is the base data's "Debitor Diverse".
 std::string Fremdimport::kontotext(const std::string& text) const {
-  if (!nur_ziffern(text)) return text;
+  if (!ganzzahl_text(text)) return text;
   const std::int32_t wert = kontowert(text);
   const Satz& b = m_.basis;
   if (ist_sachkonto(b, text)) return sachkonto_text(b, wert);
@@ -177,7 +175,7 @@ void Fremdimport::vorschau(Datei& datei) {
     if (!im_zeitraum(z.datum)) continue;
     const std::string konto = kontotext(z.konto);
     const Satz& b = m_.basis;
-    if (!nur_ziffern(konto) || !(ist_debitor(b, konto) || ist_kreditor(b, konto))) continue;
+    if (!ganzzahl_text(konto) || !(ist_debitor(b, konto) || ist_kreditor(b, konto))) continue;
     if (!m_.personen->key_vorhanden(1, konto)) neue_konten_.emplace(konto, false);
   }
 }
@@ -328,7 +326,7 @@ bool Fremdimport::zeile(std::string_view bytes, std::size_t laenge, long nr, Pas
   // 5. The tax key of a GL line.
   if (sach && !z.steuerschluessel.empty() && z.steuerschluessel != "0" &&
       z.steuerschluessel != "00") {
-    const int k = nur_ziffern(z.steuerschluessel) ? std::stoi(z.steuerschluessel) : -1;
+    const int k = ganzzahl_text(z.steuerschluessel) ? std::stoi(z.steuerschluessel) : -1;
     if (k < 1 || k > 40) return fehler(pruef_text(14));
     if (m_.sach->suchen(konto)) {
       const Satz& s = m_.sach->satz();

@@ -172,9 +172,20 @@ bool TFFibu::ausfuehren(int nummer) {
 
 bool TFFibu::unterbefehl(int nummer) {
   const Menueeintrag* e = menueeintrag(nummer);
-  if (!e || e->nur_titel || !verfuegbar(nummer) || !mandant_.offen()) return false;
+  if (!e || !e->unter.empty() || e->nur_titel || !verfuegbar(nummer) || !mandant_.offen())
+    return false;
   if (!passwort_pruefen(nummer) || !waechter_pruefen(*e)) return false;
-  funktionen_.at(nummer)();
+  // An error ends the sub-command with its message, not the screen it
+  // was called from.
+  try {
+    funktionen_.at(nummer)();
+  } catch (const Abbruch&) {
+    throw;
+  } catch (const std::exception& fehler) {
+    mandant_.ui().Balken_Schliessen();
+    mandant_.ui().ShowMessageMain(fehler.what());
+    return false;
+  }
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "gui/rasterdialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -88,7 +89,10 @@ Qt::ItemFlags Rastermodell::flags(const QModelIndex& index) const {
 }
 
 bool Rastermodell::setData(const QModelIndex& index, const QVariant& wert, int rolle) {
-  if (rolle != Qt::EditRole || !index.isValid()) return false;
+  // Text goes to the model's cursor cell only.
+  if (rolle != Qt::EditRole || !index.isValid() || index.row() + 1 != r_.zeile() ||
+      index.column() != r_.spalte())
+    return false;
   eingabe_ok_ = false;
   d_.sicher([&] { eingabe_ok_ = r_.eingabe(wert.toString().toStdString()); });
   return eingabe_ok_;
@@ -149,6 +153,14 @@ bool Rastertabelle::modelltaste(QKeyEvent* e) {
   }
   d_.nachziehen();
   return true;
+}
+
+void Rastertabelle::editor_abschliessen() {
+  if (state() != QAbstractItemView::EditingState) return;
+  QWidget* editor = QApplication::focusWidget();
+  if (!editor || editor->parentWidget() != viewport()) return;
+  commitData(editor);
+  QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void Rastertabelle::keyPressEvent(QKeyEvent* e) {
@@ -269,6 +281,7 @@ void Rasterdialog::nachziehen() {
 }
 
 void Rasterdialog::taste(Taste t) {
+  tabelle_->editor_abschliessen();
   Reaktion antwort = Reaktion::Weiter;
   sicher([&] { antwort = r_.taste(t); });
   if (antwort != Reaktion::Weiter) {

@@ -48,6 +48,9 @@ class Rastertabelle : public QTableView {
   explicit Rastertabelle(Rasterdialog& d);
   // A key the grid hands to the model; true when it was one.
   bool modelltaste(QKeyEvent* e);
+  // An open cell editor hands its text to the model and closes (before a
+  // button acts).
+  void editor_abschliessen();
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;

@@ -32,7 +32,8 @@ Datum geschaeftsjahr_bis(const Satz& basis) {
 }
 
 std::optional<int> periode_fuer_datum(Mandant& m, Datum datum, int eingabeperiode) {
-  if (eingabeperiode >= 1 && eingabeperiode <= 12 &&
+  // The entry period itself only while its journal is not printed.
+  if (periode_bebuchbar(m.basis, eingabeperiode) &&
       datum >= m.basis.get(B::periode_von(eingabeperiode)) &&
       datum <= m.basis.get(B::periode_bis(eingabeperiode)))
     return eingabeperiode;

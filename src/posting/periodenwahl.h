@@ -21,7 +21,7 @@ Datum geschaeftsjahr_von(const Satz& basis);
 Datum geschaeftsjahr_bis(const Satz& basis);
 
 // The entry period for a booking dated `datum`: the entry period itself
-// when the date lies in it; otherwise the period choice opens with the
+// when the date lies in it and the period may still be posted; otherwise the period choice opens with the
 // period of the date preselected and answers the chosen period, or nullopt
 // when the user cancels.
 std::optional<int> periode_fuer_datum(Mandant& m, Datum datum, int eingabeperiode);

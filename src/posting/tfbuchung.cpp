@@ -25,10 +25,6 @@ const char* const zeile_zuerst = "Bitte zuerst aktuelle Zeile abschließen!";
 const char* const hat_zahlungen = "Es gibt bereits Zahlungen zu diesem OP!";
 const char* const loeschen_und_neu = "Bitte Buchung löschen und neu eingeben!";
 
-bool nur_ziffern(const std::string& s) {
-  return std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
-}
-
 char zeichen(const Satz& s, std::size_t off) {
   const auto c = static_cast<char>(s.u8(off));
   return c == ' ' ? 0 : c;
@@ -76,7 +72,12 @@ TFBuchung::TFBuchung(Mandant& m, Buchungskern& kern)
   m_.buchung->offene_sicht = true;
   periode_ = std::clamp<int>(m_.basis.get(BF::AktuellePeriode), 1, 12);
   automatik = m_.basis.get(BF::Automatik) == 0;
-  neu_laden();
+  try {
+    neu_laden();
+  } catch (...) {
+    m_.buchung->offene_sicht = false;
+    throw;
+  }
 }
 
 TFBuchung::~TFBuchung() {
@@ -94,7 +95,7 @@ void TFBuchung::neu_laden() {
   m_.buchung->buchungen_lesen(1, m_.buchung->anzahl_buchungen(), [this](std::int64_t n, const Satz& b) {
     if (!m_.buchung->satz_ist_leer(b)) {
       letzte_ = n;
-      d_ += ist_soll(b) ? brutto(b) : -brutto(b);
+      d_ += vorzeichenbrutto(b);
     }
     return true;
   });
@@ -104,14 +105,21 @@ void TFBuchung::neu_laden() {
 
 Betrag TFBuchung::brutto(const Satz& s) { return s.get(F::Betrag) + s.get(F::Steuerbetrag); }
 
+// The gross amount with the sign of its side, as the difference counts it.
+Betrag TFBuchung::vorzeichenbrutto(const Satz& s) { return ist_soll(s) ? brutto(s) : -brutto(s); }
+
+// The type entered last: the default of a new row.
+std::uint8_t TFBuchung::letzte_art() const {
+  const std::uint8_t a = m_.basis.u8(BF::LetzteBuchungsart);
+  return a == ' ' ? 0 : a;
+}
+
 bool TFBuchung::zeile_laden(std::int64_t zeile) {
   zeile_ = std::clamp<std::int64_t>(zeile, 1, zeilen());
   if (!m_.buchung->buchung_lesen_in(zeile_, satz_) || m_.buchung->satz_ist_leer(satz_)) {
     // A free row starts with the last type and date entered.
     satz_.leeren();
-    satz_.setze_u8(F::Buchungsart, m_.basis.u8(BF::LetzteBuchungsart) == ' '
-                                       ? 0
-                                       : m_.basis.u8(BF::LetzteBuchungsart));
+    satz_.setze_u8(F::Buchungsart, letzte_art());
     satz_.set(F::Datum, m_.basis.get(BF::LetztesDatum));
   }
   original_ = satz_;
@@ -402,8 +410,12 @@ bool TFBuchung::zurueck() {
 
 bool TFBuchung::gehe_zu(std::int64_t zeile, int spalte) {
   spalte = std::clamp(spalte, 0, static_cast<int>(St));
+  zeile = std::clamp<std::int64_t>(zeile, 1, zeilen());
   if (zeile == zeile_) {
-    spalte_ = spalte;
+    // Forward within the row only through the checks of the cells passed.
+    while (spalte_ < spalte && zeile_ == zeile)
+      if (!weiter()) return false;
+    if (zeile_ == zeile && spalte < spalte_) spalte_ = spalte;
     return true;
   }
   if (geaendert_) {
@@ -750,8 +762,7 @@ void TFBuchung::gegenzeile_vorschlagen() {
   satz_.set(F::Belegnr, vorige.get(F::Belegnr));
   satz_.set(F::Textschluessel, vorige.get(F::Textschluessel));
   satz_.set(F::Text1, kontoname(vorige.get(F::Konto)));
-  satz_.setze_u8(F::Buchungsart, m_.basis.u8(BF::LetzteBuchungsart) == ' ' ? 0
-                                                                           : m_.basis.u8(BF::LetzteBuchungsart));
+  satz_.setze_u8(F::Buchungsart, letzte_art());
   satz_.set(F::Datum, m_.basis.get(BF::LetztesDatum));
   satz_.set(F::Steuerschluessel, "");
   if (auto s = sachkonto()) {
@@ -824,21 +835,21 @@ bool TFBuchung::speichern() {
   b.set(F::Betrag, brutto(b));
   b.set(F::Steuerbetrag, Betrag{0});
   if (trim(b.get(F::Text1)).empty()) b.set(F::Text1, kontoname(b.get(F::Gegenkonto)));
-  const bool eigener_op = alter_eroeffnet_op() && eroeffnet_op(m_.basis, b) &&
-                          op_schluessel(m_.basis, original_) == op_schluessel(m_.basis, b);
+  // A personal row carries no tax.
+  if (person()) b.set(F::Steuerschluessel, "");
   const int code = kern_.buchung_pruefen(b, true);
-  if (code != 0 && code != 5 && !(code == 6 && eigener_op)) {
-    ui.ShowMessageMain(code == 6 ? "OP existiert bereits!" : pruef_text(code));
+  if (code != 0 && code != 5 && code != 6) {
+    ui.ShowMessageMain(pruef_text(code));
     spalte_ = spalte_des_codes(code);
     if (spalte_ == Kost && person()) spalte_ = Konto;
     return false;
   }
-  const Betrag alt = war_geschrieben() ? (ist_soll(original_) ? brutto(original_) : -brutto(original_)) : 0;
+  const Betrag alt = war_geschrieben() ? vorzeichenbrutto(original_) : 0;
   isam::Einheit einheit(m_.verzeichnis());
   bool ok = einheit.fehler() == isam::isam_ok;
+  // (Written again, the row's old amount leaves its item in the engine.)
   m_.buchung->satz() = b;
   if (ok) ok = kern_.buchen(zeile_);
-  // Written again, the row's old amount leaves its item inside the engine.
   // The dates and the other party's number of the document dialog.
   if (ok && eroeffnet_op(m_.basis, m_.buchung->satz()) &&
       (b.get(F::Belegdatum) || b.get(F::Faelligdatum) || !trim(b.get(F::Fremdbelegnr)).empty())) {
@@ -862,7 +873,7 @@ bool TFBuchung::speichern() {
   }
   zwischenspeicher_leeren();
   const Satz& geschrieben = m_.buchung->satz();
-  d_ += (ist_soll(geschrieben) ? brutto(geschrieben) : -brutto(geschrieben)) - alt;
+  d_ += vorzeichenbrutto(geschrieben) - alt;
   m_.basis.setze_u8(BF::LetzteBuchungsart, buchungsart(geschrieben) ? geschrieben.u8(F::Buchungsart) : ' ');
   m_.basis.set(BF::LetztesDatum, geschrieben.get(F::Datum));
   letzte_ = std::max(letzte_, zeile_);
@@ -886,14 +897,18 @@ void TFBuchung::loeschen() {
     return;
   }
   if (!ui.JaNein2("Aktuelle Buchung löschen?")) return;
-  const Betrag alt = ist_soll(original_) ? brutto(original_) : -brutto(original_);
+  const Betrag alt = vorzeichenbrutto(original_);
   isam::Einheit einheit(m_.verzeichnis());
   bool ok = einheit.fehler() == isam::isam_ok;
   m_.buchung->satz().leeren();
   if (ok) ok = kern_.buchung_schreiben(zeile_);
+  // The engine took the row's amount out of its item; an item left empty
+  // goes (other lines of the document may still be in it).
   if (ok && alter_eroeffnet_op()) {
     const std::string key = op_schluessel(m_.basis, original_);
-    if (m_.opstamm->suchen(key)) m_.opstamm->loeschen(key);
+    if (m_.opstamm->suchen(key) && m_.opstamm->satz().get(O::Betrag) == 0 &&
+        m_.opstamm->satz().get(O::NochOffen) == 0)
+      m_.opstamm->loeschen(key);
   }
   if (!ok || m_.verzeichnis().vergiftet() || einheit.ende(isam::isam_ok) != isam::isam_ok) {
     if (ok) einheit.abbrechen();

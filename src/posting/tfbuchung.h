@@ -157,6 +157,8 @@ class TFBuchung : public Rasterformular {
   std::optional<Satz> op_lesen(const std::string& key) const;
   char geforderte_seite() const;
   static Betrag brutto(const Satz& s);
+  static Betrag vorzeichenbrutto(const Satz& s);
+  std::uint8_t letzte_art() const;
   // A written row as the grid shows it (the last rows read are kept).
   const Satz* gelesene_zeile(std::int64_t zeile);
   void zwischenspeicher_leeren() { gelesen_.clear(); }

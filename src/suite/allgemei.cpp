@@ -65,6 +65,10 @@ std::string rechtsbuendig(std::string_view s, std::ptrdiff_t n) {
          std::string(s);
 }
 
+bool nur_ziffern(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 std::string mittig(std::string_view s, std::ptrdiff_t n) {
   const auto laenge = static_cast<std::ptrdiff_t>(zeichenzahl(s));
   return padcut(space(std::max<std::ptrdiff_t>(0, (n - laenge) / 2)) + std::string(s), n);

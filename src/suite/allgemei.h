@@ -20,6 +20,8 @@ std::string padcut(std::string_view s, std::ptrdiff_t n);
 std::string padlinks(std::string_view s, std::ptrdiff_t n);
 // Right-aligned in at least n characters: padded on the left, never cut.
 std::string rechtsbuendig(std::string_view s, std::ptrdiff_t n);
+// Whether the text holds digits 0-9 only (an empty text does).
+bool nur_ziffern(std::string_view s);
 // Centred in exactly n characters (an odd blank goes to the right).
 std::string mittig(std::string_view s, std::ptrdiff_t n);
 

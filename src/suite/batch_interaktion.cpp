@@ -271,11 +271,19 @@ void BatchInteraktion::raster(Rasterformular& r) {
       weiter = semikolon != std::string::npos;
       rest = weiter ? rest.substr(semikolon + 1) : "";
     }
-    if (!raster_zeile_tippen(r, werte, 0)) {
-      fehler("Zeile " + std::to_string(n) + " wurde nicht gebucht");
+    const auto ergebnis = raster_zeile_tippen(r, werte, 0);
+    if (ergebnis == Zeilentippen::Geschrieben || ergebnis == Zeilentippen::Uebrig)
+      log_ << "  gebucht als Zeile " << r.zeile() - 1 << "\n";
+    if (ergebnis == Zeilentippen::Uebrig) {
+      fehler("Zeile " + std::to_string(n) + " hat mehr Werte als Spalten bis zum Buchen");
       break;
     }
-    log_ << "  gebucht als Zeile " << r.zeile() - 1 << "\n";
+    if (ergebnis != Zeilentippen::Geschrieben) {
+      fehler("Zeile " + std::to_string(n) + (ergebnis == Zeilentippen::Abgelehnt
+                                                  ? " wurde nicht gebucht"
+                                                  : " ist mit ihren Werten nicht vollständig"));
+      break;
+    }
   }
   const std::string* schluss = antworten_.finde(r.titel());
   if (!schluss || trim(*schluss) != "Schließen") {

@@ -2,16 +2,17 @@
 
 namespace fibu {
 
-bool raster_zeile_tippen(Rasterformular& r, const std::vector<std::string>& werte, int ab_spalte) {
+Zeilentippen raster_zeile_tippen(Rasterformular& r, const std::vector<std::string>& werte,
+                                 int ab_spalte) {
   const std::int64_t zeile = r.zeile();
   while (r.spalte() > ab_spalte)
-    if (!r.zurueck()) return false;
+    if (!r.zurueck()) return Zeilentippen::Abgelehnt;
   for (const auto& w : werte) {
-    if (r.zeile() != zeile) return false;  // more values than the row takes
-    if (w != "~" && !r.eingabe(w)) return false;
-    if (!r.weiter()) return false;
+    if (r.zeile() != zeile) return Zeilentippen::Uebrig;
+    if (w != "~" && !r.eingabe(w)) return Zeilentippen::Abgelehnt;
+    if (!r.weiter()) return Zeilentippen::Abgelehnt;
   }
-  return r.zeile() != zeile;
+  return r.zeile() != zeile ? Zeilentippen::Geschrieben : Zeilentippen::Unvollstaendig;
 }
 
 }  // namespace fibu

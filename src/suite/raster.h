@@ -57,10 +57,16 @@ class Rasterformular {
 
 // Types `werte` into the cells the cursor visits from column `ab_spalte` of
 // the cursor row on, leaving each forward, until the cursor leaves the
-// row (the row was written). False, with the refusing message given by the
-// screen, as soon as a cell refuses; also when values are left over or the
-// row was not finished by them. "~" leaves the cell as the screen has it
-// (a proposal); any other value, also an empty one, is typed.
-bool raster_zeile_tippen(Rasterformular& r, const std::vector<std::string>& werte, int ab_spalte);
+// row (the row was written). "~" leaves the cell as the screen has it (a
+// proposal); any other value, also an empty one, is typed. A refusal ends
+// with the screen's message shown.
+enum class Zeilentippen {
+  Geschrieben,   // the row was written with the values
+  Abgelehnt,     // a cell refused its value: nothing written
+  Unvollstaendig,  // the values ended before the row was finished
+  Uebrig,        // the row was written before the last values
+};
+Zeilentippen raster_zeile_tippen(Rasterformular& r, const std::vector<std::string>& werte,
+                                 int ab_spalte);
 
 }  // namespace fibu

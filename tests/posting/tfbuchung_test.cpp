@@ -158,6 +158,13 @@ TEST(TFBuchung, PersonenkontenSeiteUndOffenePosten) {
   ASSERT_TRUE(s.tippe({"1200", "", "~", "160124", "", "S", "119,00", "10001"}));
   EXPECT_EQ(s.t.op("D9504711")->get(OpstammFelder::NochOffen), 0);
 
+  // Written again unchanged, the paid invoice keeps its item as it is.
+  ASSERT_TRUE(s.b->gehe_zu(1, T::Konto));
+  ASSERT_TRUE(s.tippe({"~", "~", "~", "~", "~", "~", "~"}));
+  EXPECT_EQ(s.t.op("D9504711")->get(OpstammFelder::Betrag), 11900);
+  EXPECT_EQ(s.t.op("D9504711")->get(OpstammFelder::NochOffen), 0);
+  EXPECT_EQ(s.b->differenz(), 0);
+
   // The paid invoice can be neither deleted nor moved to another account.
   ASSERT_TRUE(s.b->gehe_zu(1, T::Konto));
   s.b->taste(Taste::F8);
@@ -351,6 +358,59 @@ TEST(TFBuchung, ListenZusatzdatenUndKontextmenue) {
   s.b->kontext(1);
   s.b->kontext(3);
   EXPECT_EQ(befehle, std::vector<int>{121});
+  s.t.ui.alles_verbraucht();
+}
+
+// Deleting takes back what a row did to its item; moving the cursor
+// forward within a row runs the checks of the cells passed; the period
+// choice can be cancelled and is also asked for a printed entry period.
+TEST(TFBuchung, LoeschenSpruengeUndGedrucktePeriode) {
+  Bildschirm s;
+  ASSERT_TRUE(s.b->zurueck());
+  ASSERT_TRUE(s.tippe({"R", "10001", "9500001", "100124", "", "S", "119,00", "8400"}));
+  ASSERT_TRUE(s.tippe({"8400", "", "~", "100124", "", "H", "119,00", "10001"}));
+  ASSERT_TRUE(s.b->zurueck());
+  ASSERT_TRUE(s.tippe({"Z", "10001", "9500001", "120124", "", "H", "50,00", "1200"}));
+  EXPECT_EQ(s.t.op("D9500001")->get(OpstammFelder::NochOffen), 6900);
+  // The payment deleted: the item is open in full again.
+  s.t.ui.erwarte_frage("Aktuelle Buchung löschen?", true);
+  ASSERT_TRUE(s.b->gehe_zu(3, T::Konto));
+  s.b->taste(Taste::F8);
+  EXPECT_EQ(s.t.op("D9500001")->get(OpstammFelder::NochOffen), 11900);
+  // The invoice deleted: its item goes, the customer is back at zero.
+  s.t.ui.erwarte_frage("Aktuelle Buchung löschen?", true);
+  ASSERT_TRUE(s.b->gehe_zu(1, T::Konto));
+  s.b->taste(Taste::F8);
+  EXPECT_FALSE(s.t.op("D9500001"));
+  EXPECT_EQ(s.t.personenkonto(10001).get(PersonenFelder::Saldo), 0);
+  EXPECT_EQ(s.b->differenz(), -11900);
+
+  // A jump to the counter-account column passes the amount's check: the
+  // tax of 8400's key is split off before the row is written.
+  ASSERT_TRUE(s.b->gehe_zu(4, T::Konto));
+  ASSERT_TRUE(s.tippe({"8400", "", "~", "100124", "", "S"}));
+  ASSERT_TRUE(s.b->eingabe("119,00"));
+  ASSERT_TRUE(s.b->gehe_zu(4, T::Gegen));
+  EXPECT_EQ(s.b->zelle(4, T::Steuer), "19.00");
+  ASSERT_TRUE(s.tippe({"1200"}));
+  EXPECT_EQ(s.gebucht(4).get(F::Steuerbetrag), 1900);
+  // A jump over a wrong side stops at it.
+  ASSERT_TRUE(s.b->zurueck());
+  ASSERT_TRUE(s.tippe({"R", "10001", "9500002", "100124", "", "H"}) == false);
+  ASSERT_TRUE(s.b->gehe_zu(5, T::Betrag_) == false);
+  EXPECT_EQ(s.meldung(), "Soll/Haben-Kennzeichen falsch!");
+  EXPECT_EQ(s.b->spalte(), T::B);
+  s.t.ui.erwarte_frage("verworfen", true);
+  ASSERT_TRUE(s.b->gehe_zu(6, T::Konto));
+
+  // The entry period's journal is printed: even a date in it asks for the
+  // period; cancelling keeps the cursor on the date.
+  s.m().basis.set(BasisFelder::periode_status(1), std::uint8_t{2});
+  ASSERT_TRUE(s.tippe({"4711", "", "~"}));
+  s.t.ui.formular_skript({Formularschritt::schliesse()});
+  EXPECT_FALSE(s.tippe({"150124"}));
+  EXPECT_EQ(s.b->spalte(), T::Datum_);
+  EXPECT_EQ(s.b->buchungsperiode(), 1);
   s.t.ui.alles_verbraucht();
 }
 
