@@ -122,6 +122,9 @@ Zeilenergebnis zeilen_buchen(Buchungskern& kern, std::vector<Buchungszeile> zeil
       bu.satz() = zeilen[i].satz;
       int code = kern.buchung_pruefen(bu.satz(), true);
       if (zeilen[i].kostenstelle2 && (code == 12 || code == 13)) code = code == 12 ? 53 : 54;
+      // The number's interval is that of the first line's account; the
+      // counter and discount lines share the number whatever their kind.
+      if (i > 0 && code == 5) code = 0;
       if (code != 0) {
         e.code = code;
         bu.satz() = vorher;

@@ -148,6 +148,15 @@ TEST_F(Assistent, InvoiceOpensTheItemAndSplitsTheTaxOnTheRevenueLine) {
   EXPECT_EQ(form().anzeige(form().feld_mit_beschriftung("Belegdatum")->nr), "15.01.2024");
 }
 
+// A GL interval that does not hold the customers' numbers: the revenue
+// line shares the invoice's number all the same.
+TEST_F(Assistent, TheCounterLineSharesTheNumberOutsideTheGlInterval) {
+  t.m->basis.set(BF::belegnummer(1), std::string("999"));
+  spiele(ausgangsrechnung("9500001", "1190,00"));
+  ASSERT_EQ(t.m->buchung->letzte_buchung(), 2) << letzte_meldung();
+  EXPECT_EQ(trim(buchung(2).get(B::Belegnr)), "9500001");
+}
+
 TEST_F(Assistent, CustomerPaysWithDiscountAndTheItemIsSettled) {
   spiele(ausgangsrechnung("9500001", "1190,00"));
   // Choosing the item fills its open amount and offers the discount.
