@@ -8,6 +8,8 @@
 #include "demo_mandant.h"
 #include "gui/rasterdialog.h"
 #include "gui_hilfen.h"
+#include "gui/formulardialog.h"
+#include "posting/assistent.h"
 #include "posting/tfbuchung.h"
 #include "suite/allgemei.h"
 
@@ -127,6 +129,64 @@ class BuchungViewTest : public QObject {
     QCOMPARE(fibu::vorzeichenbetrag(g), fibu::Betrag{-25000});
     QCOMPARE(s.get(fibu::BuchungFelder::Datum), fibu::DMYtoDate(15, 1, 2007));
     QCOMPARE(fibu::trim(s.get(fibu::BuchungFelder::Belegnr)), fibu::trim(g.get(fibu::BuchungFelder::Belegnr)));
+  }
+
+  // F6 in the grid opens the assistant in the generic dialog; its
+  // bookings appear as rows of the grid afterwards.
+  void assistentAufF6() {
+    fibu::test::Demo demo;
+    fibu::Mandant& m = *demo.m;
+    fibu::Buchungskern kern(m);
+    fibu::TFBuchung b(m, kern);
+    fibu::TFBuchungsAssistent* laufend = nullptr;
+    b.assistent = [&](int& periode) {
+      fibu::TFBuchungsAssistent a(m, kern, periode);
+      laufend = &a;
+      a.ausfuehren();
+      laufend = nullptr;
+    };
+    const std::int64_t erste = b.zeile();
+    QString titel;
+    auto lief = beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = qobject_cast<fibu::Rasterdialog*>(w);
+      QVERIFY(d);
+      beim_naechsten_dialog(
+          [&](QWidget* a) {
+            titel = a->windowTitle();
+            foto(a, QStringLiteral("buchungsassistent"));
+            auto* f = qobject_cast<fibu::TEntryFormDialog*>(a);
+            QVERIFY(f && laufend);
+            fibu::TEntryForm& form = laufend->form();
+            auto feld = [&](const char* name) { return form.feld_mit_beschriftung(name)->nr; };
+            for (auto [name, wert] :
+                 {std::pair{"Geschäftsvorfall", "Ausgangs-Rechnung"}, {"Kundenkonto", "10001"},
+                  {"Belegnummer", "9509999"}, {"Belegdatum", "16.01.2007"},
+                  {"Belegbetrag", "119,00"}, {"Erlöskonto", "8400"}}) {
+              QVERIFY2(form.eingabe(feld(name), wert) && form.verlassen(feld(name)), name);
+            }
+            f->auffrischen();
+            a->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(a));
+            QTRY_VERIFY(QApplication::focusWidget());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+          },
+          w);
+      d->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(d));
+      QTRY_VERIFY(QApplication::focusWidget() == d->tabelle());
+      QTest::keyClick(d->tabelle(), Qt::Key_F6);
+      d->activateWindow();
+      QTRY_COMPARE(b.zeile(), erste + 2);
+      foto(d, QStringLiteral("nach_assistent"));
+      QCOMPARE(d->tabelle()->model()->index(static_cast<int>(erste - 1), fibu::TFBuchung::Konto).data().toString(),
+               QString::fromStdString(m.personenkonto_text(10001)));
+      QTest::keyClick(d->tabelle(), Qt::Key_Escape);
+    });
+    b.ausfuehren();
+    QVERIFY(*lief);
+    QCOMPARE(titel, QStringLiteral("Buchungs-Assistent"));
+    QCOMPARE(b.differenz(), fibu::Betrag{0});
   }
 };
 
