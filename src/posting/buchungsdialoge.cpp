@@ -1,4 +1,5 @@
 #include "posting/buchungsdialoge.h"
+
 #include <algorithm>
 
 #include "store/kontenbereiche.h"
@@ -96,8 +97,7 @@ bool TFBuchungBelegdatum::ausfuehren() {
   return true;
 }
 
-TFBelegsuche::TFBelegsuche(Mandant& m, std::int64_t zeile) : m_(m), form_("Belegsuche") {
-  (void)zeile;
+TFBelegsuche::TFBelegsuche(Mandant& m) : m_(m), form_("Belegsuche") {
   form_.AddString(1, "Belegnummer", "", 20);
   form_.AddLongInt(2, "Konto", 0, 0, 99999999);
   form_.AddComp(3, "Betrag", 0);

@@ -86,7 +86,7 @@ class TFBuchungBelegdatum {
 // answer.
 class TFBelegsuche {
  public:
-  TFBelegsuche(Mandant& m, std::int64_t zeile);
+  explicit TFBelegsuche(Mandant& m);
   std::optional<std::int64_t> ausfuehren();
   TEntryForm& form() { return form_; }
   std::int64_t gefunden() const { return gefunden_; }

@@ -1046,7 +1046,7 @@ void TFBuchung::springen() {
 }
 
 void TFBuchung::belegsuche() {
-  TFBelegsuche suche(m_, zeile_);
+  TFBelegsuche suche(m_);
   if (auto z = suche.ausfuehren()) gehe_zu(*z, Konto);
 }
 
