@@ -196,7 +196,7 @@ int lauf(const Aufruf& a, std::ostream& log, const BatchInteraktion::PdfSchreibe
     }
     log << "Befehl " << nummer << "\n";
     if (!fibu.ausfuehren(nummer) || !ui.fehlerfrei()) {
-      log << "Befehl " << nummer << " ist nicht ausgeführt worden.\n";
+      log << "Befehl " << nummer << " ist nicht oder nicht fehlerfrei ausgeführt worden.\n";
       ok = false;
       break;
     }

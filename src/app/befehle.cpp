@@ -1,5 +1,6 @@
 #include "app/befehle.h"
 
+#include "closing/konsistenz.h"
 #include "exchange/datenaustausch.h"
 #include "frame/tffibu.h"
 #include "masters/stammdaten.h"
@@ -36,6 +37,7 @@ void befehle_registrieren(TFFibu& fibu) {
   stammdaten_registrieren(fibu);
   auswertungen_registrieren(fibu);
   fremddaten_registrieren(fibu);
+  abschluss_registrieren(fibu);
   fibu.registriere(21, [&fibu] { buchen(fibu); });
 }
 

@@ -104,7 +104,16 @@ void TFFibu::titel_auffrischen() {
   if (titel_geaendert) titel_geaendert(titel());
 }
 
-void TFFibu::registriere(int nummer, Funktion f) { funktionen_[nummer] = std::move(f); }
+void TFFibu::registriere(int nummer, Funktion f) {
+  funktionen_[nummer] = [f = std::move(f)] {
+    f();
+    return true;
+  };
+}
+
+void TFFibu::registriere_pruefend(int nummer, PruefendeFunktion f) {
+  funktionen_[nummer] = std::move(f);
+}
 
 bool TFFibu::verfuegbar(int nummer) const {
   const Menueeintrag* e = menueeintrag(nummer);
@@ -138,7 +147,7 @@ bool TFFibu::waechter_pruefen(const Menueeintrag& e) {
     // Without the consistency check the function cannot be let through.
     if (!konsistenzpruefung) return false;
     if (!konsistenzpruefung()) {
-      ui.ShowMessageMain("Bitte beheben Sie die Fehler! Die Funktion wird abgebrochen!");
+      ui.ShowMessageMain(konsistenz_abbruch_text);
       return false;
     }
   }
@@ -162,10 +171,7 @@ bool TFFibu::ausfuehren(int nummer) {
   bool lief = true;
   bool ok = beschaeftigt_ausfuehren([&] {
     if (e->nur_titel) return;
-    if (waechter_pruefen(*e))
-      funktionen_.at(nummer)();
-    else
-      lief = false;
+    lief = waechter_pruefen(*e) && funktionen_.at(nummer)();
   });
   return ok && lief;
 }
@@ -178,7 +184,7 @@ bool TFFibu::unterbefehl(int nummer) {
   // An error ends the sub-command with its message, not the screen it
   // was called from.
   try {
-    funktionen_.at(nummer)();
+    if (!funktionen_.at(nummer)()) return false;
   } catch (const Abbruch&) {
     throw;
   } catch (const std::exception& fehler) {

@@ -78,7 +78,11 @@ class TFFibu {
   void titel_auffrischen();
 
   // --- Commands ---
+  // A function that answers whether it did its work: false fails the
+  // command (the batch tool then ends with an error).
+  using PruefendeFunktion = std::function<bool()>;
   void registriere(int nummer, Funktion f);
+  void registriere_pruefend(int nummer, PruefendeFunktion f);
   // Runs the function the frame's layer cannot reach: the consistency check
   // (true when it found no errors), the client backup.
   std::function<bool()> konsistenzpruefung;
@@ -125,6 +129,9 @@ class TFFibu {
   // "OPLISTE" runs the open-item list and answers "OK", or "FEHLER" when it
   // could not run. Unknown items answer "FEHLER".
   std::string anfrage(const std::string& item, const std::string& text);
+  // The guard's answer when the consistency check found errors.
+  static constexpr const char* konsistenz_abbruch_text =
+      "Bitte beheben Sie die Fehler! Die Funktion wird abgebrochen!";
   static constexpr const char* besetzt_text =
       "FIBU arbeitet gerade!\rBitte dort ins Hauptmenü wechseln!";
 
@@ -139,7 +146,7 @@ class TFFibu {
   Mandant& mandant_;
   Suitekonfiguration& suite_;
   Kommandozeile kommandozeile_;
-  std::map<int, Funktion> funktionen_;
+  std::map<int, PruefendeFunktion> funktionen_;
   bool initialisiert_ = false;
   bool beschaeftigt_ = false;
   bool beendet_ = false;

@@ -1,0 +1,231 @@
+#include "closing/konsistenz.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frame/basisdaten.h"
+#include "frame/tffibu.h"
+#include "masters/kostenrechnung.h"
+#include "masters/personenkonto.h"
+#include "masters/pruefmeldung.h"
+#include "masters/sachkonto.h"
+#include "store/puffer.h"
+#include "suite/allgemei.h"
+#include "suite/ausgabe3.h"
+
+namespace fibu {
+
+namespace {
+
+using B = BasisFelder;
+
+constexpr int protokollbreite = 79;
+
+// One run of the check: the protocol and whether anything was reported.
+class Pruefung {
+ public:
+  explicit Pruefung(Mandant& m) : m_(m), d_(m.ui()) {}
+
+  bool ausfuehren() {
+    if (!d_.open_drucker_hinweis(
+            "Es wird eine Konsistenzprüfung der Basisdaten und Sach-/Personenkonten durchgeführt!",
+            "Konsistenzprüfung"))
+      return false;
+    d_.setze_breite(protokollbreite);
+    d_.setze_seitennummer(1);
+    const Seitenkopf kopf = seitenkopf(m_, "Konsistenzprüfung", protokollbreite);
+    d_.kopf_bei_umbruch([kopf](Ausgabe3& a) { drucke_seitenkopf(a, kopf); });
+    drucke_seitenkopf(d_, kopf);
+    // The cost-type file is opened only when needed; it closes again after.
+    const bool kostart_offen = m_.kostart->offen();
+    if (!kostart_offen) m_.kostart->oeffnen();
+    m_.ui().Balken_Oeffnen("Konsistenzprüfung", datensaetze());
+
+    basisdaten();
+    abschnitt("Sachkonten:", [this] { sachkonten(); });
+    abschnitt("Personenkonten:", [this] { personenkonten(); });
+    abschnitt("Kostenstellen:", [this] { kostenstamm('K'); });
+    abschnitt("Verteilschlüssel:", [this] { kostenstamm('V'); });
+    abschnitt("Kostenarten:", [this] { kostenarten(); });
+    abschnitt("Überschneidung der Sachkonten:", [this] { ueberschneidungen(); });
+
+    m_.ui().Balken_Schliessen();
+    if (!kostart_offen) m_.kostart->schliessen();
+    d_.close_drucker();
+    if (fehler_) return false;
+    m_.basis.set(B::BasisKonsistent, true);
+    m_.basis.set(B::StammKonsistent, true);
+    return m_.schreibe_basis();
+  }
+
+ private:
+  void zeile(const std::string& text = {}) { d_.druckeln(text); }
+
+  void abschnitt(const char* ueberschrift, const std::function<void()>& inhalt) {
+    m_.ui().Balken_Text(std::string("Konsistenzprüfung ") + ueberschrift);
+    zeile(ueberschrift);
+    inhalt();
+    zeile();
+  }
+
+  // A message routine printing protocol lines behind `praefix`; what it
+  // reports counts for the whole check.
+  Pruefmeldung meldung(const std::string& praefix) {
+    return Pruefmeldung(praefix, [this](const std::string& text) { zeile(text); });
+  }
+  void auswerten(const Pruefmeldung& p) { fehler_ = fehler_ || p.fehler(); }
+
+  // A base-data page check: its message, if any, as a protocol line.
+  void seite(const char* ueberschrift, const std::function<std::optional<std::string>()>& pruefe) {
+    abschnitt(ueberschrift, [&] {
+      Pruefmeldung p = meldung("");
+      if (auto text = pruefe()) p.melde(*text);
+      auswerten(p);
+    });
+  }
+
+  void basisdaten() {
+    const Satz& b = m_.basis;
+    seite("Basisdaten Mandant:", [&] { return pruefe_basis_mandant(b); });
+    seite("Basisdaten Perioden:", [&] { return pruefe_perioden(b); });
+    // The receivable, payable and tax accounts have no page checks of
+    // their own; their overlap is the last section.
+    seite("Basisdaten Konten:", [] { return std::nullopt; });
+    seite("Basisdaten Steuerkonten:", [] { return std::nullopt; });
+    seite("Basisdaten Belegnummern:", [&] { return pruefe_belegnummern(b); });
+    seite("Basisdaten Differenz-/Saldenvortragskonten:",
+          [&] { return pruefe_saldenvortraege(b, m_); });
+    seite("Basisdaten Buchungsprüfung:", [&] { return pruefe_buchungspruefung(b); });
+    seite("Basisdaten Kostenrechnung:", [&] { return pruefe_kostenrechnung(b, m_); });
+  }
+
+  // Steps through a file in the order of key 1 from `von` while the keys
+  // begin with `bis`; `pruefe` gets a copy of each record, and the file's
+  // working record is kept around it, since the checks read the same files.
+  void jeder_satz(tdatenbank& db, const std::string& von, const std::string& bis,
+                  const std::function<void(const Satz&)>& pruefe) {
+    std::string key = von;
+    while (db.lies_weiter_bis(1, key, von, bis)) {
+      const Satz satz = db.satz();
+      {
+        Puffer p(&db);
+        pruefe(satz);
+      }
+      m_.ui().Balken_Inc(1);
+    }
+  }
+
+  void sachkonten() {
+    jeder_satz(*m_.sach, "", "", [this](const Satz& s) {
+      Pruefmeldung p = meldung(sachkonto_praefix(s));
+      sachkonto_pruefen(m_, s, p);
+      auswerten(p);
+    });
+  }
+
+  void personenkonten() {
+    jeder_satz(*m_.personen, "", "", [this](const Satz& s) {
+      Pruefmeldung p = meldung(personenkonto_praefix(s));
+      personenkonto_pruefen(m_, s, p);
+      auswerten(p);
+    });
+  }
+
+  // Cost centres ("K") or allocation keys ("V") of the cost-centre file.
+  void kostenstamm(char art) {
+    tdbkosten_datenbank& db = *m_.kosten;
+    const std::string anfang(1, art);
+    jeder_satz(db, anfang, anfang, [&](const Satz& s) {
+      const std::string key = trim(s.get(KostenFelder::Schluessel));
+      if (art == 'K') {
+        Pruefmeldung p = meldung("Kostenstelle " + key + ": ");
+        kostenstelle_pruefen(m_, s, p);
+        auswerten(p);
+      } else {
+        // The table was read with the record; the check reads other
+        // records of the same file, which replaces it.
+        const std::vector<Verteilzeile> zeilen = db.verteilung;
+        Pruefmeldung p = meldung("Verteilschluessel " + key + ": ");
+        verteilschluessel_pruefen(m_, zeilen, p);
+        auswerten(p);
+      }
+    });
+  }
+
+  void kostenarten() {
+    // A file that could not be opened has had its message; unchecked
+    // cost types cannot count as consistent.
+    if (!m_.kostart->offen()) {
+      fehler_ = true;
+      return;
+    }
+    jeder_satz(*m_.kostart, "", "", [this](const Satz& s) {
+      Pruefmeldung p = meldung("Kostenart " + trim(s.get(KostartFelder::Schluessel1)) + ": ");
+      kostenart_pruefen(m_, s, p);
+      auswerten(p);
+    });
+  }
+
+  // The three account roles of the base data must not share an account.
+  void ueberschneidungen() {
+    struct Rolle {
+      const char* name;
+      const char* als;
+      ZahlFeld<std::int32_t> (*feld)(int);
+    };
+    const std::array<Rolle, 3> rollen = {
+        Rolle{"Das Forderungskonto ", "Forderungskonto!", &B::forderungskonto},
+        Rolle{"Das Verbindlichkeitskonto ", "Verbindlichkeitskonto!", &B::verbindlichkeitskonto},
+        Rolle{"Das Steuerkonto ", "Steuerkonto!", &B::steuerkonto}};
+    const Satz& b = m_.basis;
+    for (const Rolle& eigene : rollen)
+      for (int i = 1; i <= 40; ++i) {
+        const std::int32_t konto = b.get(eigene.feld(i));
+        if (konto == 0) continue;
+        for (const Rolle& andere : rollen) {
+          if (&andere == &eigene) continue;
+          for (int j = 1; j <= 40; ++j)
+            if (b.get(andere.feld(j)) == konto) {
+              zeile(eigene.name + std::to_string(konto) + " ist auch " + andere.als);
+              fehler_ = true;
+            }
+        }
+      }
+  }
+
+  long datensaetze() {
+    long n = 0;
+    for (tdatenbank* db : {static_cast<tdatenbank*>(m_.sach.get()),
+                           static_cast<tdatenbank*>(m_.personen.get()),
+                           static_cast<tdatenbank*>(m_.kosten.get()),
+                           static_cast<tdatenbank*>(m_.kostart.get())})
+      if (db->offen()) n += static_cast<long>(db->anzahl_saetze());
+    return n;
+  }
+
+  Mandant& m_;
+  Ausgabe3 d_;
+  bool fehler_ = false;
+};
+
+}  // namespace
+
+bool konsistenzpruefung(Mandant& m) { return Pruefung(m).ausfuehren(); }
+
+bool konsistenz_selbstpruefung(Mandant& m) {
+  if (konsistenzpruefung(m)) return true;
+  m.ui().ShowMessageMain(TFFibu::konsistenz_abbruch_text);
+  return false;
+}
+
+void abschluss_registrieren(TFFibu& fibu) {
+  Mandant& m = fibu.mandant();
+  fibu.konsistenzpruefung = [&m] { return konsistenzpruefung(m); };
+  fibu.registriere_pruefend(41, [&m] { return konsistenzpruefung(m); });
+}
+
+}  // namespace fibu
