@@ -46,6 +46,7 @@ struct Aufruf {
   std::string daten = FIBU_DATEN_QUELLE;
   bool server = false;
   bool pdf = false;
+  bool hilfe = false;
   std::string socket = anfrage_socketpfad();
   std::vector<std::string> schalter;
   std::vector<std::string> befehle;
@@ -79,8 +80,7 @@ std::optional<Aufruf> auswerten(const std::vector<std::string>& args, std::ostre
     } else if (x == "--pdf") {
       a.pdf = true;
     } else if (x == "--hilfe" || x == "--help") {
-      log << aufruf;
-      return std::nullopt;
+      a.hilfe = true;
     } else if (x.rfind("--", 0) == 0) {
       log << "Unbekannte Option " << x << "\n" << aufruf;
       return std::nullopt;
@@ -230,9 +230,13 @@ int lauf(const Aufruf& a, std::ostream& log, const BatchInteraktion::PdfSchreibe
 void batch_server_anhalten() { server_halt = true; }
 
 int batch_ausfuehren(const std::vector<std::string>& argumente, std::ostream& log,
-                     const BatchInteraktion::PdfSchreiber& pdf) {
+                     const BatchInteraktion::PdfSchreiber& pdf, std::ostream* ausgabe) {
   auto a = auswerten(argumente, log);
   if (!a) return 2;
+  if (a->hilfe) {
+    (ausgabe ? *ausgabe : log) << aufruf;
+    return 0;
+  }
   if (a->befehle.empty() && !a->einrichten && !a->server) {
     log << aufruf;
     return 2;

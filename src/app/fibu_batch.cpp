@@ -33,8 +33,9 @@ int main(int argc, char** argv) {
   return fibu::batch_ausfuehren(argumente, std::cerr,
                                 [](const fibu::Druckauftrag& auftrag, const std::string& pfad) {
                                   return fibu::pdf_schreiben(auftrag, pfad);
-                                });
+                                },
+                                &std::cout);
 #else
-  return fibu::batch_ausfuehren(argumente, std::cerr);
+  return fibu::batch_ausfuehren(argumente, std::cerr, {}, &std::cout);
 #endif
 }

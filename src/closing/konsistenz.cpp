@@ -25,6 +25,42 @@ using B = BasisFelder;
 
 constexpr int protokollbreite = 79;
 
+// What a run changes besides the protocol is given back when it ends,
+// however it ends: the working records of the files it reads (the check
+// runs also inside re-posting and the year-end transfer), the cost-type
+// file it opened, and the progress window.
+class Aufraeumen {
+ public:
+  explicit Aufraeumen(Mandant& m)
+      : m_(m),
+        sach_(m.sach.get()),
+        personen_(m.personen.get()),
+        kosten_(m.kosten.get()),
+        kostart_(m.kostart.get()),
+        verteilung_(m.kosten->verteilung),
+        kostart_war_offen_(m.kostart->offen()) {
+    if (!kostart_war_offen_) m_.kostart->oeffnen();
+  }
+  ~Aufraeumen() {
+    if (balken_) m_.ui().Balken_Schliessen();
+    if (!kostart_war_offen_ && m_.kostart->offen()) m_.kostart->schliessen();
+    m_.kosten->verteilung = verteilung_;
+  }
+  Aufraeumen(const Aufraeumen&) = delete;
+  Aufraeumen& operator=(const Aufraeumen&) = delete;
+  void balken(const std::string& text, long maximum) {
+    m_.ui().Balken_Oeffnen(text, maximum);
+    balken_ = true;
+  }
+
+ private:
+  Mandant& m_;
+  Puffer sach_, personen_, kosten_, kostart_;
+  std::vector<Verteilzeile> verteilung_;
+  bool kostart_war_offen_;
+  bool balken_ = false;
+};
+
 // One run of the check: the protocol and whether anything was reported.
 class Pruefung {
  public:
@@ -40,26 +76,41 @@ class Pruefung {
     const Seitenkopf kopf = seitenkopf(m_, "Konsistenzprüfung", protokollbreite);
     d_.kopf_bei_umbruch([kopf](Ausgabe3& a) { drucke_seitenkopf(a, kopf); });
     drucke_seitenkopf(d_, kopf);
-    // The cost-type file is opened only when needed; it closes again after.
-    const bool kostart_offen = m_.kostart->offen();
-    if (!kostart_offen) m_.kostart->oeffnen();
-    m_.ui().Balken_Oeffnen("Konsistenzprüfung", datensaetze());
-
-    basisdaten();
-    abschnitt("Sachkonten:", [this] { sachkonten(); });
-    abschnitt("Personenkonten:", [this] { personenkonten(); });
-    abschnitt("Kostenstellen:", [this] { kostenstamm('K'); });
-    abschnitt("Verteilschlüssel:", [this] { kostenstamm('V'); });
-    abschnitt("Kostenarten:", [this] { kostenarten(); });
-    abschnitt("Überschneidung der Sachkonten:", [this] { ueberschneidungen(); });
-
-    m_.ui().Balken_Schliessen();
-    if (!kostart_offen) m_.kostart->schliessen();
+    {
+      Aufraeumen aufraeumen(m_);
+      aufraeumen.balken("Konsistenzprüfung", datensaetze());
+      basisdaten();
+      abschnitt("Sachkonten:", [this] { alle_saetze(*m_.sach, [this](const Satz& s) {
+                  Pruefmeldung p = meldung(sachkonto_praefix(s));
+                  sachkonto_pruefen(m_, s, p);
+                  auswerten(p);
+                }); });
+      abschnitt("Personenkonten:", [this] { alle_saetze(*m_.personen, [this](const Satz& s) {
+                  Pruefmeldung p = meldung(personenkonto_praefix(s));
+                  personenkonto_pruefen(m_, s, p);
+                  auswerten(p);
+                }); });
+      abschnitt("Kostenstellen:", [this] { kostenstamm('K'); });
+      abschnitt("Verteilschlüssel:", [this] { kostenstamm('V'); });
+      abschnitt("Kostenarten:", [this] { alle_saetze(*m_.kostart, [this](const Satz& s) {
+                  Pruefmeldung p =
+                      meldung("Kostenart " + trim(s.get(KostartFelder::Schluessel1)) + ": ");
+                  kostenart_pruefen(m_, s, p);
+                  auswerten(p);
+                }); });
+      abschnitt("Überschneidung der Sachkonten:", [this] { ueberschneidungen(); });
+    }
     d_.close_drucker();
     if (fehler_) return false;
+    const bool basis_vorher = m_.basis.get(B::BasisKonsistent);
+    const bool stamm_vorher = m_.basis.get(B::StammKonsistent);
     m_.basis.set(B::BasisKonsistent, true);
     m_.basis.set(B::StammKonsistent, true);
-    return m_.schreibe_basis();
+    if (m_.schreibe_basis()) return true;
+    // Not on disk: not consistent for the rest of the session either.
+    m_.basis.set(B::BasisKonsistent, basis_vorher);
+    m_.basis.set(B::StammKonsistent, stamm_vorher);
+    return false;
   }
 
  private:
@@ -106,33 +157,37 @@ class Pruefung {
   // Steps through a file in the order of key 1 from `von` while the keys
   // begin with `bis`; `pruefe` gets a copy of each record, and the file's
   // working record is kept around it, since the checks read the same files.
-  void jeder_satz(tdatenbank& db, const std::string& von, const std::string& bis,
-                  const std::function<void(const Satz&)>& pruefe) {
+  // Answers the number of records read; a file that is not open is a
+  // finding of its own (its message was shown when it failed to open).
+  std::uint32_t jeder_satz(tdatenbank& db, const std::string& von, const std::string& bis,
+                           const std::function<void(const Satz&)>& pruefe) {
+    if (!db.offen()) {
+      unlesbar(db);
+      return 0;
+    }
+    std::uint32_t gelesen = 0;
     std::string key = von;
     while (db.lies_weiter_bis(1, key, von, bis)) {
+      ++gelesen;
       const Satz satz = db.satz();
       {
         Puffer p(&db);
         pruefe(satz);
       }
-      m_.ui().Balken_Inc(1);
+      if (&db != m_.kosten.get()) m_.ui().Balken_Inc(1);
     }
+    return gelesen;
   }
 
-  void sachkonten() {
-    jeder_satz(*m_.sach, "", "", [this](const Satz& s) {
-      Pruefmeldung p = meldung(sachkonto_praefix(s));
-      sachkonto_pruefen(m_, s, p);
-      auswerten(p);
-    });
+  // A whole file: a step that failed halfway (a lock, a read error) must
+  // not pass for the end of the file.
+  void alle_saetze(tdatenbank& db, const std::function<void(const Satz&)>& pruefe) {
+    if (jeder_satz(db, "", "", pruefe) != db.anzahl_saetze() && db.offen()) unlesbar(db);
   }
 
-  void personenkonten() {
-    jeder_satz(*m_.personen, "", "", [this](const Satz& s) {
-      Pruefmeldung p = meldung(personenkonto_praefix(s));
-      personenkonto_pruefen(m_, s, p);
-      auswerten(p);
-    });
+  void unlesbar(tdatenbank& db) {
+    zeile("Die Datei " + db.name() + " konnte nicht vollständig gelesen werden!");
+    fehler_ = true;
   }
 
   // Cost centres ("K") or allocation keys ("V") of the cost-centre file.
@@ -153,20 +208,6 @@ class Pruefung {
         verteilschluessel_pruefen(m_, zeilen, p);
         auswerten(p);
       }
-    });
-  }
-
-  void kostenarten() {
-    // A file that could not be opened has had its message; unchecked
-    // cost types cannot count as consistent.
-    if (!m_.kostart->offen()) {
-      fehler_ = true;
-      return;
-    }
-    jeder_satz(*m_.kostart, "", "", [this](const Satz& s) {
-      Pruefmeldung p = meldung("Kostenart " + trim(s.get(KostartFelder::Schluessel1)) + ": ");
-      kostenart_pruefen(m_, s, p);
-      auswerten(p);
     });
   }
 
@@ -198,10 +239,10 @@ class Pruefung {
   }
 
   long datensaetze() {
+    // Cost centres and allocation keys are few; the bar follows the rest.
     long n = 0;
     for (tdatenbank* db : {static_cast<tdatenbank*>(m_.sach.get()),
                            static_cast<tdatenbank*>(m_.personen.get()),
-                           static_cast<tdatenbank*>(m_.kosten.get()),
                            static_cast<tdatenbank*>(m_.kostart.get())})
       if (db->offen()) n += static_cast<long>(db->anzahl_saetze());
     return n;

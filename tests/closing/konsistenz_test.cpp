@@ -130,7 +130,6 @@ struct Umgebung : Testumgebung {
     std::snprintf(t, sizeof t, "%04d", n);
     return t;
   }
-  bool flag(ZahlFeld<std::uint8_t> f) { return m().basis.get(f) != 0; }
 };
 
 TEST(Konsistenzpruefung, SauberNurUeberschriftenUndBeideKennzeichenGespeichert) {
@@ -344,6 +343,57 @@ TEST(Konsistenzpruefung, JedeSpeicherpruefungDerStammdatenMitPraefix) {
   }
   EXPECT_EQ(protokoll.size(), erwartet.size());
   EXPECT_FALSE(u.m().basis.get(B::BasisKonsistent));
+}
+
+// Records the check reads between others of the same file: cost centres
+// whose main cost centre is read from the same file, allocation keys whose
+// lines 25 on live in continuation records of that file.
+TEST(Konsistenzpruefung, KostenstellenUndLangeVerteilschluessel) {
+  Umgebung u;
+  Mandant& m = u.m();
+  m.kosten->leeren();
+  m.kosten->speichern(kostenschluessel(Kostenstamm::Leitkostenstelle, 1));
+  for (int nr : {1, 2, 3}) u.kostenstelle(nr, 1);
+  u.kostenstelle(4, 9);
+  u.kostenstelle(5, 1);
+  std::vector<Verteilzeile> lang(25, {"0001", 300});
+  lang.insert(lang.end(), 5, {"0002", 500});
+  u.verteilschluessel(21, lang);
+  lang[26].kostenstelle = "0077";
+  u.verteilschluessel(22, lang);
+  ASSERT_EQ(m.kosten->anzahl_saetze(), 10u);  // with two continuation records
+  m.kostart->schliessen();
+  EXPECT_EQ(u.abschnitte(),
+            (std::map<std::string, std::vector<std::string>>{
+                {"Kostenstellen:", {"Kostenstelle K0004: Leitkostenstelle 0009 nicht vorhanden!"}},
+                {"Verteilschlüssel:",
+                 {"Verteilschluessel V0022: Kostenstelle 0077 nicht vorhanden!"}}}));
+  // The cost-type file, closed before, is closed again.
+  EXPECT_FALSE(m.kostart->offen());
+}
+
+TEST(Konsistenzpruefung, BefundLaesstDieKennzeichenAufDerPlatte) {
+  Umgebung u;
+  ASSERT_TRUE(konsistenzpruefung(u.m()));
+  u.m().basis.set(B::BasisKonsistent, false);
+  u.m().basis.set(B::StammKonsistent, false);
+  ASSERT_TRUE(u.m().schreibe_basis());
+  u.m().basis.set(B::Steuernummer, "");
+  EXPECT_FALSE(konsistenzpruefung(u.m()));
+  u.t.schliessen();
+  u.t.oeffnen();
+  EXPECT_FALSE(u.m().basis.get(B::BasisKonsistent));
+  EXPECT_FALSE(u.m().basis.get(B::StammKonsistent));
+}
+
+TEST(Konsistenzpruefung, NichtLesbareDateiIstEinBefund) {
+  Umgebung u;
+  u.m().sach->schliessen();
+  EXPECT_EQ(u.abschnitte(),
+            (std::map<std::string, std::vector<std::string>>{
+                {"Sachkonten:", {"Die Datei SACH konnte nicht vollständig gelesen werden!"}}}));
+  EXPECT_FALSE(u.m().basis.get(B::BasisKonsistent));
+  u.m().sach->oeffnen();
 }
 
 TEST(Konsistenzpruefung, AbgebrochenerDruckerAendertNichts) {
