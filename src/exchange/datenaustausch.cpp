@@ -7,7 +7,7 @@ namespace fibu {
 
 void fremddaten_registrieren(TFFibu& fibu) {
   Mandant& m = fibu.mandant();
-  fibu.registriere(27, [&m] { TFFremddaten(m).ausfuehren(); });
+  fibu.registriere_pruefend(27, [&m] { return TFFremddaten(m).ausfuehren(); });
 }
 
 }  // namespace fibu

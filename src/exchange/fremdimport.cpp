@@ -408,7 +408,6 @@ bool Fremdimport::zeile(std::string_view bytes, std::size_t laenge, long nr, Pas
     }
     buchungszeile(nr, n, m_.buchung->satz(), brutto);
     ++gebucht_;
-    ++seit_bestaetigt_;
   }
   if (oeffnet) ops_.emplace(key, signiert);
 
@@ -425,17 +424,15 @@ bool Fremdimport::lesen(Datei& datei, Pass pass) {
   Interaktion& ui = m_.ui();
   while (leser.naechste(bytes, laenge)) {
     ++nr;
-    if (!zeile(bytes, laenge, nr, pass)) return false;
-    zeile_ok_ = nr;
-    if (pass == Pass::Buchen && seit_bestaetigt_ >= einheit_zeilen_) {
-      if (!lauf_->zwischenstand()) {
+    // The lines an earlier run posted.
+    if (nr > ab_zeile_) {
+      if (!zeile(bytes, laenge, nr, pass)) return false;
+      zeile_ok_ = nr;
+      if (pass == Pass::Buchen && !uebernahme_->zeile_fertig(nr, gebucht_, saldo_ == 0)) {
         melde(nr, "Buchungen konnten nicht gespeichert werden!");
         fehler_ = true;
         return false;
       }
-      bestaetigt_bis_ = nr;
-      bestaetigte_buchungen_ = gebucht_;
-      seit_bestaetigt_ = 0;
     }
     if (nr % balken_schritt == 0) {
       ui.Balken_Inc(balken_schritt);
@@ -457,6 +454,9 @@ bool Fremdimport::lesen(Datei& datei, Pass pass) {
 }
 
 bool Fremdimport::pruefen(Datei& datei) {
+  if (ab_zeile_ > 0)
+    d_.druckeln("Die Zeilen 1 bis " + std::to_string(ab_zeile_) +
+                " sind bereits übernommen; die Übernahme wird danach fortgesetzt.");
   d_.druckeln("Prüfen der Fremddaten ...");
   fehler_ = differenz_ = false;
   saldo_ = 0;
@@ -476,6 +476,8 @@ bool Fremdimport::pruefen(Datei& datei) {
     lauf_ = nullptr;
   }
   for (auto& [konto, angelegt] : neue_konten_) angelegt = false;
+  // A continued run may find every line posted: its posting pass only
+  // records that the file is complete.
   if (!fehler_ && zeilen_gesamt_ == 0) {
     d_.druckeln("!!! Die Datei enthält keine Zeilen!");
     fehler_ = true;
@@ -496,27 +498,31 @@ bool Fremdimport::uebernehmen(Datei& datei) {
   fehler_ = differenz_ = false;
   saldo_ = 0;
   ops_.clear();
-  gebucht_ = angelegt_ = seit_bestaetigt_ = 0;
-  bestaetigt_bis_ = bestaetigte_buchungen_ = 0;
+  gebucht_ = angelegt_ = 0;
   letzte_ = m_.buchung->letzte_buchung();
   const std::int64_t erste = letzte_ + 1;
   bool ok;
+  long bis, buchungen;
   {
-    Buchungslauf lauf(kern_);
-    lauf_ = &lauf;
-    zeile_ok_ = 0;
+    Uebernahmelauf lauf(kern_, basis(), fremdimport_befehl, datei_, einheit_zeilen_, ab_zeile_);
+    lauf_ = &lauf.lauf();
+    uebernahme_ = &lauf;
+    zeile_ok_ = ab_zeile_;
     ok = lauf.ok() && lesen(datei, Pass::Buchen);
-    // A line refused now (the file changed since the check) ends the pass;
-    // the bookings of the lines before it stay.
-    const bool bis_hier = !ok && lauf.ok();
-    if ((ok || bis_hier) && !lauf.ende()) {
-      d_.druckeln("!!! Buchungen konnten nicht gespeichert werden!");
-      ok = false;
-    } else if (ok || bis_hier) {
-      bestaetigt_bis_ = ok ? zeilen_gesamt_ : zeile_ok_;
-      bestaetigte_buchungen_ = gebucht_;
+    if (ok) {
+      ok = lauf.abschliessen(zeilen_gesamt_, gebucht_, true);
+      if (!ok) d_.druckeln("!!! Buchungen konnten nicht gespeichert werden!");
+    } else if (lauf.ok() && saldo_ == 0 && zeile_ok_ > lauf.bestaetigt_bis()) {
+      // A line refused now (the file changed since the check) ends the
+      // pass; the whole documents before it stay. A document it cuts goes
+      // back with its unit.
+      if (!lauf.abschliessen(zeile_ok_, gebucht_, false))
+        d_.druckeln("!!! Buchungen konnten nicht gespeichert werden!");
     }
+    bis = lauf.bestaetigt_bis();
+    buchungen = lauf.bestaetigte_buchungen();
     lauf_ = nullptr;
+    uebernahme_ = nullptr;
   }
   d_.druckeln();
   const auto nummern = [&](long anzahl) {
@@ -529,8 +535,11 @@ bool Fremdimport::uebernehmen(Datei& datei) {
                 std::to_string(angelegt_) + " Personenkonten angelegt");
   } else {
     d_.druckeln("!!! Übernahme abgebrochen! Übernommen sind die Buchungen bis Zeile " +
-                std::to_string(bestaetigt_bis_) + ": " + std::to_string(bestaetigte_buchungen_) +
-                " Buchungen" + nummern(bestaetigte_buchungen_));
+                std::to_string(bis) + ": " + std::to_string(buchungen) + " Buchungen" +
+                nummern(buchungen));
+    if (bis > 0)
+      d_.druckeln("Dieselbe Datei kann erneut importiert werden; die Übernahme wird dann nach Zeile " +
+                  std::to_string(bis) + " fortgesetzt.");
     m_.ui().ShowMessageMain("Übernahme abgebrochen! Bitte das Protokoll beachten.");
   }
   d_.druckeln("Ende der Übernahme!");
@@ -556,7 +565,7 @@ bool fremdimport_startpruefung(Mandant& m) {
   return true;
 }
 
-bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e) {
+bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e, long einheit) {
   Interaktion& ui = m.ui();
   const int p = e.periode;
   if (p < 1 || p > 12 || p > m.basis.get(BF::AnzahlPerioden) ||
@@ -572,10 +581,14 @@ bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e) {
   const auto pfad = m.fs().finde_datei(verzeichnis, fremddatei_name);
   std::unique_ptr<Datei> datei;
   std::uint64_t groesse = 0;
-  if (!pfad || !m.fs().oeffnen(*pfad, Oeffnen::Lesen, datei) || !datei->groesse(groesse)) {
+  std::optional<Dateikennung> kennung;
+  if (!pfad || !m.fs().oeffnen(*pfad, Oeffnen::Lesen, datei) || !datei->groesse(groesse) ||
+      !(kennung = dateikennung(*datei, fremddatei_name))) {
     ui.ShowMessageMain("Datei nicht gefunden oder nicht verfügbar!");
     return false;
   }
+  // An earlier run that posted part of this very file: continue after it?
+  const long ab_zeile = fortsetzung_erfragen(ui, m.basis, fremdimport_befehl, *kennung);
 
   Ausgabe3 d(ui);
   if (!d.open_drucker("Prüfung und Import Fremddaten")) return false;
@@ -588,6 +601,8 @@ bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e) {
   const long zeilen = static_cast<long>(groesse / (fremdsatz_laenge + 1)) + 1;
   ui.Balken_Oeffnen("Importieren Fremddaten ...", 2 * zeilen);
   Fremdimport import(m, e, d);
+  import.fortsetzung(*kennung, ab_zeile);
+  import.einheit(einheit);
   bool gebucht = false;
   if (import.pruefen(*datei)) {
     gebucht = import.uebernehmen(*datei);
@@ -596,7 +611,8 @@ bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e) {
   }
   ui.Balken_Schliessen();
   d.close_drucker();
-  m.schreibe_basis();
+  // The base data the bookings changed, with how far the file is posted,
+  // were written with each unit of work.
   return gebucht;
 }
 
@@ -622,10 +638,10 @@ Fremdeinstellungen TFFremddaten::einstellungen() const {
   return e;
 }
 
-void TFFremddaten::ausfuehren() {
-  if (!fremdimport_startpruefung(m_)) return;
-  if (!form_.Execute(m_.ui())) return;
-  fremddaten_importieren(m_, einstellungen());
+bool TFFremddaten::ausfuehren() {
+  if (!fremdimport_startpruefung(m_)) return false;
+  if (!form_.Execute(m_.ui())) return false;
+  return fremddaten_importieren(m_, einstellungen());
 }
 
 }  // namespace fibu

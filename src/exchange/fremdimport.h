@@ -6,8 +6,10 @@
 // writes each line as the next booking through the posting engine.
 //
 // Nothing is written unless the whole file passed the check pass. The
-// posting pass commits in units of whole bookings; when it fails, the
-// protocol names the last line whose booking is on disk.
+// posting pass commits in units of whole documents, each recording in the
+// base data how far the file is posted; when it fails, the protocol names
+// the last line whose booking is on disk, and the same file imported again
+// continues after it.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +20,7 @@
 #include <unordered_map>
 
 #include "exchange/fremdzeile.h"
+#include "exchange/uebernahme.h"
 #include "frame/mandant.h"
 #include "posting/buchen.h"
 #include "suite/ausgabe3.h"
@@ -26,6 +29,8 @@
 namespace fibu {
 
 inline constexpr const char* fremddatei_name = "FREMDIMP.DAT";
+// The command number under which the base data record the import's progress.
+inline constexpr int fremdimport_befehl = 27;
 
 // The dialog's settings, kept in the base data.
 struct Fremdeinstellungen {
@@ -74,8 +79,15 @@ class Fremdimport {
   // before it that were committed stay posted).
   bool uebernehmen(Datei& datei);
 
-  // Bookings per unit of work of the posting pass.
+  // Bookings after which a unit of work of the posting pass ends at the
+  // next line where the lines so far balance.
   void einheit(long zeilen) { einheit_zeilen_ = zeilen; }
+  // The file as the base data record it, and the lines an earlier run
+  // posted: both passes leave them out.
+  void fortsetzung(Dateikennung datei, long ab_zeile) {
+    datei_ = std::move(datei);
+    ab_zeile_ = ab_zeile;
+  }
 
   long gebuchte_zeilen() const { return gebucht_; }
   long neue_personenkonten() const { return angelegt_; }
@@ -111,26 +123,29 @@ class Fremdimport {
   bool fehler_ = false, differenz_ = false;
   std::int64_t letzte_ = 0;
   long gebucht_ = 0, angelegt_ = 0;
-  long seit_bestaetigt_ = 0;
-  long bestaetigt_bis_ = 0, bestaetigte_buchungen_ = 0;
   long zeilen_gesamt_ = 0;
   long zeile_ok_ = 0;  // the last line a pass went through
   long einheit_zeilen_ = 10000;
+  Dateikennung datei_;
+  long ab_zeile_ = 0;
   Buchungslauf* lauf_ = nullptr;
+  Uebernahmelauf* uebernahme_ = nullptr;
 };
 
 // Before the dialog: the base data's "Debitor Diverse" and GL difference
 // account must exist (with their messages).
 bool fremdimport_startpruefung(Mandant& m);
-// After the dialog: the period, the file, the protocol, both passes and the
-// base data. True when the file was posted.
-bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e);
+// After the dialog: the period, the file, the question whether to continue
+// an interrupted run, the protocol and both passes. True when the file was
+// posted. `einheit`: bookings per unit of work (see Fremdimport::einheit).
+bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e, long einheit = 10000);
 
 // The dialog "Übernahme Fremddaten" and the import.
 class TFFremddaten {
  public:
   explicit TFFremddaten(Mandant& m);
-  void ausfuehren();
+  // False when the import did not post the file (refused, cancelled, failed).
+  bool ausfuehren();
   TEntryForm& form() { return form_; }
   Fremdeinstellungen einstellungen() const;
 

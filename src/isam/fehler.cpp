@@ -36,6 +36,8 @@ std::string isam_fehlertext(int code) {
       return "Die Arbeitseinheit wurde wegen eines Fehlers verworfen";
     case fehler_journal:
       return "Das Journal konnte nicht geschrieben oder abgeschlossen werden";
+    case fehler_nachzuholen:
+      return "Die Arbeitseinheit ist im Journal gesichert und wird beim nächsten Öffnen abgeschlossen";
   }
   return "ISAM-Fehler " + std::to_string(code);
 }

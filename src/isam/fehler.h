@@ -22,7 +22,11 @@ enum IsamFehler : int {
   fehler_indexende = 10250,           // no further key in this direction
   fehler_gesperrt = 10300,            // the lock could not be had within the wait time
   fehler_einheit = 10400,             // unit of work misused or left unfinished by an error
-  fehler_journal = 10410,             // the journal could not be written or completed
+  fehler_journal = 10410,             // the journal could not be written: the unit is rolled back
+  // The unit is safe in the journal but could not be brought into the
+  // files: it counts as committed and is completed when the directory is
+  // next opened or a lock is taken in it.
+  fehler_nachzuholen = 10420,
 };
 
 // German text of a code, for the message that names the file.

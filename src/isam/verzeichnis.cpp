@@ -360,8 +360,8 @@ int IsamVerzeichnis::bestaetige() {
   neu.laenge = laenge;
   neu.koerper_crc = crc;
 
-  journal_sicher = journal_sicher && journal_->schreiben(0, neu.bytes()).ok() &&
-                   (!synchron || journal_->sync().ok());
+  const bool kopf_geschrieben = journal_sicher && journal_->schreiben(0, neu.bytes()).ok();
+  journal_sicher = kopf_geschrieben && (!synchron || journal_->sync().ok());
   if (synchron && journal_sicher) ++syncs_;
   if (!journal_sicher) {
     // Perhaps on disk, perhaps not: take it back so it cannot come to life.
@@ -370,8 +370,12 @@ int IsamVerzeichnis::bestaetige() {
     if (!journal_->schreiben(0, leer.bytes()) || !journal_->sync()) gestoert_ = true;
     journal_->entsperren(0, 1);
     verwerfe();
-    if (gestoert_) caches_verwerfen();
-    return fehler_journal;
+    if (!gestoert_) return fehler_journal;
+    caches_verwerfen();
+    // A valid header that could not be taken back is replayed by whoever
+    // next takes a lock here: the unit counts as committed. Without it the
+    // old header stands and the unit is gone.
+    return kopf_geschrieben ? fehler_nachzuholen : fehler_journal;
   }
 
   int f = isam_ok;
@@ -395,7 +399,7 @@ int IsamVerzeichnis::bestaetige() {
   if (f != isam_ok) {
     verwerfe();
     caches_verwerfen();
-    return fehler_journal;
+    return fehler_nachzuholen;
   }
   generation_ = neu.generation;
   einheit_abschliessen(true);
@@ -426,7 +430,8 @@ int Einheit::ende(int ergebnis) {
   if (fehler_ != isam_ok) return fehler_;
   beendet_ = true;
   bool halb = ergebnis == fehler_ein_ausgabe || ergebnis == fehler_index_defekt ||
-              ergebnis == fehler_daten_defekt || ergebnis == fehler_journal;
+              ergebnis == fehler_daten_defekt || ergebnis == fehler_journal ||
+              ergebnis == fehler_nachzuholen;
   if (!eigene_) {
     if (halb) v_.einheit_vergiften();
     return ergebnis;

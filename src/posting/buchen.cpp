@@ -527,13 +527,16 @@ bool Buchungslauf::bestaetigen() {
   else if (ok && ablegen_ && u.basis_ablegen)
     ok = u.basis_ablegen();
   laeuft_ = false;
+  festgeschrieben_ = false;
   if (!ok) {
     v.verwerfe();
   } else {
-    ok = v.bestaetige() == isam::isam_ok;
+    const int ergebnis = v.bestaetige();
+    ok = ergebnis == isam::isam_ok;
+    festgeschrieben_ = ok || ergebnis == isam::fehler_nachzuholen;
   }
   if (!ok) {
-    *u.basis = basis_vorher_;
+    if (!festgeschrieben_) *u.basis = basis_vorher_;
     fehler_ = true;
   }
   return ok;

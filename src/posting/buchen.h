@@ -158,8 +158,18 @@ class Buchungslauf {
 
   // False when the unit could not be begun or a booking in it failed.
   bool ok() const;
+  // False when the unit could not be committed or the next one not begun;
+  // festgeschrieben() then tells whether the unit is on disk all the same.
   bool zwischenstand();
   bool ende();
+  // Whether the last commit left its unit on disk: committed, or safe in
+  // the journal and completed when the client is next opened (then the
+  // base data in memory stay as the unit wrote them). False also before
+  // the first commit.
+  bool festgeschrieben() const { return festgeschrieben_; }
+  // The caller changed the base data (how far a file is posted): they are
+  // written with the unit.
+  void basis_ablegen() { ablegen_ = true; }
 
  private:
   friend class Buchungskern;
@@ -172,6 +182,7 @@ class Buchungslauf {
   bool fehler_ = false;
   bool sichern_ = false;  // a period became active: BASIS.SIK, then BASIS.PAR
   bool ablegen_ = false;  // the base data changed otherwise
+  bool festgeschrieben_ = false;
   Satz basis_vorher_;
 };
 

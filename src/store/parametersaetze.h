@@ -158,7 +158,14 @@ struct BasisFelder {
   static constexpr ZahlFeld<std::uint8_t> FremdPeriode{22922};
   static constexpr JaNeinFeld FremdAdressen{22923}, FremdNegativeAlsGutschrift{22924};
   static constexpr TextFeld FremdPfad{22925, 80, cp};
-  static constexpr std::size_t ende_programmfelder = 23006;
+  // How far an import posted a file (written with its bookings).
+  static constexpr ZahlFeld<std::uint16_t> UebernahmeBefehl{23006};  // command number, 0 = none
+  static constexpr TextFeld UebernahmeDatei{23008, 40, cp};          // file name
+  static constexpr ZahlFeld<std::int64_t> UebernahmeGroesse{23049};  // bytes
+  static constexpr ZahlFeld<std::uint32_t> UebernahmePruefsumme{23057};  // CRC-32C
+  static constexpr ZahlFeld<std::int32_t> UebernahmeZeile{23061};     // last line on disk
+  static constexpr JaNeinFeld UebernahmeFertig{23065};                // posted to its end
+  static constexpr std::size_t ende_programmfelder = 23066;
 };
 
 // JOURNAL.PAR: the archive count in the first 4 bytes.

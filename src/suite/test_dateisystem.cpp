@@ -103,7 +103,8 @@ class TestDatei : public Datei {
   Ergebnis schreiben(std::uint64_t pos, std::string_view daten) override {
     if (Ergebnis e = gueltig(true); !e) return e;
     bool teilweise = false;
-    Ergebnis e = fs_.vorgang("Schreiben " + pfad_, &teilweise);
+    Ergebnis e = fs_.vorgang("Schreiben " + pfad_, &teilweise,
+                             pos + daten.size() > inode_->inhalt.size());
     if (!e && !teilweise) return e;
     std::string_view teil = teilweise ? daten.substr(0, daten.size() / 2) : daten;
     std::string& s = inode_->inhalt;
@@ -197,6 +198,7 @@ void TestDateisystem::stoere(std::uint64_t n, Stoerung art) {
 
 void TestDateisystem::keine_stoerung() {
   stoer_bei_ = 0;
+  voll_ = false;
 }
 
 Ergebnis TestDateisystem::pruefe_lebendig() const {
@@ -205,9 +207,15 @@ Ergebnis TestDateisystem::pruefe_lebendig() const {
   return Ergebnis::erfolg();
 }
 
-Ergebnis TestDateisystem::vorgang(const std::string& was, bool* teilweise) {
+Ergebnis TestDateisystem::vorgang(const std::string& was, bool* teilweise, bool waechst) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   ++zaehler_;
+  if (stoer_bei_ != 0 && zaehler_ == stoer_bei_ && stoer_art_ == Stoerung::Voll) {
+    stoer_bei_ = 0;
+    voll_ = true;
+  }
+  if (voll_ && waechst)
+    return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "Datenträger voll bei: " + was);
   if (stoer_bei_ == 0 || zaehler_ != stoer_bei_) return Ergebnis::erfolg();
   stoer_bei_ = 0;
   switch (stoer_art_) {
@@ -218,6 +226,7 @@ Ergebnis TestDateisystem::vorgang(const std::string& was, bool* teilweise) {
       if (teilweise) *teilweise = true;
       return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "Nur teilweise geschrieben: " + was);
     case Stoerung::Fehler:
+    case Stoerung::Voll:
       break;
   }
   return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "Eingabe-/Ausgabefehler bei: " + was);

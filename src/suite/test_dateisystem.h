@@ -30,6 +30,8 @@ class TestDateisystem : public Dateisystem {
     Fehler,     // the operation fails and changes nothing
     Teilweise,  // a write stores its first half, then fails; other operations fail
     Absturz,    // power loss: this and every later operation fail until absturz()
+    Voll,       // the disk is full from here on: every write that would make a file
+                // longer fails and changes nothing, until keine_stoerung()
   };
 
   TestDateisystem();
@@ -67,7 +69,8 @@ class TestDateisystem : public Dateisystem {
   friend class TestDatei;
   // Counts a mutating operation; a refusal when it is disturbed (or the disk
   // is down). `teilweise` tells a write to store half and fail.
-  Ergebnis vorgang(const std::string& was, bool* teilweise = nullptr);
+  // `waechst`: a write that makes its file longer (refused on a full disk).
+  Ergebnis vorgang(const std::string& was, bool* teilweise = nullptr, bool waechst = false);
   Ergebnis pruefe_lebendig() const;
 
   std::shared_ptr<Zustand> z_;
@@ -75,6 +78,7 @@ class TestDateisystem : public Dateisystem {
   std::uint64_t stoer_bei_ = 0;  // 0: none
   Stoerung stoer_art_ = Stoerung::Fehler;
   bool abgestuerzt_ = false;
+  bool voll_ = false;
   std::uint64_t syncs_ = 0;
 };
 

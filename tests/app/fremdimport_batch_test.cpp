@@ -78,15 +78,20 @@ TEST(FremdimportBatch, DateiInDenDemomandantenUndProtokoll) {
       std::string::npos)
       << liste;
 
-  // Again: the invoices are there, the lines are skipped, nothing is posted
-  // (each run numbers its print jobs from 1).
-  ASSERT_EQ(d.lauf(antworten, {"27", "3132"}, &log), 0) << log;
+  // Again: the invoices are there, the check refuses the file, nothing is
+  // posted, and the run fails (each run numbers its print jobs from 1).
+  const std::string nur_import = antworten.substr(0, antworten.find("Selektion"));
+  ASSERT_EQ(d.lauf(nur_import, {"27"}, &log), 1) << log;
+  EXPECT_NE(log.find("Befehl 27 ist nicht oder nicht fehlerfrei ausgeführt worden."),
+            std::string::npos)
+      << log;
+  ASSERT_EQ(d.lauf(antworten.substr(nur_import.size()), {"3132"}, &log), 0) << log;
   const std::string zweites = protokoll(d.tmp / "aus", "001");
   EXPECT_NE(zweites.find("!!! Zeile 1: Rechnung/OP existiert bereits"), std::string::npos)
       << zweites;
   EXPECT_NE(zweites.find("Bitte Fehler beheben und erneut importieren !!!"), std::string::npos);
   EXPECT_EQ(zweites.find("Start der Übernahme"), std::string::npos);
-  EXPECT_EQ(lies(d.tmp / "aus/002-Saldenliste_Debitoren.txt").find("238,00"), std::string::npos);
+  EXPECT_EQ(lies(d.tmp / "aus/001-Saldenliste_Debitoren.txt").find("238,00"), std::string::npos);
 }
 
 }  // namespace

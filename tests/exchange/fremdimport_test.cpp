@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <set>
 
 #include "../posting/testbuchhaltung.h"
 #include "testzeile.h"
@@ -861,6 +862,113 @@ TEST(FremdimportAbsturz, NurGanzeEinheitenUndDasProtokollSagtWieWeit) {
   }
   EXPECT_GT(abgebrochen, 0);
   EXPECT_GT(teilweise, 0);
+}
+
+// A file of documents of two and three lines, posted in units of at least
+// two bookings, cut by a failed write, a full disk or a power loss at every
+// write of the posting pass in turn. Afterwards only whole documents are on
+// disk, the books balance, the base data say exactly up to which line the
+// file is posted (and the protocol says the same), and importing the same
+// file again continues there and gives the books of an uninterrupted import.
+TEST(FremdimportFortsetzung, UnterbrocheneUebernahmeGenauFortgesetzt) {
+  std::string inhalt;
+  std::set<long> grenzen = {0};  // the lines after which a document ends
+  long zeilen = 0;
+  auto beleg = [&](std::vector<Fremdzeile> z) {
+    for (const auto& x : z) inhalt += fremdsatz_schreiben(x) + "\r\n";
+    zeilen += static_cast<long>(z.size());
+    grenzen.insert(zeilen);
+  };
+  Fremdzeile kunde = zeile('R', "10050", 'S', 11600, "4400", "R1");
+  kunde.person.name = "Neu";
+  kunde.person.sammelschluessel = 1;
+  beleg({kunde, zeile(' ', "4400", 'H', 11600, "10050", "R1", "1")});
+  for (int i = 0; i < 4; ++i) {
+    beleg({zeile(' ', "1000", 'S', 300 + i, "1200", "K" + std::to_string(i)),
+           zeile(' ', "1200", 'H', 100, "1000", "K" + std::to_string(i)),
+           zeile(' ', "1200", 'H', 200 + i, "1000", "K" + std::to_string(i))});
+    if (i == 1)
+      beleg({zeile('Z', "10050", 'H', 5000, "1200", "R1"),
+             zeile(' ', "1200", 'S', 5000, "10050", "R1")});
+  }
+  auto vorbereiten = [&](Testumgebung& u, Fremdeinstellungen& e) {
+    ASSERT_NO_FATAL_FAILURE(einrichten(u, e));
+    ASSERT_TRUE(u.fs.schreibe_datei_atomar("/import/FREMDIMP.DAT", inhalt));
+  };
+  std::string soll;
+  {
+    Testumgebung u;
+    Fremdeinstellungen e;
+    ASSERT_NO_FATAL_FAILURE(vorbereiten(u, e));
+    ASSERT_TRUE(fremddaten_importieren(u.m(), e, 2));
+    EXPECT_TRUE(uebernahmestand_lesen(u.m().basis).fertig);
+    EXPECT_EQ(uebernahmestand_lesen(u.m().basis).zeile, zeilen);
+    soll = buchhaltungszustand(u.t);
+  }
+  using St = TestDateisystem::Stoerung;
+  std::map<St, int> fortgesetzt;
+  bool ganz_durch = false;
+  for (std::uint64_t n = 1; !ganz_durch; ++n) {
+    ASSERT_LT(n, 3000u);
+    for (St art : {St::Fehler, St::Voll, St::Absturz}) {
+      SCOPED_TRACE(std::to_string(n) + " " + std::to_string(static_cast<int>(art)));
+      Testumgebung u;
+      Fremdeinstellungen e;
+      ASSERT_NO_FATAL_FAILURE(vorbereiten(u, e));
+      u.fs.stoere(n, art);
+      const std::uint64_t vorher = u.fs.schreibvorgaenge();
+      const bool ok = fremddaten_importieren(u.m(), e, 2);
+      if (u.fs.schreibvorgaenge() - vorher < n) ganz_durch = true;
+      const bool abgestuerzt = u.fs.abgestuerzt();
+      const auto protokoll = u.t.ui.druckauftraege().empty()
+                                 ? std::vector<std::string>{}
+                                 : u.t.ui.druckauftraege().back().alle_zeilen();
+      // Space is freed, the power comes back: the client is opened again.
+      u.fs.keine_stoerung();
+      u.t.schliessen();
+      if (abgestuerzt) u.fs.absturz(TestDateisystem::Verbleib::Zufall, static_cast<std::uint32_t>(n));
+      u.t.oeffnen();
+      const Uebernahmestand stand = uebernahmestand_lesen(u.m().basis);
+      const std::int64_t gebucht = u.m().buchung->letzte_buchung();
+      EXPECT_EQ(gebucht, stand.zeile);
+      EXPECT_TRUE(grenzen.count(stand.zeile)) << stand.zeile;
+      Betrag summe = 0;
+      std::string k;
+      for (bool weiter = u.m().sach->suche_ab(1, k) && u.m().sach->suchen(k); weiter;
+           weiter = u.m().sach->lies_weiter(1, k))
+        summe += u.m().sach->satz().get(S::Saldo);
+      EXPECT_EQ(summe, 0);
+      if (ok) {
+        EXPECT_TRUE(stand.fertig);
+      } else if (!abgestuerzt && !protokoll.empty() &&
+                 std::find(protokoll.begin(), protokoll.end(), "Start der Übernahme ...") !=
+                     protokoll.end()) {
+        const std::string bis =
+            "!!! Übernahme abgebrochen! Übernommen sind die Buchungen bis Zeile " +
+            std::to_string(stand.zeile) + ": " + std::to_string(gebucht) + " Buchungen";
+        EXPECT_TRUE(std::any_of(protokoll.begin(), protokoll.end(), [&](const std::string& z) {
+          return z.rfind(bis, 0) == 0;
+        })) << bis;
+      }
+      if (!stand.fertig) {
+        // The same file again: the question, then the rest of the file.
+        if (stand.zeile > 0) {
+          u.t.ui.erwarte_frage("Soll die Übernahme nach Zeile " + std::to_string(stand.zeile) +
+                                   " fortgesetzt werden?",
+                               true);
+          ++fortgesetzt[art];
+        }
+        EXPECT_TRUE(fremddaten_importieren(u.m(), e, 2)) << [&] {
+          std::string a;
+          for (const auto& z : u.t.ui.druckauftraege().back().alle_zeilen()) a += z + "\n";
+          for (const auto& z : u.t.ui.meldungen()) a += "M: " + z + "\n";
+          return a;
+        }();
+      }
+      EXPECT_TRUE(buchhaltungszustand(u.t) == soll) << "after a disturbance at write " << n;
+    }
+  }
+  for (St art : {St::Fehler, St::Voll, St::Absturz}) EXPECT_GT(fortgesetzt[art], 3);
 }
 
 }  // namespace

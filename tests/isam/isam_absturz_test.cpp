@@ -4,6 +4,8 @@
 // or the state after it, all of them together.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "isam/isam.h"
 #include "suite/test_dateisystem.h"
 
@@ -96,8 +98,8 @@ void anlegen(TestDateisystem& fs) {
 
 // The unit under test: inserts, updates and deletes in all four files, with
 // enough entries in B to split pages.
-bool einheit(Dateien& d) {
-  if (d.v.beginne() != isam_ok) return false;
+int einheit_ergebnis(Dateien& d) {
+  if (int f = d.v.beginne(); f != isam_ok) return f;
   bool ok = true;
   std::uint32_t ref;
   for (int i = 21; i <= 23; ++i) {
@@ -117,10 +119,12 @@ bool einheit(Dateien& d) {
   ok = ok && d.p.schreiben(3, satz(groesse_p, 333).data());
   if (!ok) {
     d.v.verwerfe();
-    return false;
+    return fehler_einheit;
   }
-  return d.v.bestaetige() == isam_ok;
+  return d.v.bestaetige();
 }
+
+bool einheit(Dateien& d) { return einheit_ergebnis(d) == isam_ok; }
 
 struct Zustaende {
   std::string vorher, nachher;
@@ -179,6 +183,39 @@ TEST(IsamAbsturz, EveryCutLeavesAllFilesBeforeOrAllAfterTheUnit) {
   // Both outcomes occur: before the journal is safe, and after.
   EXPECT_GT(vorher, 0);
   EXPECT_GT(nachher, 0);
+}
+
+// A write that fails once, or a disk that is full from some write on: the
+// commit's answer says what the files hold once the directory is opened
+// again (with space freed). A unit safe in the journal whose files could
+// not be written counts as committed.
+TEST(IsamAbsturz, DieAntwortDerBestaetigungSagtWasAufDerPlatteIst) {
+  const Zustaende z = referenz();
+  std::map<int, int> antworten;
+  for (auto art : {TestDateisystem::Stoerung::Fehler, TestDateisystem::Stoerung::Voll}) {
+    for (std::uint64_t n = 1; n <= z.schreibvorgaenge; ++n) {
+      SCOPED_TRACE(std::to_string(static_cast<int>(art)) + " beim " + std::to_string(n) +
+                   ". Schreibvorgang");
+      TestDateisystem fs;
+      anlegen(fs);
+      int antwort;
+      {
+        Dateien d(fs);
+        ASSERT_TRUE(d.oeffnen());
+        fs.stoere(n, art);
+        antwort = einheit_ergebnis(d);
+        fs.keine_stoerung();
+      }
+      ++antworten[antwort];
+      Dateien d(fs);
+      ASSERT_TRUE(d.oeffnen());
+      const bool festgeschrieben = antwort == isam_ok || antwort == fehler_nachzuholen;
+      EXPECT_EQ(zustand(d), festgeschrieben ? z.nachher : z.vorher) << "Antwort " << antwort;
+    }
+  }
+  EXPECT_GT(antworten[isam_ok], 0);
+  EXPECT_GT(antworten[fehler_journal], 0);
+  EXPECT_GT(antworten[fehler_nachzuholen], 0);
 }
 
 TEST(IsamAbsturz, ACrashWhileCompletingTheJournalIsCompletedLater) {
