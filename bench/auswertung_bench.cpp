@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
 
   // Measured on the client opened anew: nothing of the index in memory.
   m.mandant_schliessen();
-  m.mandant_oeffnen(1, 2024);
+  if (!m.mandant_oeffnen(1, 2024)) abbrechen("Mandant 001/2024 kann nicht geöffnet werden");
   m.basis.set(BasisFelder::AktuellePeriode, std::uint8_t{12});
 
   spitze_zuruecksetzen();
@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
   }
   bis = std::min(bis, 12);
   m.mandant_schliessen();
-  m.mandant_oeffnen(1, 2024);
+  if (!m.mandant_oeffnen(1, 2024)) abbrechen("Mandant 001/2024 kann nicht geöffnet werden");
   spitze_zuruecksetzen();
   t = Uhr::now();
   Kontoauszuege e = kontoauszug_vorgabe(m, {1, bis});
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
   bericht("Kontoauszug Einzelkonto 1200, ganzes Jahr", t, l.ui);
 
   m.mandant_schliessen();
-  m.mandant_oeffnen(1, 2024);
+  if (!m.mandant_oeffnen(1, 2024)) abbrechen("Mandant 001/2024 kann nicht geöffnet werden");
   spitze_zuruecksetzen();
   t = Uhr::now();
   Kontoauszuege alle = kontoauszug_vorgabe(m, {6, 6});

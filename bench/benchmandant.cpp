@@ -41,10 +41,15 @@ long umgebung(const char* name, long vorgabe) {
   return w ? std::atol(w) : vorgabe;
 }
 
+void abbrechen(const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  std::exit(1);
+}
+
 Lauf::Lauf(const std::string& w)
     : wurzel(w), fs(echtes_dateisystem()), netz(*fs, w, false), m(*fs, ui, heute, w + "/FIBU/", netz) {
-  fs->verzeichnis_anlegen(w + "/FIBU/");
-  m.mandant_oeffnen(1, 2024, true);
+  if (Ergebnis e = fs->verzeichnis_anlegen(w + "/FIBU/"); !e) abbrechen(e.text());
+  if (!m.mandant_oeffnen(1, 2024, true)) abbrechen("Mandant 001/2024 kann nicht geöffnet werden");
   if (long c = umgebung("FIBU_CACHE_SEITEN", 0))
     m.verzeichnis().cache_seiten = static_cast<std::size_t>(c);
 }
@@ -61,9 +66,9 @@ void mandant_anlegen(Mandant& m) {
   }
   b.set(BasisFelder::forderungskonto(1), std::int32_t{K::forderungen});
   b.set(BasisFelder::verbindlichkeitskonto(1), std::int32_t{K::verbindlichkeiten});
-  m.schreibe_basis();
+  if (!m.schreibe_basis()) abbrechen("Basisdaten können nicht geschrieben werden");
   auto& v = m.verzeichnis();
-  v.beginne();
+  if (v.beginne() != isam::isam_ok) abbrechen("Einheit für die Konten kann nicht beginnen");
   std::vector<int> gl = {
       K::bank, K::forderungen, K::verbindlichkeiten, K::ust19,     K::ust7,    K::vst19,
       K::vst7, K::erloese19,   K::erloese7,          K::aufwand19, K::aufwand7};
@@ -87,7 +92,7 @@ void mandant_anlegen(Mandant& m) {
     s.set(PersonenFelder::Nettotage, std::uint16_t{30});
     m.personen->speichern(m.personenkonto_text(nr));
   }
-  v.bestaetige();
+  if (v.bestaetige() != isam::isam_ok) abbrechen("Konten können nicht bestätigt werden");
 }
 
 std::string bench_verzeichnis(int argc, char** argv, const char* name) {

@@ -32,6 +32,9 @@ long spitzenspeicher_mb();
 // Sizes of the files of a directory (those over 1 MB one by one).
 void dateigroessen(const std::string& verzeichnis);
 long umgebung(const char* name, long vorgabe);
+// Ends the benchmark with `text` on stderr: figures measured on a client
+// whose setup failed would mean nothing.
+[[noreturn]] void abbrechen(const std::string& text);
 
 constexpr int sachkonten = 1000, debitoren = 5000, kreditoren = 2000;
 

@@ -53,8 +53,8 @@ struct Lauf {
 
   explicit Lauf(const std::string& w)
       : wurzel(w), netz(*fs, w, false), m(*fs, ui, heute, w + "/FIBU/", netz) {
-    fs->verzeichnis_anlegen(w + "/FIBU/");
-    m.mandant_oeffnen(1, 2024, true);
+    if (Ergebnis e = fs->verzeichnis_anlegen(w + "/FIBU/"); !e) abbrechen(e.text());
+    if (!m.mandant_oeffnen(1, 2024, true)) abbrechen("Mandant 001/2024 kann nicht geöffnet werden");
     if (long c = umgebung("FIBU_CACHE_SEITEN", 0))
       m.verzeichnis().cache_seiten = static_cast<std::size_t>(c);
   }
@@ -100,7 +100,10 @@ void einzellauf(const std::string& basis, long anzahl) {
   // Warm: the first bookings create pages and activate periods.
   for (long i = 1; i <= 100; ++i) {
     erzeuger.naechste(bu.satz());
-    kern.buchen(i);
+    if (!kern.buchen(i)) {
+      std::printf("Buchung %ld (Aufwärmen) fehlgeschlagen\n", i);
+      return;
+    }
   }
   std::uint64_t syncs = l.m.verzeichnis().syncs();
   auto t = Uhr::now();

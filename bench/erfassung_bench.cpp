@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   if (!l.gebucht) return 1;
   std::printf("%ld Buchungen gebucht: %.1f s\n", anzahl, l.dauer);
   m.mandant_schliessen();
-  m.mandant_oeffnen(1, 2024);
+  if (!m.mandant_oeffnen(1, 2024)) abbrechen("Mandant 001/2024 kann nicht geöffnet werden");
 
   Buchungskern kern(m);
   auto t = Uhr::now();

@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   m.personen->speichern(m.personenkonto_text(14999));
   m.basis.set(BasisFelder::DebitorDiverse, std::int32_t{14999});
   m.basis.set(BasisFelder::DifferenzkontoSach, std::int32_t{2995});
-  m.schreibe_basis();
+  if (!m.schreibe_basis()) abbrechen("Basisdaten können nicht geschrieben werden");
 
   const std::string pfad = verz + "/import/" + fremddatei_name;
   auto t = Uhr::now();

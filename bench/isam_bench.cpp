@@ -152,6 +152,12 @@ int main(int argc, char** argv) {
     std::printf("MakeNetFileBlock: %d\n", fb.IsamError);
     return 1;
   }
+  // A refused lock or close ends the run: what follows would measure a
+  // file block in the wrong state.
+  const auto fehlgeschlagen = [&fb](const char* was) {
+    std::fprintf(stderr, "%s fehlgeschlagen: %d\n", was, fb.IsamError);
+    return 1;
+  };
 
   // Bulk insert in units of 10,000. Records and keys are made beforehand:
   // deriving keys is the record store's work, not the manager's.
@@ -203,12 +209,12 @@ int main(int argc, char** argv) {
   for (long i = 0; i < suchen; ++i)
     keys.push_back(LongToKey(static_cast<std::int32_t>(1 + z() % anzahl)));
   std::uint32_t ref = 0;
-  fb.ReadLockFileBlock();
+  if (!fb.ReadLockFileBlock()) return fehlgeschlagen("ReadLockFileBlock");
   t = Uhr::now();
   for (const auto& k : keys)
     if (!fb.FindNetKey(1, ref, k)) return 6;
   s = sekunden(t);
-  fb.UnLockFileBlock();
+  if (!fb.UnLockFileBlock()) return fehlgeschlagen("UnLockFileBlock");
   std::printf("Zufällige Schlüsselsuche (FindNetKey) unter gehaltener Lesesperre: %.0f/s\n",
               suchen / s);
   t = Uhr::now();
@@ -217,18 +223,18 @@ int main(int argc, char** argv) {
   s = sekunden(t);
   std::printf("Zufällige Schlüsselsuche mit Sperre je Vorgang: %.0f/s\n", 200000 / s);
   std::string satzpuffer(satzgroesse, '\0');
-  fb.ReadLockFileBlock();
+  if (!fb.ReadLockFileBlock()) return fehlgeschlagen("ReadLockFileBlock");
   t = Uhr::now();
   for (long i = 0; i < 200000; ++i)
     if (!fb.FindNetKey(1, ref, keys[static_cast<std::size_t>(i)]) ||
         !fb.GetNetRec(ref, satzpuffer.data()))
       return 8;
   s = sekunden(t);
-  fb.UnLockFileBlock();
+  if (!fb.UnLockFileBlock()) return fehlgeschlagen("UnLockFileBlock");
   std::printf("Suche und Satz lesen (FindNetKey + GetNetRec): %.0f/s\n", 200000 / s);
 
   // Full scan in the order of key 2 (account + date), reading each record.
-  fb.ReadLockFileBlock();
+  if (!fb.ReadLockFileBlock()) return fehlgeschlagen("ReadLockFileBlock");
   fb.ClearKey(2);
   std::string key;
   long gelesen = 0;
@@ -238,7 +244,7 @@ int main(int argc, char** argv) {
     ++gelesen;
   }
   s = sekunden(t);
-  fb.UnLockFileBlock();
+  if (!fb.UnLockFileBlock()) return fehlgeschlagen("UnLockFileBlock");
   std::printf(
       "Vollständiger Lauf in Schlüsselfolge (Konto + Datum) mit Satz lesen: %ld Sätze in %.2f s "
       "(%.0f/s)\n",
@@ -263,7 +269,7 @@ int main(int argc, char** argv) {
       s / einzel * 1000, static_cast<double>(v.syncs() - syncs_vorher) / einzel);
 
   // Rebuild of all seven indexes from the data file.
-  fb.CloseNetFileBlock();
+  if (!fb.CloseNetFileBlock()) return fehlgeschlagen("CloseNetFileBlock");
   long fortschritt = 0;
   t = Uhr::now();
   int f =
@@ -277,7 +283,7 @@ int main(int argc, char** argv) {
   std::printf("Indexdatei: %.0f MB, Datendatei: %.0f MB\n",
               std::filesystem::file_size(verz + "/BUCHUNG.IX") / 1e6,
               std::filesystem::file_size(verz + "/BUCHUNG.DAT") / 1e6);
-  fb.CloseNetFileBlock();
+  if (!fb.CloseNetFileBlock()) return fehlgeschlagen("CloseNetFileBlock");
   std::filesystem::remove_all(verz);
   return 0;
 }

@@ -127,6 +127,7 @@ int lauf(const Aufruf& a, std::ostream& log, const BatchInteraktion::PdfSchreibe
     }
   }
   Startkonfiguration start = start_lesen(*fs, a.arbeitsverzeichnis);
+  if (!start.ini_fehler.empty()) ui.ShowMessageMain(start.ini_fehler);
   Netzwerk netz(*fs, start.konf.fibu_pfad, start.suite.netzwerktyp != 0);
   Mandant m(*fs, ui, tagesdatum, start.konf.fibu_pfad, netz);
   m.erech_verzeichnis = pfad_verbinden(start.konf.verzeichnisse[0], "ERECH") + "/";

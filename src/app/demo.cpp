@@ -144,7 +144,7 @@ void basisdaten_fuellen(Satz& b) {
   b.set(BF::floskel1(2), "Zahlbar innerhalb von 30 Tagen ohne Abzug.");
 }
 
-void personen_anlegen(Mandant& m) {
+bool personen_anlegen(Mandant& m) {
   auto anlegen = [&](const Person& p, bool kunde) {
     m.personen->leeren();
     Satz& s = m.personen->satz();
@@ -169,7 +169,7 @@ void personen_anlegen(Mandant& m) {
   m.personen->satz().set(PF::Diverse, true);
   m.personen->speichern(m.personenkonto_text(demo_diverse));
   m.basis.set(BF::DebitorDiverse, std::int32_t{demo_diverse});
-  m.schreibe_basis();
+  return m.schreibe_basis();
 }
 
 }  // namespace
@@ -205,8 +205,10 @@ Ergebnis demo_anlegen(Mandant& m) {
   // The base data were made and checked here, page by page.
   m.basis.set(BF::BasisKonsistent, true);
   m.basis.set(BF::StammKonsistent, true);
-  m.schreibe_basis();
-  personen_anlegen(m);
+  if (!m.schreibe_basis() || !personen_anlegen(m)) {
+    m.mandant_schliessen();
+    return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "Basisdaten des Demomandanten nicht geschrieben");
+  }
 
   Buchungskern kern(m);
   Demobuchungen d(m, kern);

@@ -75,10 +75,9 @@ Ergebnis kontenrahmen_erzeugen(Dateisystem& fs, Interaktion& ui, const Quelle& k
   // leaves no half-made template.
   const std::string arbeit = ziel + ".neu";
   std::vector<std::string> alt;
-  if (fs.ist_verzeichnis(arbeit)) {
-    fs.liste(arbeit, alt);
-    for (const auto& n : alt) fs.loeschen(pfad_verbinden(arbeit, n));
-  }
+  // What a failed run left: a file that stays makes the steps below fail.
+  if (fs.ist_verzeichnis(arbeit) && fs.liste(arbeit, alt))
+    for (const auto& n : alt) (void)fs.loeschen(pfad_verbinden(arbeit, n));
   if (Ergebnis e = fs.verzeichnis_anlegen(arbeit); !e) return e;
   {
     isam::IsamVerzeichnis verz(fs, arbeit);
@@ -172,18 +171,18 @@ Ergebnis kontenrahmen_erzeugen(Dateisystem& fs, Interaktion& ui, const Quelle& k
                                    pfad_verbinden(arbeit, sachname + ext));
         !e)
       return e;
-  fs.verzeichnis_sync(arbeit);
+  if (Ergebnis e = fs.verzeichnis_sync(arbeit); !e) return e;
 
-  // Swap the finished template in.
+  // Swap the finished template in. An old one that cannot be removed
+  // whole makes the rename fail, which is reported.
   if (fs.ist_verzeichnis(ziel)) {
     std::vector<std::string> namen_alt;
-    fs.liste(ziel, namen_alt);
-    for (const auto& n : namen_alt) fs.loeschen(pfad_verbinden(ziel, n));
-    fs.verzeichnis_loeschen(ziel);
+    if (fs.liste(ziel, namen_alt))
+      for (const auto& n : namen_alt) (void)fs.loeschen(pfad_verbinden(ziel, n));
+    (void)fs.verzeichnis_loeschen(ziel);
   }
   if (Ergebnis e = fs.umbenennen(arbeit, ziel); !e) return e;
-  fs.verzeichnis_sync(verzeichnis_von(ziel));
-  return Ergebnis::erfolg();
+  return fs.verzeichnis_sync(verzeichnis_von(ziel));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   fibu::QtInteraktion ui(*fs);
   try {
     fibu::Startkonfiguration start = fibu::start_lesen(*fs, ".");
+    if (!start.ini_fehler.empty()) ui.ShowMessageMain(start.ini_fehler);
     fibu::Netzwerk netz(*fs, start.konf.fibu_pfad, start.suite.netzwerktyp != 0);
     fibu::Tagesdatum heute;
     fibu::Mandant mandant(*fs, ui, heute, start.konf.fibu_pfad, netz);

@@ -573,8 +573,10 @@ bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e, long einhei
     ui.ShowMessageMain("Diese Periode ist gesperrt, Buchungen können nicht mehr erfolgen!");
     return false;
   }
+  // The dialog's values for next time; the import does not depend on them
+  // being on disk (a failed write has shown its message).
   fremdeinstellungen_ablegen(m.basis, e);
-  m.schreibe_basis();
+  (void)m.schreibe_basis();
 
   std::string verzeichnis = pfad_aus_konfiguration(e.pfad);
   if (verzeichnis.empty()) verzeichnis = "./";

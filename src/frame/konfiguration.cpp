@@ -40,17 +40,19 @@ Ergebnis Suitekonfiguration::laden(Dateisystem& fs, const std::string& verzeichn
   auto gefunden = fs.finde_datei(verzeichnis, "FIBU.INI");
   IniDatei ini;
   if (!gefunden) {
-    ini.setze("Netzwerk", "Typ", std::to_string(netzwerktyp));
-    ini.setze("Netzwerk", "Arbeitsplatz", std::to_string(arbeitsplatz));
-    ini.setze("Netzwerk", "Arbeitsplaetze", std::to_string(arbeitsplaetze));
-    ini.setze("Druck", "Windowsdruck", windowsdruck ? "1" : "0");
-    ini.setze("Druck", "Tabellenkalkulation", tabellenkalkulation);
-    ini.setze("Waehrung", "Euro", basiswaehrung_euro ? "1" : "0");
-    ini.setze("Diskette", "Pfad", diskettenpfad);
-    ini.setze("Datum", "VierstelligeJahre", vierstellige_jahre ? "1" : "0");
-    ini.setze("Datenbank", "Format", datenbank_erweitert ? "Erweitert" : "Standard");
-    ini.setze("Datenbank", "Protokoll", datenbank_protokoll);
-    for (int i = 1; i <= 5; ++i) ini.setze("Briefkopf", "Zeile" + std::to_string(i), "");
+    // Every value is one of the program's defaults, so each is accepted.
+    bool ok = ini.setze("Netzwerk", "Typ", std::to_string(netzwerktyp)) &&
+              ini.setze("Netzwerk", "Arbeitsplatz", std::to_string(arbeitsplatz)) &&
+              ini.setze("Netzwerk", "Arbeitsplaetze", std::to_string(arbeitsplaetze)) &&
+              ini.setze("Druck", "Windowsdruck", windowsdruck ? "1" : "0") &&
+              ini.setze("Druck", "Tabellenkalkulation", tabellenkalkulation) &&
+              ini.setze("Waehrung", "Euro", basiswaehrung_euro ? "1" : "0") &&
+              ini.setze("Diskette", "Pfad", diskettenpfad) &&
+              ini.setze("Datum", "VierstelligeJahre", vierstellige_jahre ? "1" : "0") &&
+              ini.setze("Datenbank", "Format", datenbank_erweitert ? "Erweitert" : "Standard") &&
+              ini.setze("Datenbank", "Protokoll", datenbank_protokoll);
+    for (int i = 1; i <= 5; ++i) ok = ok && ini.setze("Briefkopf", "Zeile" + std::to_string(i), "");
+    if (!ok) return Ergebnis::fehler(Ergebnis::Code::Ungueltig, "Voreinstellung nicht darstellbar");
     if (Ergebnis e = fs.verzeichnis_anlegen(verzeichnis); !e) return e;
     return ini.speichern(fs, pfad);
   }

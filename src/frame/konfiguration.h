@@ -59,9 +59,9 @@ struct Suitekonfiguration {
 
   // Reads FIBU.INI from the directory; writes it with the defaults when it
   // is missing. A malformed file keeps the defaults and returns its error.
-  Ergebnis laden(Dateisystem& fs, const std::string& verzeichnis);
+  [[nodiscard]] Ergebnis laden(Dateisystem& fs, const std::string& verzeichnis);
   // The password test of a command: true when none is set or it matches.
-  bool passwort_stimmt(int befehl, const std::string& eingabe) const;
+  [[nodiscard]] bool passwort_stimmt(int befehl, const std::string& eingabe) const;
 };
 
 }  // namespace fibu

@@ -62,15 +62,18 @@ std::unique_ptr<isam::Festsatzdatei> Mandant::parameterdatei(const std::string& 
 void Mandant::lies_basis() {
   bool vorhanden = false;
   basis_par_ = parameterdatei("BASIS.PAR", basis, vorhanden);
-  if (!vorhanden) basis = neue_basis(jahr_von(tagesdatum_.Today()));
+  // The periods of the year opened, whatever today's date is.
+  if (!vorhanden) basis = neue_basis(jahr_);
   if (basis.get(BasisFelder::Diskettenlaufwerk).empty())
     basis.set(BasisFelder::Diskettenlaufwerk, "A:\\");
 }
 
 bool Mandant::schreibe_basis() {
   if (!basis_par_) return false;
+  // The copy is the previous state for the user to fall back on; without
+  // it the base data are still written.
   if (auto alt = fs_.finde_datei(daten_verzeichnis_, "BASIS.PAR"); alt && basis_par_->anzahl() == 1)
-    fs_.kopiere_datei(*alt, pfad_verbinden(daten_verzeichnis_, "BASIS.SIK"));
+    (void)fs_.kopiere_datei(*alt, pfad_verbinden(daten_verzeichnis_, "BASIS.SIK"));
   return basis_ablegen();
 }
 
@@ -89,12 +92,12 @@ bool Mandant::lies_mandant_satz(int nummer, Satz& ziel) {
 
 bool Mandant::schreibe_mandant() { return schreibe_mandant_satz(mandant); }
 
-bool Mandant::schreibe_mandant_satz(const Satz& mandant) {
-  int nummer = mandant.get(MandantFelder::Mandantnummer);
+bool Mandant::schreibe_mandant_satz(const Satz& satz) {
+  int nummer = satz.get(MandantFelder::Mandantnummer);
   std::string verz = mandant_verzeichnis(nummer);
   if (auto alt = fs_.finde_datei(verz, "MANDANT.PAR"))
-    fs_.kopiere_datei(*alt, pfad_verbinden(verz, "MANDANT.SIK"));
-  return fs_.schreibe_datei_atomar(pfad_verbinden(verz, "MANDANT.PAR"), mandant.bytes()).ok();
+    (void)fs_.kopiere_datei(*alt, pfad_verbinden(verz, "MANDANT.SIK"));  // as for BASIS.SIK
+  return fs_.schreibe_datei_atomar(pfad_verbinden(verz, "MANDANT.PAR"), satz.bytes()).ok();
 }
 
 bool Mandant::lies_letzter() {
@@ -122,7 +125,8 @@ bool Mandant::schreibe_journal() {
 }
 
 Mandantenbezug Mandant::bezug() {
-  return {&basis, [this] { schreibe_basis(); }, &archivanzahl};
+  // A failed write shows its message.
+  return {&basis, [this] { (void)schreibe_basis(); }, &archivanzahl};
 }
 
 bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_waehrung_euro) {
@@ -131,6 +135,13 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
   jahr_ = jahr;
   if (!netz_.lock(reservierung())) return false;
   daten_verzeichnis_ = daten_verzeichnis(nummer, jahr);
+  if (fs_.finde_datei(daten_verzeichnis_, unfertig_kennzeichen)) {
+    ui_.ShowMessageMain("Mandant " + drei(nummer) + " - " + std::to_string(jahr) +
+                        " ist nicht fertig angelegt oder kopiert worden!\rBitte legen Sie ihn "
+                        "neu an oder kopieren Sie ihn erneut.");
+    netz_.unlock(reservierung());
+    return false;
+  }
   if (!fs_.verzeichnis_anlegen(daten_verzeichnis_)) {
     netz_.unlock(reservierung());
     return false;
@@ -148,7 +159,8 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
   }
   // The client record is that of the client opened (from its MANDANT.PAR),
   // with the year opened.
-  lies_mandant(nummer);
+  // A client without MANDANT.PAR (made by hand) opens with an empty record.
+  if (!lies_mandant(nummer)) mandant.leeren();
   mandant.set(MandantFelder::Mandantnummer, static_cast<std::uint16_t>(nummer));
   mandant.set(MandantFelder::Jahr, static_cast<std::uint16_t>(jahr));
   try {
@@ -162,11 +174,18 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
   if (neue_waehrung_euro) {
     basis.set(BasisFelder::BasiswaehrungEuro,
               static_cast<std::uint8_t>(*neue_waehrung_euro ? 1 : 0));
-    schreibe_basis();
+    // Without it the year would open next time in the other currency,
+    // whose record files have other names.
+    if (!schreibe_basis()) {
+      basis_par_.reset(), journal_par_.reset(), verz_.reset();
+      netz_.unlock(reservierung());
+      return false;
+    }
   }
   verz_->extensionen_fuer_waehrung(euro());
-  satz_lesen(daten_verzeichnis_, "MAHNKENN.PAR", mahnkenn);
-  satz_lesen(daten_verzeichnis_, "BWANAMEN.PAR", bwanamen);
+  // Missing files mean no dunning codes and no BWA names yet (all zero).
+  (void)satz_lesen(daten_verzeichnis_, "MAHNKENN.PAR", mahnkenn);
+  (void)satz_lesen(daten_verzeichnis_, "BWANAMEN.PAR", bwanamen);
 
   Mandantenbezug b = bezug();
   personen = std::make_unique<tdbperson_datenbank>(ui_, *verz_, b);
@@ -202,7 +221,8 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
 
 void Mandant::mandant_schliessen() {
   if (!offen_) return;
-  schreibe_basis();
+  // A failed write has shown its message; the client is closed all the same.
+  (void)schreibe_basis();
   for (tdatenbank* db : std::initializer_list<tdatenbank*>{
            sach.get(), personen.get(), kosten.get(), buchung.get(), kostart.get(), opstamm.get(),
            tempkost.get(), tempjour.get(), bwakonto.get()})
@@ -215,7 +235,8 @@ void Mandant::mandant_schliessen() {
   basis_par_.reset(), journal_par_.reset();
   verz_.reset();
   netz_.unlock(reservierung());
-  schreibe_letzter();
+  if (!schreibe_letzter())
+    ui_.ShowMessageMain("Die Datei LETZTER.PAR konnte nicht geschrieben werden!");
   basis.leeren();
   mahnkenn.leeren();
   bwanamen.leeren();

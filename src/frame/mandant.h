@@ -20,6 +20,11 @@ namespace fibu {
 // A client number as three digits with leading zeros ("005").
 std::string drei(int nummer);
 
+// A fiscal-year directory that a creation or a copy has not finished holds
+// this file; such a directory is not opened, and a new creation or copy may
+// go over it.
+inline constexpr const char* unfertig_kennzeichen = "UNFERTIG.MRK";
+
 class Mandant {
  public:
   Mandant(Dateisystem& fs, Interaktion& ui, Tagesdatum& tagesdatum, std::string fibu_pfad,
@@ -39,36 +44,36 @@ class Mandant {
   void lies_basis();
   // BASIS.PAR is copied to BASIS.SIK, then written as part of the running
   // unit of work (or in one of its own).
-  bool schreibe_basis();
+  [[nodiscard]] bool schreibe_basis();
   // Writes BASIS.PAR without the copy, as part of the running unit of work
   // (the posting engine's last document numbers go with their booking).
-  bool basis_ablegen();
+  [[nodiscard]] bool basis_ablegen();
   // MANDANT.PAR of client `nummer` into the client record (all zero when missing).
-  bool lies_mandant(int nummer);
-  bool schreibe_mandant();
+  [[nodiscard]] bool lies_mandant(int nummer);
+  [[nodiscard]] bool schreibe_mandant();
   // The same for a client record other than the open one (selection,
   // creation, copying): MANDANT.PAR of client `nummer` into `ziel`, and
   // `satz` written to the MANDANT.PAR of the client it names.
-  bool lies_mandant_satz(int nummer, Satz& ziel);
-  bool schreibe_mandant_satz(const Satz& satz);
-  bool lies_letzter();
-  bool schreibe_letzter();
+  [[nodiscard]] bool lies_mandant_satz(int nummer, Satz& ziel);
+  [[nodiscard]] bool schreibe_mandant_satz(const Satz& satz);
+  [[nodiscard]] bool lies_letzter();
+  [[nodiscard]] bool schreibe_letzter();
   void lies_journal();
-  bool schreibe_journal();
+  [[nodiscard]] bool schreibe_journal();
 
   // --- Opening and closing ---
   // Reserves "FIBU" + number + year, reads the parameter files and opens
   // the record files. `neue_waehrung_euro` is the currency chosen for a new
   // client. False when the reservation is held elsewhere.
-  bool mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_waehrung_euro = std::nullopt);
+  [[nodiscard]] bool mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_waehrung_euro = std::nullopt);
   void mandant_schliessen();
-  bool offen() const { return offen_; }
+  [[nodiscard]] bool offen() const { return offen_; }
 
   // --- Account numbers against the base data's ranges ---
-  bool ist_sachkonto(const std::string& konto) const;
-  bool ist_debitor(const std::string& konto) const;
-  bool ist_kreditor(const std::string& konto) const;
-  bool ist_sammelkonto(const std::string& konto) const;
+  [[nodiscard]] bool ist_sachkonto(const std::string& konto) const;
+  [[nodiscard]] bool ist_debitor(const std::string& konto) const;
+  [[nodiscard]] bool ist_kreditor(const std::string& konto) const;
+  [[nodiscard]] bool ist_sammelkonto(const std::string& konto) const;
   std::string sachkonto_text(std::int32_t nummer) const;
   std::string personenkonto_text(std::int32_t nummer) const;
 
@@ -84,9 +89,9 @@ class Mandant {
   Satz mahnkenn{MahnkennFelder::groesse};
   Satz bwanamen{BwanamenFelder::groesse};
   std::int32_t archivanzahl = 0;
-  int nummer() const { return nummer_; }
-  int jahr() const { return jahr_; }
-  bool euro() const { return basis.get(BasisFelder::BasiswaehrungEuro) != 0; }
+  [[nodiscard]] int nummer() const { return nummer_; }
+  [[nodiscard]] int jahr() const { return jahr_; }
+  [[nodiscard]] bool euro() const { return basis.get(BasisFelder::BasiswaehrungEuro) != 0; }
   std::string waehrungstext() const { return euro() ? "EURO" : "DM"; }
   isam::IsamVerzeichnis& verzeichnis() { return *verz_; }
 
@@ -108,7 +113,7 @@ class Mandant {
   Dateisystem& fs() { return fs_; }
 
  private:
-  bool satz_lesen(const std::string& verzeichnis, const std::string& name, Satz& ziel);
+  [[nodiscard]] bool satz_lesen(const std::string& verzeichnis, const std::string& name, Satz& ziel);
   // Opens a parameter file of one record of the data directory, kept open
   // with the client; reads it into `ziel` (all zero when missing). Ends the
   // program when the file cannot be read whole.

@@ -1,5 +1,6 @@
 #include "frame/mandantenverwaltung.h"
 
+#include "store/parametersaetze.h"
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
 
@@ -15,9 +16,68 @@ constexpr int f_nummer = 1, f_name = 2, f_passwort = 3, f_jahr = 4, f_muster = 5
 
 const std::string demo_hinweis = "Mandant noch nicht angelegt!\rHINWEIS: Demomandant=999, Jahr=2007";
 
+// Whether the fiscal year exists: its base data are there and it is not
+// an unfinished creation or copy.
 bool hat_basis(Mandant& m, int nummer, int jahr) {
-  return m.fs().finde_datei(m.daten_verzeichnis(nummer, jahr), "BASIS.PAR").has_value();
+  const std::string verz = m.daten_verzeichnis(nummer, jahr);
+  return m.fs().finde_datei(verz, "BASIS.PAR").has_value() &&
+         !m.fs().finde_datei(verz, unfertig_kennzeichen).has_value();
 }
+
+// A creation or copy of a fiscal year: the directory is marked unfinished
+// before anything goes into it, and the mark is taken away as the last step.
+// When a step fails, what was made goes again: the files, the mark last,
+// the directory, and the client directory when it was made for this and is
+// empty. What cannot be removed stays marked, so it is never opened as a
+// complete year.
+class Jahresanlage {
+ public:
+  Jahresanlage(Mandant& m, int nummer, int jahr)
+      : fs_(m.fs()),
+        mandant_verz_(m.mandant_verzeichnis(nummer)),
+        verz_(m.daten_verzeichnis(nummer, jahr)),
+        mandant_neu_(!fs_.ist_verzeichnis(mandant_verz_)) {}
+  ~Jahresanlage() {
+    if (!fertig_) aufraeumen();
+  }
+
+  // Makes the directory with its mark; false when that failed.
+  bool beginnen() {
+    return fs_.verzeichnis_anlegen(verz_).ok() &&
+           fs_.schreibe_datei_atomar(pfad_verbinden(verz_, unfertig_kennzeichen), "").ok();
+  }
+  // Takes the mark away; false when it stayed.
+  bool abschliessen() {
+    fertig_ = fs_.loeschen(pfad_verbinden(verz_, unfertig_kennzeichen)).ok() &&
+              fs_.verzeichnis_sync(verz_).ok();
+    return fertig_;
+  }
+  const std::string& verzeichnis() const { return verz_; }
+  bool mandant_neu() const { return mandant_neu_; }
+
+ private:
+  void aufraeumen() {
+    std::vector<std::string> namen;
+    if (!fs_.liste(verz_, namen)) return;
+    bool alles = true;
+    for (const std::string& n : namen)
+      if (gross(n) != unfertig_kennzeichen)
+        alles = fs_.loeschen(pfad_verbinden(verz_, n)).ok() && alles;
+    if (!alles || !fs_.loeschen(pfad_verbinden(verz_, unfertig_kennzeichen))) return;
+    if (!fs_.verzeichnis_loeschen(verz_) || !mandant_neu_) return;
+    std::vector<std::string> rest;
+    if (fs_.liste(mandant_verz_, rest) && rest.empty())
+      (void)fs_.verzeichnis_loeschen(mandant_verz_);  // an empty client directory does no harm
+  }
+
+  Dateisystem& fs_;
+  std::string mandant_verz_, verz_;
+  bool mandant_neu_;
+  bool fertig_ = false;
+};
+
+const char* const nicht_angelegt = "Der Mandant konnte nicht angelegt werden!";
+const char* const nicht_kopiert = "Der Mandant konnte nicht kopiert werden!";
 
 std::string schon_da(int nummer, int jahr) {
   return "Zu Mandant " + drei(nummer) + " existiert schon Jahr " + std::to_string(jahr);
@@ -52,7 +112,7 @@ bool TFMandantenAuswahl::nummer_verlassen() {
 bool TFMandantenAuswahl::bestaetigen() {
   int nummer = static_cast<int>(form_.zahl(f_nummer));
   int jahr = static_cast<int>(form_.zahl(f_jahr));
-  nummer_verlassen();
+  (void)nummer_verlassen();  // reads the client; it always lets the field go
   Interaktion& ui = form_.ui();
   if (nummer < 1 || !vorhanden_) {
     ui.ShowMessageMain(demo_hinweis);
@@ -67,7 +127,9 @@ bool TFMandantenAuswahl::bestaetigen() {
     return false;
   }
   gelesen_.set(MF::Jahr, static_cast<std::uint16_t>(jahr));
-  m_.schreibe_mandant_satz(gelesen_);
+  // The year is only remembered for the next selection; the client opens.
+  if (!m_.schreibe_mandant_satz(gelesen_))
+    ui.ShowMessageMain("Die Datei MANDANT.PAR konnte nicht geschrieben werden!");
   return true;
 }
 
@@ -113,7 +175,7 @@ bool TFMandantenAnlage::bestaetigen() {
     ui.ShowMessageMain("Bitte einen Wert von 1 bis 999 eingeben!");
     return false;
   }
-  nummer_verlassen();
+  (void)nummer_verlassen();  // as in the selection
   if (trim(form_.text(f_name)).empty()) {
     ui.ShowMessageMain("Bitte Namen eingeben!");
     return false;
@@ -129,9 +191,8 @@ bool TFMandantenAnlage::bestaetigen() {
     return false;
   }
   const bool euro = form_.auswahl(f_waehrung) == 1;
-  Dateisystem& fs = m_.fs();
-  const std::string ziel = m_.daten_verzeichnis(nummer, jahr);
-  if (!fs.verzeichnis_anlegen(ziel)) {
+  Jahresanlage anlage(m_, nummer, jahr);
+  if (!anlage.beginnen()) {
     ui.ShowMessageMain("Kann Mandantenverzeichnis nicht anlegen!");
     return false;
   }
@@ -145,18 +206,46 @@ bool TFMandantenAnlage::bestaetigen() {
     ui.ShowMessageMain("Kann Mandantenverzeichnis nicht anlegen!");
     return false;
   }
-  if (form_.ja(f_muster)) muster_kopieren(m_, ui, form_.auswahl(f_rahmen), ziel, euro);
+  // A template that is not there leaves the client without accounts, as
+  // its message says; one that cannot be copied whole leaves no client.
+  if (form_.ja(f_muster) && !muster_kopieren(m_, ui, form_.auswahl(f_rahmen), anlage.verzeichnis(),
+                                             euro) &&
+      muster_vorhanden(m_, form_.auswahl(f_rahmen))) {
+    ui.ShowMessageMain(nicht_angelegt);
+    return false;
+  }
+  // The base data with the currency, so that the year opens with the
+  // extensions of its record files.
+  Satz basis = neue_basis(jahr);
+  basis.set(BasisFelder::BasiswaehrungEuro, static_cast<std::uint8_t>(euro ? 1 : 0));
+  if (!m_.fs().schreibe_datei_atomar(pfad_verbinden(anlage.verzeichnis(), "BASIS.PAR"),
+                                     basis.bytes()) ||
+      !anlage.abschliessen()) {
+    ui.ShowMessageMain(nicht_angelegt);
+    return false;
+  }
   neu_ = Neu{nummer, jahr, euro};
   return true;
 }
 
+namespace {
+const char* const muster_verzeichnisse[3] = {"SKR01", "SKR03", "SKR04"};
+
+std::optional<std::string> muster_verzeichnis(Mandant& m, int rahmen) {
+  auto gefunden =
+      m.fs().finde_datei(pfad_verbinden(m.fibu_pfad(), "MUSTER"), muster_verzeichnisse[rahmen]);
+  if (!gefunden || !m.fs().ist_verzeichnis(*gefunden)) return std::nullopt;
+  return gefunden;
+}
+}  // namespace
+
+bool muster_vorhanden(Mandant& m, int rahmen) { return muster_verzeichnis(m, rahmen).has_value(); }
+
 bool muster_kopieren(Mandant& m, Interaktion& ui, int rahmen, const std::string& ziel, bool euro) {
   Dateisystem& fs = m.fs();
-  const char* verzeichnisse[3] = {"SKR01", "SKR03", "SKR04"};
   const char* sach[3] = {"SACH1", "SACH3", "SACH4"};
-  std::string muster_root = pfad_verbinden(m.fibu_pfad(), "MUSTER");
-  auto gefunden = fs.finde_datei(muster_root, verzeichnisse[rahmen]);
-  if (!gefunden || !fs.ist_verzeichnis(*gefunden)) {
+  auto gefunden = muster_verzeichnis(m, rahmen);
+  if (!gefunden) {
     ui.ShowMessageMain("Musterverzeichnis für diesen Kontenrahmen nicht gefunden!");
     return false;
   }
@@ -183,8 +272,7 @@ bool muster_kopieren(Mandant& m, Interaktion& ui, int rahmen, const std::string&
       alles = false;
     }
   }
-  fs.verzeichnis_sync(ziel);
-  return alles;
+  return fs.verzeichnis_sync(ziel) && alles;
 }
 
 std::optional<TFMandantenAnlage::Neu> TFMandantenAnlage::ausfuehren() {
@@ -195,7 +283,7 @@ std::optional<TFMandantenAnlage::Neu> TFMandantenAnlage::ausfuehren() {
 
 // --- Copying ---
 
-void mandant_kopieren(Mandant& m) {
+bool mandant_kopieren(Mandant& m) {
   Interaktion& ui = m.ui();
   Dateisystem& fs = m.fs();
   TEntryForm form("Geben Sie eine 3 stellige Mandantennummer ein.");
@@ -208,35 +296,48 @@ void mandant_kopieren(Mandant& m) {
     }
     return true;
   });
-  if (!form.Execute(ui)) return;
+  if (!form.Execute(ui)) return false;
   const int ziel_nummer = static_cast<int>(form.zahl(1));
   const int jahr = m.jahr();
   if (hat_basis(m, ziel_nummer, jahr)) {
     ui.ShowMessageMain(schon_da(ziel_nummer, jahr));
-    return;
-  }
-  const std::string ziel = m.daten_verzeichnis(ziel_nummer, jahr);
-  if (!fs.verzeichnis_anlegen(ziel)) {
-    ui.ShowMessageMain("Kann Mandantenverzeichnis nicht anlegen!");
-    return;
+    return false;
   }
   // The base data in memory go with the copy.
-  m.schreibe_basis();
+  if (!m.schreibe_basis()) {
+    ui.ShowMessageMain(nicht_kopiert);
+    return false;
+  }
+  Jahresanlage anlage(m, ziel_nummer, jahr);
+  if (!anlage.beginnen()) {
+    ui.ShowMessageMain("Kann Mandantenverzeichnis nicht anlegen!");
+    return false;
+  }
+  const std::string& ziel = anlage.verzeichnis();
   std::vector<std::string> namen;
-  fs.liste(m.daten_verzeichnis(), namen);
+  if (!fs.liste(m.daten_verzeichnis(), namen)) {
+    ui.ShowMessageMain(nicht_kopiert);
+    return false;
+  }
   for (const std::string& name : namen) {
     std::string von = pfad_verbinden(m.daten_verzeichnis(), name);
-    if (gross(name) == "NXTRANS.CFG" || fs.ist_verzeichnis(von)) continue;
+    if (gross(name) == "NXTRANS.CFG" || gross(name) == unfertig_kennzeichen ||
+        fs.ist_verzeichnis(von))
+      continue;
     if (!fs.kopiere_datei(von, pfad_verbinden(ziel, name))) {
       ui.ShowMessageMain("Die Datei " + name + " konnte nicht kopiert werden!");
-      return;
+      ui.ShowMessageMain(nicht_kopiert);
+      return false;
     }
   }
-  fs.verzeichnis_sync(ziel);
   Satz satz = m.mandant;
   satz.set(MF::Mandantnummer, static_cast<std::uint16_t>(ziel_nummer));
-  m.schreibe_mandant_satz(satz);
+  if (!fs.verzeichnis_sync(ziel) || !m.schreibe_mandant_satz(satz) || !anlage.abschliessen()) {
+    ui.ShowMessageMain(nicht_kopiert);
+    return false;
+  }
   ui.ShowMessageMain("Mandant kopiert.");
+  return true;
 }
 
 // --- Deleting ---
@@ -249,7 +350,10 @@ bool verzeichnis_entfernen(Dateisystem& fs, const std::string& pfad, const std::
                            std::vector<std::string>& protokoll, Interaktion& ui) {
   bool ok = true;
   std::vector<std::string> namen;
-  fs.liste(pfad, namen);
+  if (!fs.liste(pfad, namen)) {
+    protokoll.push_back("Verzeichnis " + name + " konnte nicht gelesen werden");
+    return false;
+  }
   for (const std::string& n : namen) {
     std::string voll = pfad_verbinden(pfad, n);
     ui.Balken_Inc();
@@ -280,7 +384,7 @@ bool mandant_loeschen(Mandant& m) {
   Dateisystem& fs = m.fs();
   const std::string verzeichnis = m.daten_verzeichnis();
   std::vector<std::string> namen;
-  fs.liste(verzeichnis, namen);
+  (void)fs.liste(verzeichnis, namen);  // only for the progress bar; the deletion lists again
   ui.Balken_Oeffnen("Lösche Mandant....", static_cast<long>(namen.size()));
   // Closing writes the base data back; the files then go with the directory.
   m.mandant_schliessen();

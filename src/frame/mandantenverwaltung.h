@@ -32,9 +32,10 @@ class TFMandantenAuswahl {
   bool vorhanden_ = false;
 };
 
-// New client (`TFMandantenAnlage`). On confirmation the client record and
-// the fiscal-year directory are made and the template's accounts copied;
-// the caller then opens the new client with the chosen currency.
+// New client (`TFMandantenAnlage`). On confirmation the client record, the
+// fiscal-year directory with the template's accounts and new base data in
+// the chosen currency are made, all or nothing; the caller then opens the
+// new client.
 class TFMandantenAnlage {
  public:
   struct Neu {
@@ -63,13 +64,18 @@ class TFMandantenAnlage {
 // with its BWA groups and names into the data directory `ziel`, after the
 // notice that a template is only a pattern. False (with the message) when
 // the template directory is missing or a file could not be copied.
-bool muster_kopieren(Mandant& m, Interaktion& ui, int rahmen, const std::string& ziel, bool euro);
+[[nodiscard]] bool muster_kopieren(Mandant& m, Interaktion& ui, int rahmen,
+                                   const std::string& ziel, bool euro);
+// Whether the template directory of a chart is there.
+[[nodiscard]] bool muster_vorhanden(Mandant& m, int rahmen);
 
-// Copies the open fiscal year into another client (command 1432).
-void mandant_kopieren(Mandant& m);
+// Copies the open fiscal year into another client (command 1432). False
+// (with its messages) when nothing was copied or the copy failed; a failed
+// copy leaves no target year, or one marked unfinished.
+bool mandant_kopieren(Mandant& m);
 
 // Deletes the open fiscal year (command 1433) after three confirmations.
 // True when it was deleted: the client is then closed and the program ends.
-bool mandant_loeschen(Mandant& m);
+[[nodiscard]] bool mandant_loeschen(Mandant& m);
 
 }  // namespace fibu

@@ -9,7 +9,8 @@ Startkonfiguration start_lesen(Dateisystem& fs, const std::string& arbeitsverzei
   s.konf = lies_konf_dat(fs, arbeitsverzeichnis);
   std::string konfig =
       s.konf.verzeichnisse[0].empty() ? arbeitsverzeichnis : s.konf.verzeichnisse[0];
-  s.suite.laden(fs, konfig);
+  if (Ergebnis e = s.suite.laden(fs, konfig); !e)
+    s.ini_fehler = "FIBU.INI: " + e.text() + "\rEs gelten die Voreinstellungen.";
   if (s.suite.netzwerktyp == 0) throw Abbruch("Sie haben keinen Netzwerktyp angegeben!");
   const std::string fehlt = "Bitte korrekten FIBU-Pfad in der Parameterverwaltung eintragen!";
   if (s.konf.fibu_pfad.empty()) throw Abbruch(fehlt);

@@ -31,11 +31,14 @@ using Mandantenauswahl = std::function<std::optional<std::pair<int, int>>()>;
 struct Startkonfiguration {
   KonfDat konf;
   Suitekonfiguration suite;
+  // FIBU.INI could not be read or written: the program runs with its
+  // defaults, and the caller shows this message.
+  std::string ini_fehler;
 };
 Startkonfiguration start_lesen(Dateisystem& fs, const std::string& arbeitsverzeichnis);
 
 // Steps 4 and 5: chooses the client and opens it. False when the selection
 // was cancelled (the program then ends).
-bool mandant_starten(Mandant& mandant, const Startwahl& wahl, const Mandantenauswahl& auswahl);
+[[nodiscard]] bool mandant_starten(Mandant& mandant, const Startwahl& wahl, const Mandantenauswahl& auswahl);
 
 }  // namespace fibu

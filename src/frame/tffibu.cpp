@@ -61,14 +61,14 @@ std::optional<std::pair<int, int>> Fensterposition::lesen() {
 }
 
 bool Fensterposition::umschalten(int x, int y) {
+  // The check mark shows what is on disk, whatever failed.
   if (gespeichert()) {
-    fs_.loeschen(pfad_);
-    return false;
+    (void)fs_.loeschen(pfad_);
+    return gespeichert();
   }
   IniDatei ini;
-  ini.setze("FORM", "x", std::to_string(x));
-  ini.setze("FORM", "y", std::to_string(y));
-  return ini.speichern(fs_, pfad_).ok();
+  return ini.setze("FORM", "x", std::to_string(x)) && ini.setze("FORM", "y", std::to_string(y)) &&
+         ini.speichern(fs_, pfad_).ok();
 }
 
 // --- Main window ---
@@ -231,15 +231,17 @@ void TFFibu::eigene_befehle() {
   });
   registriere(141, [this] { TFBasisdaten(mandant_).ausfuehren(); });
   registriere(151, [this] { TFBasisKostenrechnung(mandant_).ausfuehren(); });
-  registriere(1431, [this] {
+  registriere_pruefend(1431, [this] {
     int jahr = jahr_von(mandant_.tagesdatum().Today());
     auto neu = TFMandantenAnlage(mandant_, jahr).ausfuehren();
-    if (neu && !mandant_.mandant_oeffnen(neu->nummer, neu->jahr, neu->euro))
-      mandant_.ui().ShowMessageMain("Mandant " + drei(neu->nummer) + " - " +
-                                    std::to_string(neu->jahr) +
-                                    " wird an einem anderen Arbeitsplatz bearbeitet!");
+    if (!neu) return false;
+    if (mandant_.mandant_oeffnen(neu->nummer, neu->jahr, neu->euro)) return true;
+    mandant_.ui().ShowMessageMain("Mandant " + drei(neu->nummer) + " - " +
+                                  std::to_string(neu->jahr) +
+                                  " wird an einem anderen Arbeitsplatz bearbeitet!");
+    return false;
   });
-  registriere(1432, [this] { mandant_kopieren(mandant_); });
+  registriere_pruefend(1432, [this] { return mandant_kopieren(mandant_); });
   registriere(1433, [this] {
     if (mandant_loeschen(mandant_)) beendet_ = true;
   });

@@ -156,7 +156,7 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     tabelle_->setHorizontalHeaderLabels(spalten);
     tabelle_->setMinimumHeight(240);
     tabelle_->installEventFilter(this);
-    tabelle_->setItemDelegate(new Zelleneditor(this, [this](Taste t) { taste(t); }));
+    tabelle_->setItemDelegate(new Zelleneditor(this, [this](Taste gedrueckt) { taste(gedrueckt); }));
     connect(tabelle_, &QTableWidget::cellChanged, this, [this](int z, int sp) {
       if (!im_auffrischen_) zelle_geaendert(z, sp);
     });
@@ -221,13 +221,13 @@ QWidget* TEntryFormDialog::editor_erzeugen(const TEntryForm::Feld& f) {
   }
   auto* e = new QLineEdit(this);
   if (f.verdeckt) e->setEchoMode(QLineEdit::Password);
-  const int zeichen = f.art == Feldart::Datum ? 10 : std::clamp(f.laenge, 3, 40);
+  const int zeichen = f.art == Feldart::Kalenderdatum ? 10 : std::clamp(f.laenge, 3, 40);
   e->setFixedWidth(e->fontMetrics().horizontalAdvance(QLatin1Char('0')) * (zeichen + 2) + 8);
   switch (f.art) {
     case Feldart::Text:
       if (f.laenge > 0) e->setMaxLength(f.laenge);
       break;
-    case Feldart::Datum:
+    case Feldart::Kalenderdatum:
       e->setInputMask(QStringLiteral("99.99.9999; "));
       break;
     case Feldart::Comp:
@@ -267,9 +267,9 @@ void TEntryFormDialog::auffrischen(std::optional<int> ausser) {
     if (auto* c = qobject_cast<QCheckBox*>(w)) {
       c->setChecked(form_.ja(f.nr));
       c->setEnabled(!f.geschuetzt);
-    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
-      c->setCurrentIndex(form_.auswahl(f.nr));
-      c->setEnabled(!f.geschuetzt);
+    } else if (auto* box = qobject_cast<QComboBox*>(w)) {
+      box->setCurrentIndex(form_.auswahl(f.nr));
+      box->setEnabled(!f.geschuetzt);
     } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
       const QString text = q(form_.anzeige(f.nr));
       if (e->text() != text) e->setText(text);
@@ -317,15 +317,15 @@ bool TEntryFormDialog::uebernehmen(int nr) {
   if (auto* c = qobject_cast<QCheckBox*>(w)) {
     if (c->isChecked() == form_.ja(nr)) return true;
     text = c->isChecked() ? "Ja" : "Nein";
-  } else if (auto* c = qobject_cast<QComboBox*>(w)) {
-    if (c->currentIndex() == form_.auswahl(nr)) return true;
-    text = std::to_string(c->currentIndex());
+  } else if (auto* box = qobject_cast<QComboBox*>(w)) {
+    if (box->currentIndex() == form_.auswahl(nr)) return true;
+    text = std::to_string(box->currentIndex());
   } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
     // Only what the user typed is handed over: a value shown shortened or
     // reformatted is never saved back.
     if (!e->isModified()) return true;
     QString t = e->text();
-    if (f.art == Feldart::Datum && t.trimmed() == QStringLiteral("..")) t.clear();
+    if (f.art == Feldart::Kalenderdatum && t.trimmed() == QStringLiteral("..")) t.clear();
     text = t.trimmed().toStdString();
   }
   const bool ok = geschuetzt([&] { return form_.eingabe(nr, text); }, false);

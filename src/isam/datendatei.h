@@ -17,16 +17,16 @@ class Datendatei {
   // The header page of a new data file.
   static std::string neuer_kopf(std::uint32_t satzgroesse, int schluesselanzahl);
   // Reads and checks the header (fehler_daten_defekt when impossible).
-  int kopf_pruefen();
+  [[nodiscard]] int kopf_pruefen();
 
   std::uint32_t satzgroesse() const { return satzgroesse_; }
-  int schluesselanzahl() const { return schluesselanzahl_; }
+  [[nodiscard]] int schluesselanzahl() const { return schluesselanzahl_; }
   std::uint32_t benutzt();
 
-  int hinzufuegen(const char* satz, std::uint32_t& ref);
-  int ersetzen(std::uint32_t ref, const char* satz);
-  int lesen(std::uint32_t ref, char* satz);
-  int loeschen(std::uint32_t ref);
+  [[nodiscard]] int hinzufuegen(const char* satz, std::uint32_t& ref);
+  [[nodiscard]] int ersetzen(std::uint32_t ref, const char* satz);
+  [[nodiscard]] int lesen(std::uint32_t ref, char* satz);
+  [[nodiscard]] int loeschen(std::uint32_t ref);
 
   // Slot size and position, for the rebuild's scan.
   static std::uint64_t slotgroesse(std::uint32_t satzgroesse);
@@ -39,9 +39,9 @@ class Datendatei {
   struct Kopf {
     std::uint32_t plaetze = 0, benutzt = 0, frei = 0;  // slots in the file
   };
-  int kopf_lesen(Kopf& k);
-  int kopf_schreiben(const Kopf& k);
-  int status(std::uint32_t ref, std::uint8_t& aus);
+  [[nodiscard]] int kopf_lesen(Kopf& k);
+  [[nodiscard]] int kopf_schreiben(const Kopf& k);
+  [[nodiscard]] int status(std::uint32_t ref, std::uint8_t& aus);
 
   Seitendatei& d_;
   std::uint32_t satzgroesse_ = 0;

@@ -49,7 +49,7 @@ class Indexbaum {
     void push_back(Pfadschritt s) { schritte_[n_++] = s; }
     void pop_back() { --n_; }
     const Pfadschritt& back() const { return schritte_[n_ - 1]; }
-    bool empty() const { return n_ == 0; }
+    [[nodiscard]] bool empty() const { return n_ == 0; }
 
    private:
     std::array<Pfadschritt, 32> schritte_{};  // more than max_hoehe
@@ -60,41 +60,41 @@ class Indexbaum {
   static std::vector<std::string> neue_datei(std::uint32_t satzgroesse,
                                              const std::vector<Schluesseldef>& schluessel);
   // Checks the header: magic, key count, sizes. isam_ok or fehler_index_defekt.
-  int kopf_pruefen(int schluesselanzahl);
+  [[nodiscard]] int kopf_pruefen(int schluesselanzahl);
 
-  int schluesselanzahl();
+  [[nodiscard]] int schluesselanzahl();
   Schluesseldef definition(int nr);
   std::uint64_t anzahl(int nr);
 
   // Keys are cut to the key's length before use.
-  int einfuegen(int nr, std::string_view key, std::uint32_t ref);
-  int entfernen(int nr, std::string_view key, std::uint32_t ref);
+  [[nodiscard]] int einfuegen(int nr, std::string_view key, std::uint32_t ref);
+  [[nodiscard]] int entfernen(int nr, std::string_view key, std::uint32_t ref);
   // First entry not less than (key, ref).
-  int suche_ab(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus);
+  [[nodiscard]] int suche_ab(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus);
   // First entry greater than (key, ref) / last entry less than it.
-  int danach(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus);
-  int davor(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus);
+  [[nodiscard]] int danach(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus);
+  [[nodiscard]] int davor(int nr, std::string_view key, std::uint32_t ref, Fundstelle& aus);
   // The entry at a place (blatt != 0).
-  int eintrag(int nr, const Fundstelle& f, std::string& key, std::uint32_t& ref);
+  [[nodiscard]] int eintrag(int nr, const Fundstelle& f, std::string& key, std::uint32_t& ref);
   // The place after / before a place, through the leaf links.
-  int weiter(int nr, Fundstelle& f);
-  int zurueck(int nr, Fundstelle& f);
+  [[nodiscard]] int weiter(int nr, Fundstelle& f);
+  [[nodiscard]] int zurueck(int nr, Fundstelle& f);
 
   std::string schneide(int nr, std::string_view key);
 
  private:
-  int kopf(const char*& k);
-  int knoten(std::uint32_t seite, int nr, bool blatt, const char*& aus);
-  int erster_ab(int nr, std::string_view key, std::uint32_t ref, bool obere, Fundstelle& aus);
-  int im_blatt(int nr, std::string_view key, std::uint32_t ref, bool obere, Fundstelle& stelle,
+  [[nodiscard]] int kopf(const char*& k);
+  [[nodiscard]] int knoten(std::uint32_t seite, int nr, bool blatt, const char*& aus);
+  [[nodiscard]] int erster_ab(int nr, std::string_view key, std::uint32_t ref, bool obere, Fundstelle& aus);
+  [[nodiscard]] int im_blatt(int nr, std::string_view key, std::uint32_t ref, bool obere, Fundstelle& stelle,
                int& anzahl, std::uint32_t& rechts);
-  int zum_blatt(int nr, std::string_view key, std::uint32_t ref, Pfad* pfad, std::uint32_t& blatt);
-  int neue_seite(std::uint32_t& nr);
-  int seite_freigeben(std::uint32_t nr);
-  int in_eltern_einfuegen(int nr, Pfad& pfad, std::string_view key, std::uint32_t ref,
+  [[nodiscard]] int zum_blatt(int nr, std::string_view key, std::uint32_t ref, Pfad* pfad, std::uint32_t& blatt);
+  [[nodiscard]] int neue_seite(std::uint32_t& nr);
+  [[nodiscard]] int seite_freigeben(std::uint32_t nr);
+  [[nodiscard]] int in_eltern_einfuegen(int nr, Pfad& pfad, std::string_view key, std::uint32_t ref,
                           std::uint32_t rechts);
-  int aus_eltern_entfernen(int nr, Pfad& pfad);
-  int anzahl_aendern(int nr, std::int64_t delta);
+  [[nodiscard]] int aus_eltern_entfernen(int nr, Pfad& pfad);
+  [[nodiscard]] int anzahl_aendern(int nr, std::int64_t delta);
 
   Seitendatei& ix_;
   // Key definitions never change once a file is made; read once.

@@ -38,7 +38,7 @@ int neue_datei_schreiben(Dateisystem& fs, const std::string& pfad,
 }  // namespace
 
 IsamFileBlock::~IsamFileBlock() {
-  CloseNetFileBlock();
+  (void)CloseNetFileBlock();  // a destructor cannot report; the handles go either way
 }
 
 bool IsamFileBlock::ergebnis(int fehler) {
@@ -134,6 +134,11 @@ bool IsamFileBlock::OpenNetFileBlock(const std::string& name_roh) {
   name_ = name_roh;
   daten_ = std::make_unique<Seitendatei>(v_, name_von(*dat_pfad), std::move(d), false);
   index_ = std::make_unique<Seitendatei>(v_, name_von(*ix_pfad), std::move(x), true);
+  if (!daten_->bereit() || !index_->bereit()) {
+    index_.reset();
+    daten_.reset();
+    return ergebnis(fehler_ein_ausgabe);
+  }
   sperre_ = std::make_unique<Dateisperre>(v_, index_->datei());
   dat_ = std::make_unique<Datendatei>(*daten_);
   baum_ = std::make_unique<Indexbaum>(*index_);
@@ -150,7 +155,7 @@ bool IsamFileBlock::OpenNetFileBlock(const std::string& name_roh) {
     if (f == isam_ok) f = baum_->kopf_pruefen(dat_->schluesselanzahl());
   }
   if (f != isam_ok) {
-    CloseNetFileBlock();
+    (void)CloseNetFileBlock();  // the reason the open failed is what counts
     return ergebnis(f);
   }
   for (auto& p : position_) p = Position{};
@@ -171,7 +176,7 @@ bool IsamFileBlock::CloseNetFileBlock() {
 }
 
 bool IsamFileBlock::DeleteFileBlock(const std::string& name) {
-  if (daten_ && name == name_) CloseNetFileBlock();
+  if (daten_ && name == name_) (void)CloseNetFileBlock();  // checked by the next line
   if (daten_ && name == name_) return ergebnis(fehler_einheit);
   if (int f = v_.generation_erhoehen(); f != isam_ok) return ergebnis(f);
   Dateisystem& fs = v_.fs();
@@ -240,7 +245,8 @@ bool IsamFileBlock::NetKeyExists(int nr, std::uint32_t ref, const std::string& k
     return false;
   }
   bool gefunden = false;
-  lesend([&]() -> int {
+  // A read that failed (a lock) leaves it false, with IsamError set.
+  (void)lesend([&]() -> int {
     Fundstelle f;
     if (int r = baum_->suche_ab(nr, key, ref, f); r != isam_ok) return r;
     if (f.blatt == 0) return isam_ok;
@@ -341,7 +347,8 @@ int IsamFileBlock::BTNrOfKeys() {
 
 std::uint32_t IsamFileBlock::BTUsedRecs() {
   std::uint32_t n = 0;
-  lesend([&]() -> int {
+  // A failed read answers 0, with IsamError set.
+  (void)lesend([&]() -> int {
     n = dat_->benutzt();
     return isam_ok;
   });
@@ -354,7 +361,7 @@ std::uint64_t IsamFileBlock::BTUsedKeys(int nr) {
     return 0;
   }
   std::uint64_t n = 0;
-  lesend([&]() -> int {
+  (void)lesend([&]() -> int {  // as above
     n = baum_->anzahl(nr);
     return isam_ok;
   });

@@ -53,61 +53,61 @@ class IsamFileBlock {
   bool AddNullKeys = true;
 
   // --- Files ---
-  bool MakeNetFileBlock(const std::string& name, std::uint32_t satzgroesse, int schluesselanzahl,
+  [[nodiscard]] bool MakeNetFileBlock(const std::string& name, std::uint32_t satzgroesse, int schluesselanzahl,
                         const Schluesseltabelle& schluessel);
-  bool OpenNetFileBlock(const std::string& name);
-  bool CloseNetFileBlock();
-  bool DeleteFileBlock(const std::string& name);
-  bool FlushFileBlock();
-  bool offen() const { return daten_ != nullptr; }
+  [[nodiscard]] bool OpenNetFileBlock(const std::string& name);
+  [[nodiscard]] bool CloseNetFileBlock();
+  [[nodiscard]] bool DeleteFileBlock(const std::string& name);
+  [[nodiscard]] bool FlushFileBlock();
+  [[nodiscard]] bool offen() const { return daten_ != nullptr; }
   const std::string& name() const { return name_; }
 
   // --- Locks ---
-  bool LockFileBlock();
-  bool ReadLockFileBlock();
-  bool UnLockFileBlock();
-  bool FileBlockIsLocked() const;
+  [[nodiscard]] bool LockFileBlock();
+  [[nodiscard]] bool ReadLockFileBlock();
+  [[nodiscard]] bool UnLockFileBlock();
+  [[nodiscard]] bool FileBlockIsLocked() const;
 
   // --- Records (buffers of the record size) ---
-  bool AddNetRec(std::uint32_t& ref, const void* satz);
-  bool PutNetRec(std::uint32_t ref, const void* satz);
-  bool GetNetRec(std::uint32_t ref, void* satz);
-  bool DeleteNetRec(std::uint32_t ref);
+  [[nodiscard]] bool AddNetRec(std::uint32_t& ref, const void* satz);
+  [[nodiscard]] bool PutNetRec(std::uint32_t ref, const void* satz);
+  [[nodiscard]] bool GetNetRec(std::uint32_t ref, void* satz);
+  [[nodiscard]] bool DeleteNetRec(std::uint32_t ref);
 
   // --- Keys (numbered from 1; cut to the key's length) ---
-  bool AddNetKey(int nr, std::uint32_t ref, const std::string& key);
-  bool DeleteNetKey(int nr, std::uint32_t ref, const std::string& key);
-  bool NetKeyExists(int nr, std::uint32_t ref, const std::string& key);
+  [[nodiscard]] bool AddNetKey(int nr, std::uint32_t ref, const std::string& key);
+  [[nodiscard]] bool DeleteNetKey(int nr, std::uint32_t ref, const std::string& key);
+  [[nodiscard]] bool NetKeyExists(int nr, std::uint32_t ref, const std::string& key);
   // Reference of the key (the lowest one among duplicates).
-  bool FindNetKey(int nr, std::uint32_t& ref, const std::string& key);
+  [[nodiscard]] bool FindNetKey(int nr, std::uint32_t& ref, const std::string& key);
   // First entry not less than the key: key and reference are set to it.
-  bool SearchNetKey(int nr, std::uint32_t& ref, std::string& key);
+  [[nodiscard]] bool SearchNetKey(int nr, std::uint32_t& ref, std::string& key);
   // Positions on (key, reference); IsamOK tells whether that entry exists.
-  bool FindNetKeyAndRef(int nr, std::uint32_t ref, const std::string& key);
+  [[nodiscard]] bool FindNetKeyAndRef(int nr, std::uint32_t ref, const std::string& key);
   // The entry after / before the position (the first / last one when not
   // positioned yet); key and reference are set to it. At the end IsamOK is
   // false with fehler_indexende and the position stays.
-  bool NextNetKey(int nr, std::uint32_t& ref, std::string& key);
-  bool PrevNetKey(int nr, std::uint32_t& ref, std::string& key);
+  [[nodiscard]] bool NextNetKey(int nr, std::uint32_t& ref, std::string& key);
+  [[nodiscard]] bool PrevNetKey(int nr, std::uint32_t& ref, std::string& key);
   // Forgets the position of a key number (the next step starts at an end).
   void ClearKey(int nr);
 
   // --- Counts ---
   std::uint32_t BTDatRecordSize();
-  int BTNrOfKeys();
+  [[nodiscard]] int BTNrOfKeys();
   std::uint32_t BTUsedRecs();
   std::uint64_t BTUsedKeys(int nr);
 
  private:
-  bool ergebnis(int fehler);
-  int pruefe_offen() const;
-  int pruefe_nr(int nr) const;
-  int schreiben_vorbereiten();
+  bool ergebnis(int fehler);  // sets IsamError and IsamOK; true for isam_ok
+  [[nodiscard]] int pruefe_offen() const;
+  [[nodiscard]] int pruefe_nr(int nr) const;
+  [[nodiscard]] int schreiben_vorbereiten();
   template <typename F>
-  bool lesend(F&& tun);
+  [[nodiscard]] bool lesend(F&& tun);
   template <typename F>
-  bool schreibend(F&& tun);
-  int schritt(int nr, bool vor, std::uint32_t& ref, std::string& key);
+  [[nodiscard]] bool schreibend(F&& tun);
+  [[nodiscard]] int schritt(int nr, bool vor, std::uint32_t& ref, std::string& key);
   void aufraeumen();
 
   struct Position {
@@ -139,27 +139,27 @@ class Festsatzdatei {
   // Opens (with `anlegen`: creates when missing) the file `name` of the
   // directory. A size that is not a multiple of the record size gives
   // fehler_daten_defekt.
-  bool oeffnen(const std::string& name, std::uint32_t satzgroesse, bool anlegen);
+  [[nodiscard]] bool oeffnen(const std::string& name, std::uint32_t satzgroesse, bool anlegen);
   void schliessen();
-  bool offen() const { return datei_ != nullptr; }
+  [[nodiscard]] bool offen() const { return datei_ != nullptr; }
 
   std::uint32_t satzgroesse() const { return satzgroesse_; }
   std::uint64_t anzahl();
-  bool lesen(std::uint64_t nr, void* satz);
+  [[nodiscard]] bool lesen(std::uint64_t nr, void* satz);
   // Records nr .. nr + anzahl − 1 into `saetze` (anzahl records) in one read.
-  bool lesen_mehrere(std::uint64_t nr, std::uint64_t anzahl, void* saetze);
+  [[nodiscard]] bool lesen_mehrere(std::uint64_t nr, std::uint64_t anzahl, void* saetze);
   // Writes record nr; nr may be anzahl() + 1 (appending). Records beyond
   // the end in between are written as zeros.
-  bool schreiben(std::uint64_t nr, const void* satz);
+  [[nodiscard]] bool schreiben(std::uint64_t nr, const void* satz);
   // Cuts the file to its first n records.
-  bool kuerzen(std::uint64_t n);
+  [[nodiscard]] bool kuerzen(std::uint64_t n);
 
-  bool sperren_exklusiv();
-  bool sperren_geteilt();
-  bool entsperren();
+  [[nodiscard]] bool sperren_exklusiv();
+  [[nodiscard]] bool sperren_geteilt();
+  [[nodiscard]] bool entsperren();
 
  private:
-  bool ergebnis(int fehler);
+  bool ergebnis(int fehler);  // sets IsamError and IsamOK; true for isam_ok
 
   IsamVerzeichnis& v_;
   std::unique_ptr<Seitendatei> datei_;
@@ -179,7 +179,7 @@ using Schluesselfunktion = std::function<std::string(const char* satz, int nr)>;
 using Satzquelle =
     std::function<int(const std::function<void(std::uint32_t ref, const char* satz)>&)>;
 
-int RebuildFileBlock(IsamVerzeichnis& v, const std::string& name, std::uint32_t satzgroesse,
+[[nodiscard]] int RebuildFileBlock(IsamVerzeichnis& v, const std::string& name, std::uint32_t satzgroesse,
                      int schluesselanzahl, const Schluesseltabelle& schluessel,
                      const Schluesselfunktion& schluessel_von,
                      const std::function<void()>& fortschritt = {}, const Satzquelle& quelle = {},

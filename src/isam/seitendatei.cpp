@@ -32,7 +32,7 @@ Seitendatei::Seitendatei(IsamVerzeichnis& verzeichnis, std::string name,
       name_(std::move(name)),
       datei_(std::move(datei)),
       pruefsummen_(pruefsummen) {
-  datei_->groesse(groesse_platte_);
+  bereit_ = datei_->groesse(groesse_platte_).ok();
   groesse_ = groesse_platte_;
   verz_.anmelden(this);
 }

@@ -37,32 +37,35 @@ class Seitendatei {
 
   const std::string& name() const { return name_; }
   Datei& datei() { return *datei_; }
+  // Whether the file's size could be read when it was opened; without it
+  // the file must not be used (it would read as empty).
+  [[nodiscard]] bool bereit() const { return bereit_; }
 
   // Read access to page nr. Pages beyond the end read as zeros. A page whose
   // checksum is wrong gives Code::Ungueltig.
-  Ergebnis seite(std::uint32_t nr, const char*& aus);
+  [[nodiscard]] Ergebnis seite(std::uint32_t nr, const char*& aus);
   // Write access within the running unit of work.
-  Ergebnis seite_schreiben(std::uint32_t nr, char*& aus);
+  [[nodiscard]] Ergebnis seite_schreiben(std::uint32_t nr, char*& aus);
 
   // Byte access across pages (data and plain files).
-  Ergebnis lesen(std::uint64_t pos, std::size_t n, char* aus);
-  Ergebnis schreiben(std::uint64_t pos, const char* daten, std::size_t n);
+  [[nodiscard]] Ergebnis lesen(std::uint64_t pos, std::size_t n, char* aus);
+  [[nodiscard]] Ergebnis schreiben(std::uint64_t pos, const char* daten, std::size_t n);
 
   // Size as the running unit sees it.
   std::uint64_t groesse() const { return groesse_; }
-  Ergebnis groesse_setzen(std::uint64_t groesse);
+  [[nodiscard]] Ergebnis groesse_setzen(std::uint64_t groesse);
 
   // Reads every page and checks the checksums (opening an index); fills the
   // cache as far as its capacity allows.
-  Ergebnis alle_pruefen();
+  [[nodiscard]] Ergebnis alle_pruefen();
 
   // Another process changed the directory: drop every clean page.
-  Ergebnis verwerfen();
+  [[nodiscard]] Ergebnis verwerfen();
   // Trims the cache to its capacity (between operations only).
   void aufraeumen();
 
   // --- For the unit of work ---
-  bool geaendert() const { return geaendert_; }
+  [[nodiscard]] bool geaendert() const { return geaendert_; }
   // The dirty pages, sorted, with their checksums set.
   std::vector<std::pair<std::uint32_t, const char*>> geaenderte_seiten();
   // The unit committed (dirty pages are now clean and on disk) or was
@@ -77,7 +80,7 @@ class Seitendatei {
     bool schmutzig = false;
     std::uint64_t zugriff = 0;
   };
-  Ergebnis laden(std::uint32_t nr, Eintrag*& aus);
+  [[nodiscard]] Ergebnis laden(std::uint32_t nr, Eintrag*& aus);
   void beteiligen();
   void entfernen(std::uint32_t nr);
 
@@ -85,6 +88,7 @@ class Seitendatei {
   std::string name_;
   std::unique_ptr<Datei> datei_;
   bool pruefsummen_;
+  bool bereit_ = false;
   // The cached pages by page number (pages of a file are numbered densely).
   std::vector<Eintrag> seiten_;  // daten == nullptr: not cached
   std::size_t anzahl_ = 0;

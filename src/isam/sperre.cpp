@@ -9,7 +9,8 @@ namespace fibu::isam {
 
 Dateisperre::~Dateisperre() {
   v_.sperre_vergessen(this);
-  if (os_ != Stufe::Keine) datei_.entsperren();
+  // Unlocking is not refused; the lock goes with the handle at the latest.
+  if (os_ != Stufe::Keine) (void)datei_.entsperren();
 }
 
 int Dateisperre::explizit(Stufe s) {
@@ -35,7 +36,7 @@ int Dateisperre::fuer_einheit() {
 void Dateisperre::einheit_ende() {
   if (!einheit_) return;
   einheit_ = false;
-  anpassen();
+  (void)anpassen();  // going down releases or downgrades, which never waits
 }
 
 int Dateisperre::operation_beginnen() {
@@ -47,7 +48,7 @@ int Dateisperre::operation_beginnen() {
 
 void Dateisperre::operation_beenden() {
   if (operationen_ > 0) --operationen_;
-  anpassen();
+  (void)anpassen();  // as in einheit_ende
 }
 
 int Dateisperre::anpassen() {
@@ -55,7 +56,7 @@ int Dateisperre::anpassen() {
   if (operationen_ > 0) soll = std::max(soll, Stufe::Geteilt);
   if (soll == os_) return isam_ok;
   if (soll == Stufe::Keine) {
-    datei_.entsperren();
+    (void)datei_.entsperren();  // as in the destructor
     os_ = Stufe::Keine;
     return isam_ok;
   }
@@ -76,7 +77,7 @@ int Dateisperre::anpassen() {
   if (neu_erworben) {
     fehler = v_.nach_sperre(datei_, art);
     if (fehler != isam_ok) {
-      datei_.entsperren();
+      (void)datei_.entsperren();  // as in the destructor
       os_ = Stufe::Keine;
       return fehler;
     }

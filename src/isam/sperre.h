@@ -18,19 +18,19 @@ class Dateisperre {
   Dateisperre(IsamVerzeichnis& v, Datei& datei) : v_(v), datei_(datei) {}
   ~Dateisperre();
 
-  int explizit(Stufe s);
+  [[nodiscard]] int explizit(Stufe s);
   Stufe explizite_stufe() const { return explizit_; }
   // Exclusive until the running unit of work ends.
-  int fuer_einheit();
+  [[nodiscard]] int fuer_einheit();
   void einheit_ende();
   // Shared for one operation (nests).
-  int operation_beginnen();
+  [[nodiscard]] int operation_beginnen();
   void operation_beenden();
 
   Stufe stufe() const { return os_; }
 
  private:
-  int anpassen();
+  [[nodiscard]] int anpassen();
 
   IsamVerzeichnis& v_;
   Datei& datei_;
@@ -47,7 +47,7 @@ class Lesesperre {
   ~Lesesperre() {
     if (fehler_ == 0) s_.operation_beenden();
   }
-  int fehler() const { return fehler_; }
+  [[nodiscard]] int fehler() const { return fehler_; }
 
  private:
   Dateisperre& s_;

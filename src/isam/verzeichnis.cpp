@@ -185,7 +185,7 @@ int IsamVerzeichnis::oeffnen() {
     if (!journal_->schreiben(0, k.bytes()) || !journal_->sync()) f = fehler_journal;
     if (f == isam_ok && neu && !fs_.verzeichnis_sync(pfad_)) f = fehler_journal;
   }
-  journal_->entsperren(0, 1);
+  journal_freigeben();
   if (f != isam_ok) return f;
   if ((f = wiederherstellen()) != isam_ok) return f;
   if ((f = kopf_lesen(k)) != isam_ok) return f;
@@ -197,7 +197,7 @@ int IsamVerzeichnis::oeffnen() {
 int IsamVerzeichnis::wiederherstellen() {
   if (int f = sperren(*journal_, Sperrart::Exklusiv, 0, 1); f != isam_ok) return f;
   int f = journal_anwenden();
-  journal_->entsperren(0, 1);
+  journal_freigeben();
   return f;
 }
 
@@ -259,14 +259,23 @@ int IsamVerzeichnis::generation_erhoehen() {
     k.zustand = zustand_leer;
     if (!journal_->schreiben(0, k.bytes()) || !journal_->sync()) f = fehler_journal;
   }
-  journal_->entsperren(0, 1);
+  journal_freigeben();
   caches_verwerfen();
   if (f == isam_ok) generation_ = k.generation;
   return f;
 }
 
+void IsamVerzeichnis::journal_freigeben() {
+  // An unlock the system refuses leaves nothing to do here: the lock goes
+  // with the journal's handle when the directory is closed.
+  (void)journal_->entsperren(0, 1);
+}
+
 void IsamVerzeichnis::caches_verwerfen() {
-  for (Seitendatei* d : dateien_) d->verwerfen();
+  // A file whose size cannot be read again cannot be trusted to be read
+  // right: the directory then needs to be opened anew.
+  for (Seitendatei* d : dateien_)
+    if (!d->verwerfen()) gestoert_ = true;
 }
 
 int IsamVerzeichnis::beginne() {
@@ -311,12 +320,17 @@ int IsamVerzeichnis::bestaetige() {
   }
   // A journal a dead writer left must be completed before it is overwritten.
   if (int f = journal_anwenden(); f != isam_ok) {
-    journal_->entsperren(0, 1);
+    journal_freigeben();
     verwerfe();
     return f;
   }
   Kopf k;
-  kopf_lesen(k);
+  if (int f = kopf_lesen(k); f != isam_ok) {
+    // Without the last generation others could miss this commit.
+    journal_freigeben();
+    verwerfe();
+    return f;
+  }
 
   // The journal holds views of the dirty pages; the same views are then
   // written into the files.
@@ -368,7 +382,7 @@ int IsamVerzeichnis::bestaetige() {
     Kopf leer = neu;
     leer.zustand = zustand_leer;
     if (!journal_->schreiben(0, leer.bytes()) || !journal_->sync()) gestoert_ = true;
-    journal_->entsperren(0, 1);
+    journal_freigeben();
     verwerfe();
     if (!gestoert_) return fehler_journal;
     caches_verwerfen();
@@ -388,14 +402,14 @@ int IsamVerzeichnis::bestaetige() {
     // as empty.
     Kopf leer = neu;
     leer.zustand = zustand_leer;
-    journal_->schreiben(0, leer.bytes());
+    (void)journal_->schreiben(0, leer.bytes());
   } else {
     // The journal is safe on disk; try once more by path, else leave it to
     // whoever next opens the directory or takes a lock in it.
     f = journal_anwenden();
     if (f != isam_ok) gestoert_ = true;
   }
-  journal_->entsperren(0, 1);
+  journal_freigeben();
   if (f != isam_ok) {
     verwerfe();
     caches_verwerfen();

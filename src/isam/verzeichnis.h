@@ -45,7 +45,7 @@ class IsamVerzeichnis {
 
   // Creates the journal when missing and completes one a crash left behind.
   // Must run before any file of the directory is opened.
-  int oeffnen();
+  [[nodiscard]] int oeffnen();
 
   Dateisystem& fs() { return fs_; }
   const std::string& pfad() const { return pfad_; }
@@ -68,20 +68,20 @@ class IsamVerzeichnis {
 
   // --- Units of work ---
   // Begins a unit (units nest; the outermost commit writes).
-  int beginne();
-  int bestaetige();
+  [[nodiscard]] int beginne();
+  [[nodiscard]] int bestaetige();
   // Rolls back the whole unit, at any depth.
   void verwerfe();
-  bool in_einheit() const { return tiefe_ > 0; }
+  [[nodiscard]] bool in_einheit() const { return tiefe_ > 0; }
   // An operation failed halfway: the unit can only be rolled back.
   void einheit_vergiften() { vergiftet_ = true; }
-  bool vergiftet() const { return vergiftet_; }
+  [[nodiscard]] bool vergiftet() const { return vergiftet_; }
   // Tells every process that files changed outside a unit of work (a
   // rebuilt index): the journal generation goes up, caches are dropped.
   // The journal is then empty on disk for sure, so no earlier unit can be
   // replayed onto files made, replaced or deleted afterwards; every such
   // procedure calls it first.
-  int generation_erhoehen();
+  [[nodiscard]] int generation_erhoehen();
   // Syncs the commits so far have cost (journal and files), for measurements.
   std::uint64_t syncs() const { return syncs_; }
   // Pages the commits so far wrote through the journal.
@@ -94,18 +94,19 @@ class IsamVerzeichnis {
   void sperre_fuer_einheit(Dateisperre* sperre) { einheit_sperren_.insert(sperre); }
   void sperre_vergessen(Dateisperre* sperre) { einheit_sperren_.erase(sperre); }
   // Takes an OS lock, waiting up to wartezeit_ms.
-  int sperren(Datei& datei, Sperrart art, std::uint64_t von = 0, std::uint64_t laenge = 0);
+  [[nodiscard]] int sperren(Datei& datei, Sperrart art, std::uint64_t von = 0, std::uint64_t laenge = 0);
   // After a lock was taken: drop caches when another process committed,
   // complete a journal whose writer died. `freigeben_fuer_wiederherstellung`
   // releases the caller's lock when recovery is needed (it is retaken after).
-  int nach_sperre(Datei& gesperrt, Sperrart art);
+  [[nodiscard]] int nach_sperre(Datei& gesperrt, Sperrart art);
 
  private:
   struct Kopf;
-  int kopf_lesen(Kopf& kopf);
-  int journal_anwenden();
-  int wiederherstellen();
+  [[nodiscard]] int kopf_lesen(Kopf& kopf);
+  [[nodiscard]] int journal_anwenden();
+  [[nodiscard]] int wiederherstellen();
   void caches_verwerfen();
+  void journal_freigeben();
   void einheit_abschliessen(bool bestaetigt);
 
   Dateisystem& fs_;
@@ -133,10 +134,10 @@ class Einheit {
   explicit Einheit(IsamVerzeichnis& v);
   ~Einheit();
   // Not isam_ok when no unit could be begun (the operation must not write).
-  int fehler() const { return fehler_; }
+  [[nodiscard]] int fehler() const { return fehler_; }
   // Commits (isam_ok) or rolls back its own unit; poisons the caller's on
   // a failure that may have written half.
-  int ende(int ergebnis);
+  [[nodiscard]] int ende(int ergebnis);
   // Something was written and then failed: roll back or poison.
   void abbrechen();
 

@@ -174,7 +174,8 @@ void Buchungskern::steuer_buchen(Satz& steuerkonto, Satz& b, Betrag steuer) {
   }
   if (!ist_soll(b)) b.set(B::GebuchteSteuer, -steuer);
   steuerkonto.set(S::Bebucht, true);
-  sachkonto_schreiben(steuerkonto);
+  // A failed write poisons the unit, which buchen checks before it commits.
+  (void)sachkonto_schreiben(steuerkonto);
 }
 
 void Buchungskern::sachkonto_buchen(Satz& b) {
@@ -240,7 +241,7 @@ void Buchungskern::personenkonto_buchen(Satz& b) {
   if (!sachkonto_lesen(nr, sammel)) return;
   betrag_buchen<SachFelder>(sammel, b, b.get(B::Betrag));
   sammel.set(SachFelder::Bebucht, true);
-  sachkonto_schreiben(sammel);
+  (void)sachkonto_schreiben(sammel);  // as in steuer_buchen
 }
 
 void Buchungskern::op_zahlung(const Satz& b) {
@@ -478,7 +479,7 @@ bool Buchungskern::buchen(std::int64_t n) {
 Buchungslauf::Buchungslauf(Buchungskern& kern) : kern_(kern), basis_vorher_(BasisFelder::groesse) {
   kern_.lauf_ = this;
   sperren(true);
-  beginnen();
+  (void)beginnen();  // ok() tells the caller
 }
 
 Buchungslauf::~Buchungslauf() {
@@ -498,15 +499,18 @@ void Buchungslauf::sperren(bool an) {
        {static_cast<tdatenbank*>(u.buchung), static_cast<tdatenbank*>(u.sach),
         static_cast<tdatenbank*>(u.personen), static_cast<tdatenbank*>(u.opstamm)}) {
     if (!db || !db->offen()) continue;
-    if (an)
-      db->datei().LockFileBlock();
-    else
-      db->datei().UnLockFileBlock();
+    if (an) {
+      if (!db->datei().LockFileBlock()) fehler_ = true;
+    } else {
+      (void)db->datei().UnLockFileBlock();  // unlocking is not refused
+    }
   }
-  if (an)
-    u.buchung->daten().sperren_exklusiv();
-  else
-    u.buchung->daten().entsperren();
+  // A file that could not be locked for the run fails it before it writes.
+  if (an) {
+    if (!u.buchung->daten().sperren_exklusiv()) fehler_ = true;
+  } else {
+    (void)u.buchung->daten().entsperren();
+  }
 }
 
 bool Buchungslauf::beginnen() {

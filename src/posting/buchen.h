@@ -52,13 +52,13 @@ Buchungsumgebung buchungsumgebung(Mandant& m);
 // The Buchungsart with a blank taken as unset (0).
 char buchungsart(const Satz& buchung);
 // Soll/Haben: 'S' debit; anything else counts as credit.
-bool ist_soll(const Satz& buchung);
+[[nodiscard]] bool ist_soll(const Satz& buchung);
 // The amount with the sign of its side: + for "S", − otherwise.
 Betrag vorzeichenbetrag(const Satz& buchung);
 // A booking on a personal account that opens an item ("R", "G", or "E"
 // with opening kind 0 or 1) / that pays one ("Z", or "E" with kind 2).
-bool eroeffnet_op(const Satz& basis, const Satz& buchung);
-bool ist_zahlung(const Satz& basis, const Satz& buchung);
+[[nodiscard]] bool eroeffnet_op(const Satz& basis, const Satz& buchung);
+[[nodiscard]] bool ist_zahlung(const Satz& basis, const Satz& buchung);
 // Key of the booking's open item: "D" for a Debitor account, else "K",
 // followed by the trimmed document number.
 std::string op_schluessel(const Satz& basis, const Satz& buchung);
@@ -76,7 +76,7 @@ struct Belegintervall {
   std::string von, bis;
 };
 Belegintervall belegintervall(const Satz& basis, const std::string& konto);
-bool im_belegintervall(const Satz& basis, const std::string& konto, const std::string& belegnr);
+[[nodiscard]] bool im_belegintervall(const Satz& basis, const std::string& konto, const std::string& belegnr);
 
 // Key in KOSTEN of a cost-centre field: "V" + four digits for a number in
 // the client's allocation-key range, else "K" + four digits.
@@ -99,27 +99,27 @@ class Buchungskern {
   // account and open-item files are left as they were. False when the
   // booking could not be written; nothing of it is then on disk (in a
   // caller's unit of work: that unit can only be rolled back).
-  bool buchung_schreiben(std::int64_t n);
+  [[nodiscard]] bool buchung_schreiben(std::int64_t n);
 
   // Opens the open item of an invoice, credit-note or opening booking just
   // written, or adds the booking to the item of the same document number.
-  bool op_buchen(const Satz& buchung);
+  [[nodiscard]] bool op_buchen(const Satz& buchung);
 
   // The order every posting source follows, as one unit of work:
   // buchung_schreiben, then op_buchen when the booking opens an item.
-  bool buchen(std::int64_t n);
+  [[nodiscard]] bool buchen(std::int64_t n);
 
   // 0 when the booking may be written, else the code of the first check
   // that fails (pruef_text gives its message). Upper-cases the Soll/Haben
   // flag and clears a cost centre "0" in the record. `belegintervall`:
   // also check the client's document-number interval.
-  int buchung_pruefen(Satz& buchung, bool belegintervall);
+  [[nodiscard]] int buchung_pruefen(Satz& buchung, bool belegintervall);
 
   // Parts of the check the entry screen runs column by column:
   // the cost centre (0, 12, 13 or 18) and the counter-account against the
   // exclusion and allowed ranges of the base data (0, 21, 22 or 23).
-  int kosten_pruefen(const Satz& buchung);
-  int gegenkonto_pruefen(const Satz& buchung) const;
+  [[nodiscard]] int kosten_pruefen(const Satz& buchung);
+  [[nodiscard]] int gegenkonto_pruefen(const Satz& buchung) const;
 
   Buchungsumgebung& umgebung() { return u_; }
   const Satz& basis() const { return *u_.basis; }
@@ -134,11 +134,11 @@ class Buchungskern {
   void op_zahlung(const Satz& b);
   void steuer_buchen(Satz& steuerkonto, Satz& b, Betrag steuer);
   // Reads the GL account of a number into `aus`; false when there is none.
-  bool sachkonto_lesen(std::int32_t nummer, Satz& aus);
-  bool sachkonto_schreiben(const Satz& konto);
+  [[nodiscard]] bool sachkonto_lesen(std::int32_t nummer, Satz& aus);
+  [[nodiscard]] bool sachkonto_schreiben(const Satz& konto);
   void abschluss(Satz& b, std::int64_t n);
-  bool basis_geaendert(bool mit_sicherung);
-  bool gestoert() const;
+  [[nodiscard]] bool basis_geaendert(bool mit_sicherung);
+  [[nodiscard]] bool gestoert() const;
   bool wirkung_ok_ = true;
 
   Buchungsumgebung u_;
@@ -157,24 +157,24 @@ class Buchungslauf {
   Buchungslauf& operator=(const Buchungslauf&) = delete;
 
   // False when the unit could not be begun or a booking in it failed.
-  bool ok() const;
+  [[nodiscard]] bool ok() const;
   // False when the unit could not be committed or the next one not begun;
   // festgeschrieben() then tells whether the unit is on disk all the same.
-  bool zwischenstand();
-  bool ende();
+  [[nodiscard]] bool zwischenstand();
+  [[nodiscard]] bool ende();
   // Whether the last commit left its unit on disk: committed, or safe in
   // the journal and completed when the client is next opened (then the
   // base data in memory stay as the unit wrote them). False also before
   // the first commit.
-  bool festgeschrieben() const { return festgeschrieben_; }
+  [[nodiscard]] bool festgeschrieben() const { return festgeschrieben_; }
   // The caller changed the base data (how far a file is posted): they are
   // written with the unit.
   void basis_ablegen() { ablegen_ = true; }
 
  private:
   friend class Buchungskern;
-  bool beginnen();
-  bool bestaetigen();
+  [[nodiscard]] bool beginnen();
+  [[nodiscard]] bool bestaetigen();
   void sperren(bool an);
 
   Buchungskern& kern_;

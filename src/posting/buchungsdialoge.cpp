@@ -139,18 +139,19 @@ Reaktion TFBelegsuche::suchen(std::int64_t ab, bool vorwaerts) {
   }
   auto& bu = *m_.buchung;
   std::int64_t treffer = 0;
-  if (vorwaerts) {
-    bu.buchungen_lesen(ab, bu.anzahl_buchungen(), [&](std::int64_t n, const Satz& b) {
-      if (bu.satz_ist_leer(b) || !passt(b)) return true;
-      treffer = n;
-      return false;
-    });
-  } else {
-    bu.buchungen_lesen(1, ab, [&](std::int64_t n, const Satz& b) {
-      if (!bu.satz_ist_leer(b) && passt(b)) treffer = n;
-      return true;
-    });
-  }
+  const bool gelesen =
+      vorwaerts ? bu.buchungen_lesen(ab, bu.anzahl_buchungen(),
+                                     [&](std::int64_t n, const Satz& b) {
+                                       if (bu.satz_ist_leer(b) || !passt(b)) return true;
+                                       treffer = n;
+                                       return false;
+                                     })
+                : bu.buchungen_lesen(1, ab, [&](std::int64_t n, const Satz& b) {
+                    if (!bu.satz_ist_leer(b) && passt(b)) treffer = n;
+                    return true;
+                  });
+  // An unreadable file has shown its message: no hit is claimed.
+  if (!gelesen) return Reaktion::Weiter;
   if (!treffer) {
     ui.ShowMessageMain(ab == 1 && vorwaerts ? "Keine Buchungen gefunden!"
                        : vorwaerts          ? "Keine weiteren Buchungen!"
@@ -159,7 +160,7 @@ Reaktion TFBelegsuche::suchen(std::int64_t ab, bool vorwaerts) {
   }
   gefunden_ = treffer;
   Satz b(F::groesse);
-  bu.buchung_lesen_in(treffer, b);
+  if (!bu.buchung_lesen_in(treffer, b)) return Reaktion::Weiter;  // found just now
   form_.setze_text(4, "Zeile " + std::to_string(treffer) + ": " + trim(b.get(F::Konto)) + " " +
                           trim(b.get(F::Belegnr)) + " " + DateToDateString("dd.mm.yyyy", b.get(F::Datum)) +
                           " " + betrag_text(b.get(F::Betrag) + b.get(F::Steuerbetrag)) + " " +

@@ -1,5 +1,7 @@
 #include "posting/tfbuchung.h"
 
+#include <stdexcept>
+
 #include <algorithm>
 #include <cctype>
 
@@ -82,7 +84,7 @@ TFBuchung::TFBuchung(Mandant& m, Buchungskern& kern)
 
 TFBuchung::~TFBuchung() {
   m_.buchung->offene_sicht = false;
-  m_.schreibe_basis();
+  (void)m_.schreibe_basis();  // a destructor cannot do more than its message
   if (geoeffnet_opstamm_) m_.opstamm->schliessen();
   if (geoeffnet_kostart_) m_.kostart->schliessen();
 }
@@ -92,13 +94,17 @@ void TFBuchung::neu_laden() {
   zwischenspeicher_leeren();
   d_ = 0;
   letzte_ = 0;
-  m_.buchung->buchungen_lesen(1, m_.buchung->anzahl_buchungen(), [this](std::int64_t n, const Satz& b) {
-    if (!m_.buchung->satz_ist_leer(b)) {
-      letzte_ = n;
-      d_ += vorzeichenbrutto(b);
-    }
-    return true;
-  });
+  const bool gelesen = m_.buchung->buchungen_lesen(
+      1, m_.buchung->anzahl_buchungen(), [this](std::int64_t n, const Satz& b) {
+        if (!m_.buchung->satz_ist_leer(b)) {
+          letzte_ = n;
+          d_ += vorzeichenbrutto(b);
+        }
+        return true;
+      });
+  // Without the last booking a new row could take the place of a written
+  // one: the screen ends (its message was shown).
+  if (!gelesen) throw std::runtime_error("Die Buchungen können nicht angezeigt werden!");
   zeile_laden(letzte_ + 1);
   spalte_ = Konto;
 }

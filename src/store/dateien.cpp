@@ -126,8 +126,8 @@ void tdbsach_datenbank::codes_entfernen(bool alle) {
   for (const auto& code : zuordnungen(alt)) {
     if (std::binary_search(neu.begin(), neu.end(), code))
       behaltene_codes_.push_back(code);
-    else
-      datei().DeleteNetKey(3, aktuelle_ref(), code);
+    else if (!datei().DeleteNetKey(3, aktuelle_ref(), code))
+      isamtest();
   }
 }
 
@@ -520,11 +520,12 @@ void tdbbuchung_datenbank::reorganisieren() {
   isam::Schluesseltabelle tabelle = {{4, false}, {4, true},  {4, true}, {20, true},
                                      {2, true},  {10, true}, {6, true}};
   // The index files are made anew from the bookings.
-  datei().CloseNetFileBlock();
-  datei().DeleteFileBlock(name());
+  // A failure in these steps makes the rebuild below fail, which is reported.
+  (void)datei().CloseNetFileBlock();
+  (void)datei().DeleteFileBlock(name());
   {
     isam::IsamFileBlock neu(verzeichnis());
-    neu.MakeNetFileBlock(name(), 22, n, tabelle);
+    (void)neu.MakeNetFileBlock(name(), 22, n, tabelle);
   }
   Satz s(BuchungFelder::groesse);
   isam::Satzquelle quelle = [&](const std::function<void(std::uint32_t, const char*)>& nimm) {

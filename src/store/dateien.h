@@ -113,7 +113,7 @@ class tdbbuchung_datenbank : public tdatenbank {
   void oeffnen() override;
   void schliessen() override;
   void lies_keys(const Satz& s) override;
-  bool satz_ist_leer(const Satz& s) const override;
+  [[nodiscard]] bool satz_ist_leer(const Satz& s) const override;
   void reorganisieren() override;
   void sichern() override;
 
@@ -123,10 +123,10 @@ class tdbbuchung_datenbank : public tdatenbank {
   // and open items only (the booking check posts into copies with it).
   // Opening the file switches both off.
   bool nur_salden = false;
-  bool buchung_lesen(std::int64_t n);
+  [[nodiscard]] bool buchung_lesen(std::int64_t n);
   // Booking n of the current view into `aus`, the working booking left
   // alone; false (and `aus` cleared) when there is none or it cannot be read.
-  bool buchung_lesen_in(std::int64_t n, Satz& aus);
+  [[nodiscard]] bool buchung_lesen_in(std::int64_t n, Satz& aus);
   static void normalisieren(Satz& buchung);
   // Record number in the file of booking n of the current view.
   std::int64_t satznummer(std::int64_t n) const { return n + versatz(); }
@@ -138,7 +138,7 @@ class tdbbuchung_datenbank : public tdatenbank {
   // one past the end) with its index entries, in one unit of work (or the
   // caller's): the entries of the booking stored there before are replaced;
   // an empty booking keeps only its number.
-  bool buchung_ablegen(std::int64_t n);
+  [[nodiscard]] bool buchung_ablegen(std::int64_t n);
   // The bookings of an account dated von..bis through the index by account
   // and date, in date order and then by number: `nimm` gets the record
   // number in the file and the booking as read from it, and stops the walk
@@ -150,12 +150,12 @@ class tdbbuchung_datenbank : public tdatenbank {
   // the whole file; `nimm` stops the scan by answering false. False when
   // the file cannot be read.
   using Nummernbesuch = std::function<bool(std::int64_t n, const Satz& buchung)>;
-  bool buchungen_lesen(std::int64_t von, std::int64_t bis, const Nummernbesuch& nimm);
+  [[nodiscard]] bool buchungen_lesen(std::int64_t von, std::int64_t bis, const Nummernbesuch& nimm);
   isam::Festsatzdatei& daten() { return da1_; }
 
  protected:
-  bool satz_fuer_liste(std::uint32_t ref, Satz& aus) override;
-  bool gespeicherter_satz(std::uint32_t ref, Satz& aus) override;
+  [[nodiscard]] bool satz_fuer_liste(std::uint32_t ref, Satz& aus) override;
+  [[nodiscard]] bool gespeicherter_satz(std::uint32_t ref, Satz& aus) override;
 
  private:
   std::int64_t versatz() const;

@@ -74,7 +74,9 @@ class Dateibrowser : public Tmybrowser {
     std::vector<Browsereintrag> aus;
     auto& fb = db_.datei();
     auto [k, r] = zerlegen(vor);
-    fb.FindNetKeyAndRef(nr_, r, k);
+    // Positions the cursor; a pair not found leaves it where the search
+    // stopped, which is where the list goes on.
+    (void)fb.FindNetKeyAndRef(nr_, r, k);
     std::string key;
     std::uint32_t ref;
     while (aus.size() < n && fb.PrevNetKey(nr_, ref, key)) {
@@ -128,7 +130,7 @@ tdatenbank::tdatenbank(Interaktion& ui, isam::IsamVerzeichnis& verzeichnis, std:
       satz_(arbeitsgroesse ? arbeitsgroesse : satzgroesse) {}
 
 tdatenbank::~tdatenbank() {
-  if (offen_) fb_.CloseNetFileBlock();
+  if (offen_) (void)fb_.CloseNetFileBlock();  // a destructor cannot report
 }
 
 std::string tdatenbank::arg(const std::string& key) const {
@@ -158,7 +160,7 @@ bool tdatenbank::unter_sperre(bool exklusiv, const std::function<void()>& tun) {
     isam::IsamFileBlock& fb;
     bool selbst;
     ~Freigabe() {
-      if (selbst) fb.UnLockFileBlock();
+      if (selbst) (void)fb.UnLockFileBlock();  // unlocking is not refused
     }
   } freigabe{fb_, selbst};
   tun();
@@ -205,13 +207,13 @@ void tdatenbank::oeffnen() {
     }
   }
   if (fb_.BTDatRecordSize() != satzgroesse_) {
-    fb_.CloseNetFileBlock();
+    (void)fb_.CloseNetFileBlock();  // the program ends with the message below
     offen_ = false;
     throw Abbruch("Datensatzgröße der DB " + zitiert() +
                   " ist falsch!\rProgramm wird abgebrochen!");
   }
   if (fb_.BTNrOfKeys() != schluesselanzahl()) {
-    fb_.CloseNetFileBlock();
+    (void)fb_.CloseNetFileBlock();  // the program ends with the message below
     offen_ = false;
     throw Abbruch("Schlüsselanzahl der DB " + zitiert() +
                   " ist falsch!\rProgramm wird abgebrochen!");
@@ -222,7 +224,7 @@ void tdatenbank::oeffnen() {
 void tdatenbank::schliessen() {
   if (!offen_) return;
   offen_ = false;
-  fb_.CloseNetFileBlock();
+  if (!fb_.CloseNetFileBlock()) isamtest();
 }
 
 void tdatenbank::leeren() {
@@ -289,7 +291,8 @@ void tdatenbank::speichern(const std::string& key) {
   bool leer = satz_ist_leer(satz_);
   vor_speichern(k1);
   const int n = schluesselanzahl();
-  unter_sperre(true, [&] {
+  // A lock not had has shown its message.
+  (void)unter_sperre(true, [&] {
     isam::Einheit einheit(verz_);
     if (einheit.fehler() != isam::isam_ok) {
       ui_.ShowMessageMain("Die Datenbank " + zitiert() + " kann nicht geschrieben werden.");
@@ -364,7 +367,7 @@ void tdatenbank::loeschen(const std::string& key) {
   if (!ist_offen()) return;
   std::string k1 = arg(key);
   const int n = schluesselanzahl();
-  unter_sperre(true, [&] {
+  (void)unter_sperre(true, [&] {  // as in speichern
     std::uint32_t ref = 0;
     if (!fb_.FindNetKey(1, ref, k1)) return;
     isam::Einheit einheit(verz_);
@@ -397,7 +400,8 @@ bool tdatenbank::schritt(int nr, bool vor, std::string& key) {
   std::uint32_t ref = 0;
   bool ok;
   if (fb_.FindNetKey(nr, ref, k)) {
-    fb_.FindNetKeyAndRef(nr, aktuelle_ref_ != 0 ? aktuelle_ref_ : ref, k);
+    // The key is there (found above): this only goes to the duplicate read last.
+    (void)fb_.FindNetKeyAndRef(nr, aktuelle_ref_ != 0 ? aktuelle_ref_ : ref, k);
     ok = vor ? fb_.NextNetKey(nr, ref, k) : fb_.PrevNetKey(nr, ref, k);
   } else {
     ok = fb_.SearchNetKey(nr, ref, k);
@@ -425,7 +429,8 @@ bool tdatenbank::zurueck_key(int nr, std::string& key) {
 
 bool tdatenbank::lesender_schritt(int nr, bool vor, std::string& key) {
   bool ok = false;
-  unter_sperre(false, [&] {
+  // A lock not had has shown its message; the step then answers false.
+  (void)unter_sperre(false, [&] {
     letzter_key_ = key;
     ok = schritt(nr, vor, key);
     if (ok) lies_satz(aktuelle_ref_);
@@ -456,7 +461,7 @@ bool tdatenbank::begrenzter_schritt(int nr, bool vor, std::string& key, const st
   std::uint32_t ref_vorher = aktuelle_ref_;
   std::string k = key;
   bool ok = false;
-  unter_sperre(false, [&] {
+  (void)unter_sperre(false, [&] {  // as in lesender_schritt
     letzter_key_ = key;
     ok = schritt(nr, vor, k);
     if (ok) {
@@ -557,7 +562,7 @@ std::uint32_t tdatenbank::anzahl_saetze() {
 
 void tdatenbank::dateien_loeschen() {
   if (offen_) schliessen();
-  fb_.DeleteFileBlock(name_);
+  if (!fb_.DeleteFileBlock(name_)) isamtest();
 }
 
 void tdatenbank::sichern() {
@@ -567,8 +572,8 @@ void tdatenbank::sichern() {
     isamtest();
     return;
   }
-  fb_.FlushFileBlock();
-  if (selbst) fb_.UnLockFileBlock();
+  if (!fb_.FlushFileBlock()) isamtest();
+  if (selbst) (void)fb_.UnLockFileBlock();  // unlocking is not refused
 }
 
 void tdatenbank::reorganisieren() {
@@ -576,11 +581,12 @@ void tdatenbank::reorganisieren() {
   if (!pfad) return;
   // The index is replaced as a whole: an open handle would keep the old one.
   bool war_offen = fb_.offen();
-  if (war_offen) fb_.CloseNetFileBlock();
+  if (war_offen) (void)fb_.CloseNetFileBlock();  // opened again below, with its check
   std::uint64_t bytes = 0;
   {
+    // Only for the progress bar: an unknown size shows no steps.
     std::unique_ptr<Datei> d;
-    if (verz_.fs().oeffnen(*pfad, Oeffnen::Lesen, d)) d->groesse(bytes);
+    if (verz_.fs().oeffnen(*pfad, Oeffnen::Lesen, d)) (void)d->groesse(bytes);
   }
   const std::uint64_t kopf = isam::seitengroesse;
   const long anzahl =

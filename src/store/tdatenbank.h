@@ -45,39 +45,39 @@ class tdatenbank {
   virtual void nach_reorg() {}
   virtual void leeren();
   virtual void lies_keys(const Satz& satz);
-  virtual bool suchen(const std::string& key);
-  virtual bool suchen_key(int nr, const std::string& key);
-  virtual bool lies_ref(int nr, const std::string& key);
+  [[nodiscard]] virtual bool suchen(const std::string& key);
+  [[nodiscard]] virtual bool suchen_key(int nr, const std::string& key);
+  [[nodiscard]] virtual bool lies_ref(int nr, const std::string& key);
   virtual void nach_lesen() {}
   virtual void speichern(const std::string& key);
   virtual void vor_speichern(const std::string& /*key*/) {}
   virtual void nach_keys_entfernt() {}
   virtual void nach_keys_angelegt() {}
   virtual void loeschen(const std::string& key);
-  virtual bool weiter_key(int nr, std::string& key);
-  virtual bool zurueck_key(int nr, std::string& key);
-  virtual bool lies_weiter(int nr, std::string& key);
-  virtual bool lies_zurueck(int nr, std::string& key);
-  virtual bool lies_weiter_bis(int nr, std::string& key, const std::string& von,
+  [[nodiscard]] virtual bool weiter_key(int nr, std::string& key);
+  [[nodiscard]] virtual bool zurueck_key(int nr, std::string& key);
+  [[nodiscard]] virtual bool lies_weiter(int nr, std::string& key);
+  [[nodiscard]] virtual bool lies_zurueck(int nr, std::string& key);
+  [[nodiscard]] virtual bool lies_weiter_bis(int nr, std::string& key, const std::string& von,
                                const std::string& bis);
-  virtual bool lies_zurueck_ab(int nr, std::string& key, const std::string& von,
+  [[nodiscard]] virtual bool lies_zurueck_ab(int nr, std::string& key, const std::string& von,
                                const std::string& bis);
-  virtual bool auswahl(int nr, const std::string& titel, std::string& key, const Zeilenbauer& zeile,
+  [[nodiscard]] virtual bool auswahl(int nr, const std::string& titel, std::string& key, const Zeilenbauer& zeile,
                        const std::string& kopf = "");
-  virtual bool auswahl_bereich(int nr, const std::string& titel, std::string& key,
+  [[nodiscard]] virtual bool auswahl_bereich(int nr, const std::string& titel, std::string& key,
                                const Zeilenbauer& zeile, const std::string& von,
                                const std::string& bis, const std::string& kopf = "");
-  virtual bool key_vorhanden(int nr, const std::string& key);
+  [[nodiscard]] virtual bool key_vorhanden(int nr, const std::string& key);
   virtual void ref_loeschen() { aktuelle_ref_ = 0; }
-  virtual bool suche_ab(int nr, std::string& key);
+  [[nodiscard]] virtual bool suche_ab(int nr, std::string& key);
   virtual std::uint64_t anzahl_keys(int nr);
   virtual std::uint32_t anzahl_saetze();
   virtual void dateien_loeschen();
-  virtual bool satz_ist_leer(const Satz& /*satz*/) const { return false; }
+  [[nodiscard]] virtual bool satz_ist_leer(const Satz& /*satz*/) const { return false; }
   virtual void sichern();
 
   // True when open; otherwise shows "Datenbank "NAME" ist noch nicht geöffnet!".
-  bool ist_offen();
+  [[nodiscard]] bool ist_offen();
   // Reads the record at a reference into the working record (data in file).
   void lies_satz(std::uint32_t ref);
 
@@ -85,14 +85,14 @@ class tdatenbank {
   Satz& satz() { return satz_; }
   const Satz& satz() const { return satz_; }
   const std::string& name() const { return name_; }
-  bool offen() const { return offen_; }
-  bool angelegt() const { return angelegt_; }
+  [[nodiscard]] bool offen() const { return offen_; }
+  [[nodiscard]] bool angelegt() const { return angelegt_; }
   std::uint32_t aktuelle_ref() const { return aktuelle_ref_; }
   void setze_aktuelle_ref(std::uint32_t ref) { aktuelle_ref_ = ref; }
   std::uint32_t gewaehlte_ref() const { return gewaehlte_ref_; }
   const std::string& key(int nr) const { return keys_[static_cast<std::size_t>(nr)]; }
   const std::string& letzter_key() const { return letzter_key_; }
-  int schluesselanzahl() const { return static_cast<int>(schluessel_.size()); }
+  [[nodiscard]] int schluesselanzahl() const { return static_cast<int>(schluessel_.size()); }
   std::uint16_t satzgroesse() const { return satzgroesse_; }
   long reorg_zaehler() const { return reorg_zaehler_; }
   isam::IsamFileBlock& datei() { return fb_; }
@@ -107,10 +107,10 @@ class tdatenbank {
   std::array<std::string, isam::max_schluessel + 1> keys_{};
   // Reads the record of a reference for a pick list (files whose records
   // live elsewhere override it).
-  virtual bool satz_fuer_liste(std::uint32_t ref, Satz& aus);
+  [[nodiscard]] virtual bool satz_fuer_liste(std::uint32_t ref, Satz& aus);
   // The record stored at a reference, whose keys an update or delete takes
   // out of the index; false when there is none to read.
-  virtual bool gespeicherter_satz(std::uint32_t ref, Satz& aus);
+  [[nodiscard]] virtual bool gespeicherter_satz(std::uint32_t ref, Satz& aus);
   // Reports an unexpected manager error naming the file.
   void isamtest();
   std::string arg(const std::string& key) const;  // trimmed (if set) and cut to 30
@@ -118,13 +118,13 @@ class tdatenbank {
 
   // Runs `tun` under the file's lock (shared or exclusive), unless the
   // caller holds a lock already; false when the lock could not be had.
-  bool unter_sperre(bool exklusiv, const std::function<void()>& tun);
+  [[nodiscard]] bool unter_sperre(bool exklusiv, const std::function<void()>& tun);
 
  private:
-  bool schritt(int nr, bool vor, std::string& key);
-  bool lesender_schritt(int nr, bool vor, std::string& key);
-  bool begrenzter_schritt(int nr, bool vor, std::string& key, const std::string& grenze);
-  bool waehle(int nr, const std::string& titel, std::string& key, const Zeilenbauer& zeile,
+  [[nodiscard]] bool schritt(int nr, bool vor, std::string& key);
+  [[nodiscard]] bool lesender_schritt(int nr, bool vor, std::string& key);
+  [[nodiscard]] bool begrenzter_schritt(int nr, bool vor, std::string& key, const std::string& grenze);
+  [[nodiscard]] bool waehle(int nr, const std::string& titel, std::string& key, const Zeilenbauer& zeile,
               const std::string* von, const std::string* bis, const std::string& kopf);
 
   Interaktion& ui_;

@@ -72,7 +72,7 @@ Ergebnis Dateisystem::schreibe_datei_atomar(const std::string& pfad, std::string
   }
   if (e) e = umbenennen(tmp, pfad);
   if (!e) {
-    loeschen(tmp);
+    (void)loeschen(tmp);  // a leftover temporary file is harmless; the error is what counts
     return e;
   }
   return verzeichnis_sync(verzeichnis_von(pfad));
@@ -95,7 +95,7 @@ Ergebnis Dateisystem::kopiere_datei(const std::string& von, const std::string& n
   ziel.reset();
   if (e) e = umbenennen(tmp, nach);
   if (!e) {
-    loeschen(tmp);
+    (void)loeschen(tmp);  // as above
     return e;
   }
   return verzeichnis_sync(verzeichnis_von(nach));

@@ -28,25 +28,25 @@ class Datei {
   virtual ~Datei() = default;
 
   // Reads up to n bytes at `pos` into `aus` (fewer at the end of the file).
-  virtual Ergebnis lesen(std::uint64_t pos, std::size_t n, std::string& aus) = 0;
+  [[nodiscard]] virtual Ergebnis lesen(std::uint64_t pos, std::size_t n, std::string& aus) = 0;
   // Writes all of `daten` at `pos`, extending the file (with zeros) as needed.
-  virtual Ergebnis schreiben(std::uint64_t pos, std::string_view daten) = 0;
+  [[nodiscard]] virtual Ergebnis schreiben(std::uint64_t pos, std::string_view daten) = 0;
   // Writes the pieces one after the other from `pos` (one system call where
   // the system allows it).
-  virtual Ergebnis schreiben_mehrere(std::uint64_t pos,
+  [[nodiscard]] virtual Ergebnis schreiben_mehrere(std::uint64_t pos,
                                      const std::vector<std::string_view>& stuecke);
-  virtual Ergebnis groesse(std::uint64_t& aus) = 0;
-  virtual Ergebnis kuerzen(std::uint64_t laenge) = 0;
+  [[nodiscard]] virtual Ergebnis groesse(std::uint64_t& aus) = 0;
+  [[nodiscard]] virtual Ergebnis kuerzen(std::uint64_t laenge) = 0;
   // Makes the data written so far durable.
-  virtual Ergebnis sync() = 0;
+  [[nodiscard]] virtual Ergebnis sync() = 0;
 
   // Operating-system lock on a byte range (laenge 0: to the end of any size).
   // Locks hold across processes and between different open files of the same
   // process; a crashed holder loses them. Without `warten` a conflicting lock
   // gives Code::Gesperrt at once.
-  virtual Ergebnis sperren(Sperrart art, bool warten, std::uint64_t von = 0,
+  [[nodiscard]] virtual Ergebnis sperren(Sperrart art, bool warten, std::uint64_t von = 0,
                            std::uint64_t laenge = 0) = 0;
-  virtual Ergebnis entsperren(std::uint64_t von = 0, std::uint64_t laenge = 0) = 0;
+  [[nodiscard]] virtual Ergebnis entsperren(std::uint64_t von = 0, std::uint64_t laenge = 0) = 0;
 };
 
 enum class Oeffnen {
@@ -61,31 +61,31 @@ class Dateisystem {
  public:
   virtual ~Dateisystem() = default;
 
-  virtual Ergebnis oeffnen(const std::string& pfad, Oeffnen modus, std::unique_ptr<Datei>& aus) = 0;
-  virtual bool existiert(const std::string& pfad) = 0;
-  virtual bool ist_verzeichnis(const std::string& pfad) = 0;
+  [[nodiscard]] virtual Ergebnis oeffnen(const std::string& pfad, Oeffnen modus, std::unique_ptr<Datei>& aus) = 0;
+  [[nodiscard]] virtual bool existiert(const std::string& pfad) = 0;
+  [[nodiscard]] virtual bool ist_verzeichnis(const std::string& pfad) = 0;
   // Replaces `neu` atomically when it exists.
-  virtual Ergebnis umbenennen(const std::string& alt, const std::string& neu) = 0;
-  virtual Ergebnis loeschen(const std::string& pfad) = 0;
+  [[nodiscard]] virtual Ergebnis umbenennen(const std::string& alt, const std::string& neu) = 0;
+  [[nodiscard]] virtual Ergebnis loeschen(const std::string& pfad) = 0;
   // Names (not paths) of the entries of a directory, sorted.
-  virtual Ergebnis liste(const std::string& verzeichnis, std::vector<std::string>& namen) = 0;
+  [[nodiscard]] virtual Ergebnis liste(const std::string& verzeichnis, std::vector<std::string>& namen) = 0;
   // Creates the directory and its missing parents.
-  virtual Ergebnis verzeichnis_anlegen(const std::string& pfad) = 0;
+  [[nodiscard]] virtual Ergebnis verzeichnis_anlegen(const std::string& pfad) = 0;
   // Removes an empty directory.
-  virtual Ergebnis verzeichnis_loeschen(const std::string& pfad) = 0;
+  [[nodiscard]] virtual Ergebnis verzeichnis_loeschen(const std::string& pfad) = 0;
   // Makes the names created, renamed or deleted in the directory durable.
-  virtual Ergebnis verzeichnis_sync(const std::string& pfad) = 0;
+  [[nodiscard]] virtual Ergebnis verzeichnis_sync(const std::string& pfad) = 0;
 
   // --- Helpers built on the operations above ---
 
   // The whole content of a file.
-  Ergebnis lies_datei(const std::string& pfad, std::string& aus);
+  [[nodiscard]] Ergebnis lies_datei(const std::string& pfad, std::string& aus);
   // Replaces a file's content so that after a crash either the old or the new
   // content is there: a temporary file, sync, rename, directory sync.
-  Ergebnis schreibe_datei_atomar(const std::string& pfad, std::string_view inhalt);
+  [[nodiscard]] Ergebnis schreibe_datei_atomar(const std::string& pfad, std::string_view inhalt);
   // Copies a file in pieces, through a temporary file renamed over the
   // target, so a failed copy leaves an existing target as it was.
-  Ergebnis kopiere_datei(const std::string& von, const std::string& nach);
+  [[nodiscard]] Ergebnis kopiere_datei(const std::string& von, const std::string& nach);
   // The path of `name` in `verzeichnis`, matched without regard to the case
   // of ASCII letters; nullopt when there is none.
   std::optional<std::string> finde_datei(const std::string& verzeichnis, std::string_view name);

@@ -123,7 +123,7 @@ void TEntryForm::AddDouble(int nr, const std::string& beschriftung, double wert,
 }
 
 void TEntryForm::AddDate(int nr, const std::string& beschriftung, Datum wert) {
-  Feld& f = neues_feld(nr, beschriftung, Feldart::Datum);
+  Feld& f = neues_feld(nr, beschriftung, Feldart::Kalenderdatum);
   f.zahl = wert, f.laenge = 10;
 }
 
@@ -241,7 +241,7 @@ std::string TEntryForm::anzeige(int nr) const {
                                           std::chars_format::fixed, f.nachkomma);
       return fehler == std::errc() ? std::string(puffer, ende) : std::string();
     }
-    case Feldart::Datum:
+    case Feldart::Kalenderdatum:
       return f.zahl == 0 ? "" : DateToDateString("dd.mm.yyyy", static_cast<Datum>(f.zahl));
     case Feldart::JaNein:
       return f.zahl ? "Ja" : "Nein";
@@ -318,7 +318,7 @@ bool TEntryForm::eingabe(int nr, const std::string& text) {
       neue_dezimal = static_cast<double>(*z) / std::pow(10.0, f.nachkomma);
       break;
     }
-    case Feldart::Datum: {
+    case Feldart::Kalenderdatum: {
       auto d = datum_aus_eingabe(text);
       if (!d) {
         melde("Bitte ein gültiges Datum eingeben (TT.MM.JJJJ)!");

@@ -51,7 +51,7 @@ bool gleiche_beschriftung(const std::string& a,
                           const std::string& b);  // "Esc", "F2", "Bild auf", ...
 std::optional<Taste> taste_aus_name(const std::string& name);
 
-enum class Feldart { Text, Byte, Word, LongInt, Comp, Double, Datum, JaNein, Auswahl };
+enum class Feldart { Text, Byte, Word, LongInt, Comp, Double, Kalenderdatum, JaNein, Auswahl };
 
 // What a key or button leaves behind.
 enum class Reaktion {

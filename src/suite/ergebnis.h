@@ -7,7 +7,7 @@
 
 namespace fibu {
 
-class Ergebnis {
+class [[nodiscard]] Ergebnis {
  public:
   enum class Code {
     Ok = 0,

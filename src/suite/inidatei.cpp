@@ -51,7 +51,9 @@ Ergebnis IniDatei::aus_text(const std::string& text) {
     if (gleich == std::string::npos || gleich == 0)
       return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
                               "INI-Datei fehlerhaft in Zeile " + std::to_string(nr));
-    setze(abschnitt, trim(t.substr(0, gleich)), trim(t.substr(gleich + 1)));
+    if (!setze(abschnitt, trim(t.substr(0, gleich)), trim(t.substr(gleich + 1))))
+      return Ergebnis::fehler(Ergebnis::Code::Ungueltig,
+                              "INI-Datei fehlerhaft in Zeile " + std::to_string(nr));
   }
   return Ergebnis::erfolg();
 }

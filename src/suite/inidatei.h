@@ -22,12 +22,12 @@ class IniDatei {
 
   // Reads the (UTF-8) text of an INI file. A malformed line makes the result
   // Code::Ungueltig naming the line; the lines before it are kept.
-  Ergebnis aus_text(const std::string& text);
+  [[nodiscard]] Ergebnis aus_text(const std::string& text);
   std::string als_text() const;
 
   // A missing file gives an empty IniDatei and Code::NichtGefunden.
-  Ergebnis laden(Dateisystem& fs, const std::string& pfad);
-  Ergebnis speichern(Dateisystem& fs, const std::string& pfad) const;
+  [[nodiscard]] Ergebnis laden(Dateisystem& fs, const std::string& pfad);
+  [[nodiscard]] Ergebnis speichern(Dateisystem& fs, const std::string& pfad) const;
 
   std::optional<std::string> wert(const std::string& abschnitt,
                                   const std::string& schluessel) const;
@@ -36,9 +36,9 @@ class IniDatei {
   std::optional<long> zahl(const std::string& abschnitt, const std::string& schluessel) const;
   // False (and nothing stored) for names or values with line breaks or other
   // control characters, for names with '=', ']' or blanks at the ends.
-  bool setze(const std::string& abschnitt, const std::string& schluessel, const std::string& wert);
+  [[nodiscard]] bool setze(const std::string& abschnitt, const std::string& schluessel, const std::string& wert);
   void entferne(const std::string& abschnitt, const std::string& schluessel);
-  bool hat_abschnitt(const std::string& abschnitt) const;
+  [[nodiscard]] bool hat_abschnitt(const std::string& abschnitt) const;
 
  private:
   struct Abschnitt {

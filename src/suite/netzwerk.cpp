@@ -30,7 +30,8 @@ void Netzwerk::unlock(const std::string& name) {
   if (it == gehalten_.end()) return;
   // The lock file stays: deleting it could race with a process that has just
   // opened it and is about to lock it.
-  it->second->entsperren();
+  // Closing the file below releases the lock whatever this answers.
+  (void)it->second->entsperren();
   gehalten_.erase(it);
 }
 

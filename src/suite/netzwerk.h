@@ -20,9 +20,9 @@ class Netzwerk {
 
   // True when the name is now reserved by this object (also when it held it
   // already); false when someone else holds it or the lock file cannot be made.
-  bool lock(const std::string& name);
+  [[nodiscard]] bool lock(const std::string& name);
   void unlock(const std::string& name);
-  bool haelt(const std::string& name) const { return gehalten_.count(name) > 0; }
+  [[nodiscard]] bool haelt(const std::string& name) const { return gehalten_.count(name) > 0; }
 
  private:
   std::string lockdatei(const std::string& name) const;

@@ -401,7 +401,7 @@ Ergebnis TestDateisystem::verzeichnis_loeschen(const std::string& p) {
   if (!z_->ist_verzeichnis(pfad) || wurzel(pfad))
     return Ergebnis::fehler(Ergebnis::Code::NichtGefunden, "Verzeichnis nicht gefunden: " + pfad);
   std::vector<std::string> inhalt;
-  liste(pfad, inhalt);
+  if (Ergebnis e = liste(pfad, inhalt); !e) return e;
   if (!inhalt.empty())
     return Ergebnis::fehler(Ergebnis::Code::Existiert, "Verzeichnis ist nicht leer: " + pfad);
   if (Ergebnis e = vorgang("Verzeichnis löschen " + pfad); !e) return e;

@@ -226,13 +226,13 @@ TEST(Fremdzeile, SteuersatzUndNegativeRechnung) {
   r.buchungsart = 'G';
   EXPECT_EQ(fremdzeile_lesen(fremdsatz_schreiben(r), true).brutto, -11900);
 
-  for (auto [text, wert] : {std::pair{"119.00", 11900},
-                            {"-0.5", -50},
-                            {"+3", 300},
-                            {"", 0},
-                            {"  7.10  ", 710},
-                            {"1.230", 123}})
-    EXPECT_EQ(punktzahl(text, 2), wert) << text;
+  for (auto [eingabe, wert] : {std::pair{"119.00", 11900},
+                               {"-0.5", -50},
+                               {"+3", 300},
+                               {"", 0},
+                               {"  7.10  ", 710},
+                               {"1.230", 123}})
+    EXPECT_EQ(punktzahl(eingabe, 2), wert) << eingabe;
   for (const char* falsch : {"12,50", "1.234", "1.2.3", "-", ".", "12 3", "1e5", "0x10", "--1"})
     EXPECT_EQ(punktzahl(falsch, 2), std::nullopt) << falsch;
   EXPECT_EQ(punktzahl("2.5", 3), 2500);

@@ -103,12 +103,12 @@ struct Wurzel {
   Mandant m{*fs, ui, heute, tmp.pfad() + "/FIBU/", netz};
 
   void anlegen(int nummer, int jahr, const std::string& name, const std::string& passwort = "") {
-    fs->verzeichnis_anlegen(m.daten_verzeichnis(nummer, jahr));
+    ASSERT_TRUE(fs->verzeichnis_anlegen(m.daten_verzeichnis(nummer, jahr)).ok());
     Satz s(MandantFelder::groesse);
     s.set(MandantFelder::Mandantnummer, static_cast<std::uint16_t>(nummer));
     s.set(MandantFelder::Mandantname, name);
     s.set(MandantFelder::Passwort, passwort);
-    m.schreibe_mandant_satz(s);
+    ASSERT_TRUE(m.schreibe_mandant_satz(s));
   }
 };
 
@@ -194,7 +194,7 @@ TEST(Mandantenverwaltung, KopierenVerweigertZielUndKopiertSonstAllesAusserNxtran
   ASSERT_TRUE(w.m.mandant_oeffnen(6, 2024, true));
   w.m.mandant_schliessen();
   ASSERT_TRUE(w.m.mandant_oeffnen(5, 2024, true));
-  w.fs->schreibe_datei_atomar(w.m.daten_verzeichnis() + "nxtrans.cfg", "x");
+  ASSERT_TRUE(w.fs->schreibe_datei_atomar(w.m.daten_verzeichnis() + "nxtrans.cfg", "x").ok());
   w.ui.formular_skript({S::tippe("Mandantnummer", "5"), S::druecke(Taste::Esc),
                         S::tippe("Mandantnummer", "6"), S::druecke(Taste::Esc)});
   mandant_kopieren(w.m);
@@ -204,8 +204,8 @@ TEST(Mandantenverwaltung, KopierenVerweigertZielUndKopiertSonstAllesAusserNxtran
   mandant_kopieren(w.m);
   EXPECT_EQ(w.ui.meldungen().back(), "Mandant kopiert.");
   std::vector<std::string> quelle, ziel;
-  w.fs->liste(w.m.daten_verzeichnis(), quelle);
-  w.fs->liste(w.m.daten_verzeichnis(8, 2024), ziel);
+  ASSERT_TRUE(w.fs->liste(w.m.daten_verzeichnis(), quelle).ok());
+  ASSERT_TRUE(w.fs->liste(w.m.daten_verzeichnis(8, 2024), ziel).ok());
   quelle.erase(std::find(quelle.begin(), quelle.end(), "nxtrans.cfg"));
   EXPECT_EQ(ziel, quelle);
   Satz mandant(MandantFelder::groesse);

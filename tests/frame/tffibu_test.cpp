@@ -25,12 +25,13 @@ struct Hauptfenster {
   std::unique_ptr<TFFibu> fibu;
 
   explicit Hauptfenster(std::vector<std::string> argumente = {"/W=0052024"}) {
-    fs->verzeichnis_anlegen(tmp.pfad() + "/FIBU/005/2024");
+    // EXPECT, not ASSERT: a constructor cannot return early.
+    EXPECT_TRUE(fs->verzeichnis_anlegen(tmp.pfad() + "/FIBU/005/2024").ok());
     m = std::make_unique<Mandant>(*fs, ui, heute, tmp.pfad() + "/FIBU/", netz);
     Satz mandant(MandantFelder::groesse);
     mandant.set(MandantFelder::Mandantnummer, std::uint16_t{5});
     mandant.set(MandantFelder::Mandantname, "Schreinerei Holz");
-    m->schreibe_mandant_satz(mandant);
+    EXPECT_TRUE(m->schreibe_mandant_satz(mandant));
     fibu = std::make_unique<TFFibu>(*m, suite, kommandozeile_auswerten(argumente));
   }
 };

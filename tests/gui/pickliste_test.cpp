@@ -123,7 +123,7 @@ class PicklisteTest : public QObject {
 
   void listeUeberEinerSatzdateiLaedtDenGewaehltenSatz() {
     fibu::TestDateisystem fs;
-    fs.verzeichnis_anlegen("/d");
+    QVERIFY(fs.verzeichnis_anlegen("/d").ok());
     fibu::isam::IsamVerzeichnis v(fs, "/d");
     fibu::QtInteraktion ui(fs);
     Kundendatei db(ui, v);
@@ -145,15 +145,15 @@ class PicklisteTest : public QObject {
     beim_naechsten_dialog([&](QWidget* w) {
       auto* d = qobject_cast<fibu::Picklistendialog*>(w);
       QVERIFY(d);
-      QListView* v = d->ansicht();
-      QTest::keyClicks(v, "KUNDE0700");
-      zeilen << d->modell().data(v->currentIndex(), Qt::DisplayRole).toString();
-      QTest::keyClick(v, Qt::Key_Down);  // the duplicate of the same name
-      zeilen << d->modell().data(v->currentIndex(), Qt::DisplayRole).toString();
-      QTest::keyClick(v, Qt::Key_End);
-      zeilen << d->modell().data(v->currentIndex(), Qt::DisplayRole).toString();
-      QTest::keyClick(v, Qt::Key_Up);
-      QTest::keyClick(v, Qt::Key_Return);
+      QListView* ansicht = d->ansicht();
+      QTest::keyClicks(ansicht, "KUNDE0700");
+      zeilen << d->modell().data(ansicht->currentIndex(), Qt::DisplayRole).toString();
+      QTest::keyClick(ansicht, Qt::Key_Down);  // the duplicate of the same name
+      zeilen << d->modell().data(ansicht->currentIndex(), Qt::DisplayRole).toString();
+      QTest::keyClick(ansicht, Qt::Key_End);
+      zeilen << d->modell().data(ansicht->currentIndex(), Qt::DisplayRole).toString();
+      QTest::keyClick(ansicht, Qt::Key_Up);
+      QTest::keyClick(ansicht, Qt::Key_Return);
     });
     std::string key;
     QVERIFY(db.auswahl(2, "Liste der Kunden", key, zeile));

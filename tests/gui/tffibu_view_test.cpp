@@ -43,10 +43,10 @@ struct Hauptfenster {
   std::unique_ptr<fibu::TFFibu> fibu;
 
   explicit Hauptfenster(std::vector<std::string> argumente = {}) {
-    fs->verzeichnis_anlegen(m.daten_verzeichnis(5, 2024));
+    QVERIFY(fs->verzeichnis_anlegen(m.daten_verzeichnis(5, 2024)).ok());
     fibu::Satz mandant(fibu::MandantFelder::groesse);
     mandant.set(fibu::MandantFelder::Mandantnummer, std::uint16_t{5});
-    m.schreibe_mandant_satz(mandant);
+    QVERIFY(m.schreibe_mandant_satz(mandant));
     argumente.push_back("/W=0052024");
     fibu = std::make_unique<fibu::TFFibu>(m, suite, fibu::kommandozeile_auswerten(argumente));
     fibu->setup(nullptr);
@@ -242,11 +242,11 @@ class TFFibuViewTest : public QObject {
     fibu::Tagesdatum heute;
     fibu::Netzwerk netz(*fs, tmp.pfad());
     fibu::Mandant m(*fs, ui, heute, tmp.pfad() + "/FIBU/", netz);
-    fs->verzeichnis_anlegen(m.daten_verzeichnis(5, 2024));
+    QVERIFY(fs->verzeichnis_anlegen(m.daten_verzeichnis(5, 2024)).ok());
     fibu::Satz satz(fibu::MandantFelder::groesse);
     satz.set(fibu::MandantFelder::Mandantnummer, std::uint16_t{5});
     satz.set(fibu::MandantFelder::Mandantname, "Schreinerei Holz");
-    m.schreibe_mandant_satz(satz);
+    QVERIFY(m.schreibe_mandant_satz(satz));
     fibu::Suitekonfiguration suite;
     fibu::TFFibu fibu(m, suite, fibu::kommandozeile_auswerten({}));
     QStringList hinweis;

@@ -67,7 +67,11 @@ std::string zustand(Dateien& d) {
   aus += "[P] " + std::to_string(d.p.anzahl()) + "\n";
   std::string puffer(groesse_p, '\0');
   for (std::uint64_t n = 1; n <= d.p.anzahl(); ++n) {
-    d.p.lesen(n, puffer.data());
+    // An unreadable record shows in the picture, so no comparison passes over it.
+    if (!d.p.lesen(n, puffer.data())) {
+      aus += std::to_string(n) + ": nicht lesbar\n";
+      continue;
+    }
     aus += puffer.c_str() + std::string("\n");
   }
   return aus;

@@ -281,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
              false,
              300},
         Fall{"langeDuplikate", {{30, true}, {29, true}}, true, 1000}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testinfo) { return std::string(testinfo.param.name); });
 
 // Enough entries for trees of three levels, then all removed again.
 TEST(IsamBaum, GrowsAndShrinksThroughSeveralLevels) {

@@ -17,7 +17,8 @@ struct Umgebung {
   TestDateisystem fs;
   IsamVerzeichnis v{fs, "/mandant/001/2007"};
   Umgebung() {
-    fs.verzeichnis_anlegen("/mandant/001/2007");
+    // EXPECT, not ASSERT: a constructor cannot return early.
+    EXPECT_TRUE(fs.verzeichnis_anlegen("/mandant/001/2007").ok());
     v.wartezeit_ms = 0;
   }
 };
@@ -50,8 +51,8 @@ TEST(IsamDatei, OpeningMissingAndMakingFiles) {
   EXPECT_EQ(zweiter.IsamError, fehler_parameter);
   ASSERT_TRUE(zweiter.OpenNetFileBlock("Sach"));  // names match without regard to case
 
-  fb.CloseNetFileBlock();
-  zweiter.CloseNetFileBlock();
+  ASSERT_TRUE(fb.CloseNetFileBlock());
+  ASSERT_TRUE(zweiter.CloseNetFileBlock());
   ASSERT_TRUE(u.fs.loeschen("/mandant/001/2007/SACH.EAT"));
   EXPECT_FALSE(fb.OpenNetFileBlock("SACH"));
   EXPECT_EQ(fb.IsamError, fehler_datendatei_fehlt);
@@ -406,7 +407,7 @@ TEST(IsamDatei, AnOldJournalIsNotReplayedOntoARebuiltIndex) {
         ASSERT_TRUE(fb.AddNetRec(ref, s.data()));
         ASSERT_TRUE(fb.AddNetKey(1, ref, s));
       }
-      fb.CloseNetFileBlock();
+      ASSERT_TRUE(fb.CloseNetFileBlock());
       fs.stoere(n, TestDateisystem::Stoerung::Absturz);
       fertig = RebuildFileBlock(v, "X", 8, 1, {{8, false}}, key_von) == isam_ok;
     }

@@ -167,7 +167,7 @@ TEST_F(Buchen, OverwritingTakesTheOldBookingBackFirst) {
   ASSERT_TRUE(t.kern->buchen(2));
   const std::string vorher = bestaende();
   std::string da1;
-  fs.lies_datei(t.m->daten_verzeichnis() + "BUCHUNG.DA1", da1);
+  ASSERT_TRUE(fs.lies_datei(t.m->daten_verzeichnis() + "BUCHUNG.DA1", da1).ok());
 
   // The same input again changes nothing.
   t.buchung("4400", 'H', 11600, "1200", "1");
@@ -176,7 +176,7 @@ TEST_F(Buchen, OverwritingTakesTheOldBookingBackFirst) {
   ASSERT_TRUE(t.kern->buchen(2));
   EXPECT_TRUE(bestaende() == vorher);
   std::string da1_nachher;
-  fs.lies_datei(t.m->daten_verzeichnis() + "BUCHUNG.DA1", da1_nachher);
+  ASSERT_TRUE(fs.lies_datei(t.m->daten_verzeichnis() + "BUCHUNG.DA1", da1_nachher).ok());
   EXPECT_TRUE(da1_nachher == da1);
 
   // A changed line moves its effects.

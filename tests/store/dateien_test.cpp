@@ -18,7 +18,8 @@ struct Umgebung {
   Satz basis = neue_basis(2007);
   int basis_gespeichert = 0;
   std::int32_t archiv = 0;
-  Umgebung() { fs.verzeichnis_anlegen("/d"); }
+  // EXPECT, not ASSERT: a constructor cannot return early.
+  Umgebung() { EXPECT_TRUE(fs.verzeichnis_anlegen("/d").ok()); }
   Mandantenbezug bezug() {
     return {&basis, [this] { ++basis_gespeichert; }, &archiv};
   }

@@ -135,7 +135,7 @@ TEST_P(BeideDateisysteme, AtomicReplaceAndCopy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dateisystem, BeideDateisysteme, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "echt" : "test"; });
+                         [](const auto& testinfo) { return testinfo.param ? "echt" : "test"; });
 
 TEST(Pfade, JoinAndSplit) {
   EXPECT_EQ(pfad_verbinden("/fibu/", "005"), "/fibu/005");

@@ -20,9 +20,9 @@ TEST(IniDatei, ReadsSectionsAndKeysWithoutRegardToCase) {
 TEST(IniDatei, WritesBackInOrderAndRoundTrips) {
   TestDateisystem fs;
   IniDatei ini;
-  ini.setze("FORM", "x", "10");
-  ini.setze("FORM", "y", "20");
-  ini.setze("form", "X", "11");  // same key
+  ASSERT_TRUE(ini.setze("FORM", "x", "10"));
+  ASSERT_TRUE(ini.setze("FORM", "y", "20"));
+  ASSERT_TRUE(ini.setze("form", "X", "11"));  // same key
   ASSERT_TRUE(ini.speichern(fs, "/FPfibu.ini"));
   std::string text;
   ASSERT_TRUE(fs.lies_datei("/FPfibu.ini", text));
@@ -56,7 +56,7 @@ TEST(IniDatei, FilesAreInTheWindowsCodePage) {
   IniDatei ini;
   ASSERT_TRUE(ini.laden(fs, "/suite.ini"));
   EXPECT_EQ(ini.wert("Firma", "Ort"), "München");
-  ini.setze("Firma", "Straße", "Hauptstraße 1");
+  ASSERT_TRUE(ini.setze("Firma", "Straße", "Hauptstraße 1"));
   ASSERT_TRUE(ini.speichern(fs, "/suite.ini"));
   std::string bytes;
   ASSERT_TRUE(fs.lies_datei("/suite.ini", bytes));
