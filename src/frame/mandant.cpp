@@ -52,6 +52,11 @@ std::unique_ptr<isam::Festsatzdatei> Mandant::parameterdatei(const std::string& 
   auto datei = std::make_unique<isam::Festsatzdatei>(*verz_);
   const std::uint32_t groesse = static_cast<std::uint32_t>(ziel.groesse());
   bool offen = datei->oeffnen(name, groesse, true);
+  if (!offen && !vorhanden) {
+    // Not there and not to be made now (the disk): the client does not open.
+    ui_.ShowMessageMain("Die Datei " + name + " kann nicht angelegt werden!");
+    return nullptr;
+  }
   if (offen && datei->anzahl() == 0) vorhanden = false;  // made empty, never written
   if (!offen || (vorhanden && (datei->anzahl() != 1 || !datei->lesen(1, ziel.bytes().data()))))
     throw Abbruch("Die Datei " + name + " im Datenverzeichnis " + daten_verzeichnis_ +
@@ -170,6 +175,11 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     basis_par_.reset(), journal_par_.reset(), verz_.reset();
     netz_.unlock(reservierung());
     throw;
+  }
+  if (!basis_par_ || !journal_par_) {
+    basis_par_.reset(), journal_par_.reset(), verz_.reset();
+    netz_.unlock(reservierung());
+    return false;
   }
   if (neue_waehrung_euro) {
     basis.set(BasisFelder::BasiswaehrungEuro,

@@ -59,11 +59,14 @@ class Jahresanlage {
   void aufraeumen() {
     std::vector<std::string> namen;
     if (!fs_.liste(verz_, namen)) return;
-    bool alles = true;
-    for (const std::string& n : namen)
-      if (gross(n) != unfertig_kennzeichen)
+    bool alles = true, markiert = false;
+    for (const std::string& n : namen) {
+      if (gross(n) == unfertig_kennzeichen)
+        markiert = true;
+      else
         alles = fs_.loeschen(pfad_verbinden(verz_, n)).ok() && alles;
-    if (!alles || !fs_.loeschen(pfad_verbinden(verz_, unfertig_kennzeichen))) return;
+    }
+    if (!alles || (markiert && !fs_.loeschen(pfad_verbinden(verz_, unfertig_kennzeichen)))) return;
     if (!fs_.verzeichnis_loeschen(verz_) || !mandant_neu_) return;
     std::vector<std::string> rest;
     if (fs_.liste(mandant_verz_, rest) && rest.empty())

@@ -236,9 +236,11 @@ void TFFibu::eigene_befehle() {
     auto neu = TFMandantenAnlage(mandant_, jahr).ausfuehren();
     if (!neu) return false;
     if (mandant_.mandant_oeffnen(neu->nummer, neu->jahr, neu->euro)) return true;
-    mandant_.ui().ShowMessageMain("Mandant " + drei(neu->nummer) + " - " +
+    // Made whole, but not opened (another workstation holds it, or its
+    // files cannot be opened now).
+    mandant_.ui().ShowMessageMain("Der neue Mandant " + drei(neu->nummer) + " - " +
                                   std::to_string(neu->jahr) +
-                                  " wird an einem anderen Arbeitsplatz bearbeitet!");
+                                  " ist angelegt, kann aber nicht geöffnet werden!");
     return false;
   });
   registriere_pruefend(1432, [this] { return mandant_kopieren(mandant_); });

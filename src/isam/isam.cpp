@@ -102,18 +102,33 @@ bool IsamFileBlock::MakeNetFileBlock(const std::string& name_roh, std::uint32_t 
       fs.finde_datei(v_.pfad(), name + "." + v_.IxExtension))
     return ergebnis(fehler_existiert);
   Schluesseltabelle tabelle(schluessel.begin(), schluessel.begin() + schluesselanzahl);
-  int f = neue_datei_schreiben(fs, v_.datei_pfad(name + "." + v_.DatExtension),
-                               {Datendatei::neuer_kopf(satzgroesse, schluesselanzahl)});
+  // Both files are written whole under temporary names and then renamed,
+  // the data file first: a pair cut halfway is a data file whose index is
+  // to be rebuilt, never two damaged files.
+  const std::string dat = v_.datei_pfad(name + "." + v_.DatExtension),
+                    ix = v_.datei_pfad(name + "." + v_.IxExtension);
+  const std::string dat_neu = temporaerer_name(dat), ix_neu = temporaerer_name(ix);
+  int f = neue_datei_schreiben(fs, dat_neu, {Datendatei::neuer_kopf(satzgroesse, schluesselanzahl)});
   if (f == isam_ok) {
     auto seiten = Indexbaum::neue_datei(satzgroesse, tabelle);
     for (auto& s : seiten) {
       std::uint32_t c = crc32c(s.data(), pruefsummen_offset);
       std::memcpy(s.data() + pruefsummen_offset, &c, 4);
     }
-    f = neue_datei_schreiben(fs, v_.datei_pfad(name + "." + v_.IxExtension), seiten);
+    f = neue_datei_schreiben(fs, ix_neu, seiten);
+  }
+  if (f == isam_ok && !fs.umbenennen(dat_neu, dat)) f = fehler_ein_ausgabe;
+  if (f == isam_ok && !fs.umbenennen(ix_neu, ix)) {
+    f = fehler_ein_ausgabe;
+    (void)fs.loeschen(dat);  // alone it would ask for a rebuild; it is new and empty
   }
   if (f == isam_ok && !fs.verzeichnis_sync(v_.pfad())) f = fehler_ein_ausgabe;
-  if (f != isam_ok) return ergebnis(f);
+  if (f != isam_ok) {
+    // Temporary files that stay are never read as record files.
+    (void)fs.loeschen(dat_neu);
+    (void)fs.loeschen(ix_neu);
+    return ergebnis(f);
+  }
   return OpenNetFileBlock(name);
 }
 

@@ -49,17 +49,10 @@ Ergebnis Dateisystem::lies_datei(const std::string& pfad, std::string& aus) {
   return d->lesen(0, static_cast<std::size_t>(n), aus);
 }
 
-namespace {
-
-// A temporary name beside `pfad` that no other writer of this process uses;
-// another process writing the same file at the same time is kept out by the
-// caller's reservation of the data.
 std::string temporaerer_name(const std::string& pfad) {
   static std::atomic<unsigned> zaehler{0};
   return pfad + ".TMP" + std::to_string(::getpid()) + "-" + std::to_string(++zaehler);
 }
-
-}  // namespace
 
 Ergebnis Dateisystem::schreibe_datei_atomar(const std::string& pfad, std::string_view inhalt) {
   std::string tmp = temporaerer_name(pfad);

@@ -57,6 +57,11 @@ enum class Oeffnen {
   NeuExklusiv,     // read/write, created; Code::Existiert when it exists
 };
 
+// A temporary name beside `pfad` that no other writer of this process uses;
+// another process writing the same file at the same time is kept out by the
+// caller's reservation of the data.
+std::string temporaerer_name(const std::string& pfad);
+
 class Dateisystem {
  public:
   virtual ~Dateisystem() = default;
