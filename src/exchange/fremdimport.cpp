@@ -589,6 +589,7 @@ bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e, long einhei
     ui.ShowMessageMain("Datei nicht gefunden oder nicht verfügbar!");
     return false;
   }
+  if (schon_uebernommen(ui, m.basis, fremdimport_befehl, *kennung)) return false;
   // An earlier run that posted part of this very file: continue after it?
   const long ab_zeile = fortsetzung_erfragen(ui, m.basis, fremdimport_befehl, *kennung);
 

@@ -41,6 +41,13 @@ void uebernahmestand_ablegen(Satz& basis, const Uebernahmestand& s) {
   basis.set(BF::UebernahmeFertig, s.fertig);
 }
 
+bool schon_uebernommen(Interaktion& ui, const Satz& basis, int befehl, const Dateikennung& datei) {
+  const Uebernahmestand s = uebernahmestand_lesen(basis);
+  if (s.befehl != befehl || !s.fertig || !(s.datei == datei)) return false;
+  ui.ShowMessageMain("Die Datei " + datei.name + " ist bereits vollständig übernommen worden!");
+  return true;
+}
+
 long fortsetzung_erfragen(Interaktion& ui, const Satz& basis, int befehl,
                           const Dateikennung& datei) {
   const Uebernahmestand s = uebernahmestand_lesen(basis);

@@ -38,6 +38,11 @@ struct Uebernahmestand {
 Uebernahmestand uebernahmestand_lesen(const Satz& basis);
 void uebernahmestand_ablegen(Satz& basis, const Uebernahmestand& stand);
 
+// Before an import: whether the base data say that this import posted this
+// very file to its end (then with the message; posting it again would
+// double its bookings).
+bool schon_uebernommen(Interaktion& ui, const Satz& basis, int befehl, const Dateikennung& datei);
+
 // Before an import: when the base data say that this import posted this
 // very file up to a line, but not to its end, asks whether to continue
 // after that line. Answers the last line to leave out (0: the whole file).

@@ -8,12 +8,16 @@ namespace fibu {
 
 void auswertungen_registrieren(TFFibu& fibu) {
   Mandant& m = fibu.mandant();
-  fibu.registriere(3131, [&m] { TFSaldenlisteSachkonto(m).ausfuehren(); });
-  fibu.registriere(3132, [&m] { TFSaldenlistePersonenkonto(m, false).ausfuehren(); });
-  fibu.registriere(3133, [&m] { TFSaldenlistePersonenkonto(m, true).ausfuehren(); });
-  fibu.registriere(3141, [&m] { TFKontoauszug(m, Auszugsperioden::Offen).ausfuehren(); });
-  fibu.registriere(3142, [&m] { TFKontoauszug(m, Auszugsperioden::Abgeschlossen).ausfuehren(); });
-  fibu.registriere(3143, [&m] { TFKontoauszugEinzeln(m).ausfuehren(); });
+  fibu.registriere_pruefend(3131, [&m] { return TFSaldenlisteSachkonto(m).ausfuehren(); });
+  fibu.registriere_pruefend(3132,
+                            [&m] { return TFSaldenlistePersonenkonto(m, false).ausfuehren(); });
+  fibu.registriere_pruefend(3133,
+                            [&m] { return TFSaldenlistePersonenkonto(m, true).ausfuehren(); });
+  fibu.registriere_pruefend(3141,
+                            [&m] { return TFKontoauszug(m, Auszugsperioden::Offen).ausfuehren(); });
+  fibu.registriere_pruefend(
+      3142, [&m] { return TFKontoauszug(m, Auszugsperioden::Abgeschlossen).ausfuehren(); });
+  fibu.registriere_pruefend(3143, [&m] { return TFKontoauszugEinzeln(m).ausfuehren(); });
 }
 
 }  // namespace fibu

@@ -161,8 +161,8 @@ class Kontoauszugslauf {
  public:
   Kontoauszugslauf(Mandant& m, const Kontoauszuege& e) : m_(m), e_(e), blatt_(m, e) {}
 
-  void drucken() {
-    if (!blatt_.oeffnen()) return;
+  bool drucken() {
+    if (!blatt_.oeffnen()) return false;
     Interaktion& ui = m_.ui();
     ui.Balken_Oeffnen("Druck Kontoauszüge ...",
                       static_cast<long>(m_.personen->anzahl_keys(1) + m_.sach->anzahl_keys(1)));
@@ -170,6 +170,7 @@ class Kontoauszugslauf {
     if (index_defekt_) blatt_.zeile(indexfehler);
     ui.Balken_Schliessen();
     blatt_.schliessen();
+    return true;
   }
 
  private:
@@ -302,11 +303,11 @@ Kontoauszuege kontoauszug_vorgabe(const Mandant& m, Periodenbereich bereich) {
   return e;
 }
 
-void kontoauszuege_drucken(Mandant& m, const Kontoauszuege& e) {
+bool kontoauszuege_drucken(Mandant& m, const Kontoauszuege& e) {
   Kontoauszuege g = e;
   g.periode_von = std::clamp(e.periode_von, 1, 12);
   g.periode_bis = std::clamp(e.periode_bis, g.periode_von, 12);
-  Kontoauszugslauf(m, g).drucken();
+  return Kontoauszugslauf(m, g).drucken();
 }
 
 // --- One account with a running balance ---
@@ -322,11 +323,11 @@ bool kontoauszug_konto_vorhanden(Mandant& m, std::int32_t konto) {
   return konto != 0 && konto_lesen(m, konto).has_value();
 }
 
-void kontoauszug_einzeln_drucken(Mandant& m, const KontoauszugEinzeln& e) {
+bool kontoauszug_einzeln_drucken(Mandant& m, const KontoauszugEinzeln& e) {
   const auto k = konto_lesen(m, e.konto);
   if (!k) {
     m.ui().ShowMessageMain("Konto nicht gefunden");
-    return;
+    return false;
   }
   Ausgabe3 d(m.ui());
   Seitenkopf kopf = seitenkopf(m, "Kontoauszug-Einzelkonto", listenbreite);
@@ -340,7 +341,7 @@ void kontoauszug_einzeln_drucken(Mandant& m, const KontoauszugEinzeln& e) {
     a.druckeln(spalten);
     a.druckeln();
   };
-  if (!d.open_drucker("Kontoauszug " + k->nummer)) return;
+  if (!d.open_drucker("Kontoauszug " + k->nummer)) return false;
   d.schmal();
   d.kopf_bei_umbruch(seitenanfang);
   seitenanfang(d);
@@ -393,6 +394,7 @@ void kontoauszug_einzeln_drucken(Mandant& m, const KontoauszugEinzeln& e) {
   if (alle && !k->sammelnd && !index_defekt && summe.saldo() != k->saldo)
     d.druckeln("FEHLER: Gesamtsaldo des Kontos stimmt nicht mit den Buchungen überein !!!");
   d.close_drucker();
+  return true;
 }
 
 // --- Dialogs ---
@@ -461,14 +463,14 @@ Reaktion TFKontoauszug::konten() {
   return Reaktion::Weiter;
 }
 
-void TFKontoauszug::ausfuehren() {
+bool TFKontoauszug::ausfuehren() {
   if (!auszugsperioden(m_, art_)) {
     m_.ui().ShowMessageMain(art_ == Auszugsperioden::Abgeschlossen
                                 ? "Es sind noch keine Perioden abgeschlossen worden!"
                                 : "Sie haben bereits alle Perioden abgeschlossen!");
-    return;
+    return false;
   }
-  if (!form_.Execute(m_.ui())) return;
+  if (!form_.Execute(m_.ui())) return false;
   Kontoauszuege e;
   e.periode_von = static_cast<int>(form_.zahl(1));
   e.periode_bis = static_cast<int>(form_.zahl(2));
@@ -477,7 +479,7 @@ void TFKontoauszug::ausfuehren() {
   e.neue_seite = form_.ja(5);
   e.periodensummen = form_.ja(6);
   e.kostenstellen = form_.ja(7);
-  kontoauszuege_drucken(m_, e);
+  return kontoauszuege_drucken(m_, e);
 }
 
 TFKontoauszugEinzeln::TFKontoauszugEinzeln(Mandant& m, std::int32_t konto)
@@ -500,13 +502,13 @@ TFKontoauszugEinzeln::TFKontoauszugEinzeln(Mandant& m, std::int32_t konto)
   form_.FrageDatenSpeichern(false);
 }
 
-void TFKontoauszugEinzeln::ausfuehren() {
-  if (!form_.Execute(m_.ui())) return;
+bool TFKontoauszugEinzeln::ausfuehren() {
+  if (!form_.Execute(m_.ui())) return false;
   KontoauszugEinzeln e;
   e.konto = static_cast<std::int32_t>(form_.zahl(1));
   e.von = form_.datum(2);
   e.bis = form_.datum(3);
-  kontoauszug_einzeln_drucken(m_, e);
+  return kontoauszug_einzeln_drucken(m_, e);
 }
 
 }  // namespace fibu

@@ -39,7 +39,8 @@ std::optional<Periodenbereich> auszugsperioden(const Mandant& m, Auszugsperioden
 // client's whole account range.
 Kontoauszuege kontoauszug_vorgabe(const Mandant& m, Periodenbereich bereich);
 
-void kontoauszuege_drucken(Mandant& m, const Kontoauszuege& e);
+// False when the printer was cancelled.
+bool kontoauszuege_drucken(Mandant& m, const Kontoauszuege& e);
 
 struct KontoauszugEinzeln {
   std::int32_t konto = 0;
@@ -50,13 +51,15 @@ struct KontoauszugEinzeln {
 KontoauszugEinzeln kontoauszug_einzeln_vorgabe(const Mandant& m);
 // Whether the account exists (GL or personal, by the ranges).
 bool kontoauszug_konto_vorhanden(Mandant& m, std::int32_t konto);
-void kontoauszug_einzeln_drucken(Mandant& m, const KontoauszugEinzeln& e);
+// False when the account is missing or the printer was cancelled.
+bool kontoauszug_einzeln_drucken(Mandant& m, const KontoauszugEinzeln& e);
 
 // The dialog "Selektion Kontoauszug", then the sheets.
 class TFKontoauszug {
  public:
   TFKontoauszug(Mandant& m, Auszugsperioden form);
-  void ausfuehren();
+  // False when it printed nothing (refused, cancelled).
+  bool ausfuehren();
   TEntryForm& form() { return form_; }
 
  private:
@@ -74,7 +77,8 @@ class TFKontoauszug {
 class TFKontoauszugEinzeln {
  public:
   explicit TFKontoauszugEinzeln(Mandant& m, std::int32_t konto = 0);
-  void ausfuehren();
+  // False when it printed nothing (refused, cancelled).
+  bool ausfuehren();
   TEntryForm& form() { return form_; }
 
  private:

@@ -124,6 +124,16 @@ Felder personenfelder() {
 
 }  // namespace
 
+namespace {
+// A range whose first period lies after its last would print figures of
+// no period at all under a heading that names one.
+bool perioden_pruefen(TEntryForm& f) {
+  if (f.zahl(1) <= f.zahl(2)) return true;
+  f.ui().ShowMessageMain("Die Von-Periode ist größer als die Bis-Periode!");
+  return false;
+}
+}  // namespace
+
 SaldenlisteSachkonten saldenliste_vorgabe(const Mandant& m) {
   SaldenlisteSachkonten s;
   const Satz& b = m.basis;
@@ -148,9 +158,9 @@ SaldenlistePersonen saldenliste_vorgabe(const Mandant& m, bool kreditoren) {
   return s;
 }
 
-void saldenliste_drucken(Mandant& m, const SaldenlisteSachkonten& e) {
+bool saldenliste_drucken(Mandant& m, const SaldenlisteSachkonten& e) {
   Liste liste(m, "Sachkonten", e.periode_von, e.periode_bis);
-  if (!liste.oeffnen("Saldenliste Sachkonten")) return;
+  if (!liste.oeffnen("Saldenliste Sachkonten")) return false;
   const Felder f = sachfelder();
   const int n = std::clamp(e.klassenstelle, 1, 8);
   Werte klasse, gesamt;
@@ -195,12 +205,13 @@ void saldenliste_drucken(Mandant& m, const SaldenlisteSachkonten& e) {
     if (gesamt.saldo() != 0) liste.zeile("HINWEIS: Der Gesamtsaldo ist nicht Null!");
   }
   liste.schliessen();
+  return true;
 }
 
-void saldenliste_drucken(Mandant& m, const SaldenlistePersonen& e) {
+bool saldenliste_drucken(Mandant& m, const SaldenlistePersonen& e) {
   const std::string art = e.kreditoren ? "Kreditoren" : "Debitoren";
   Liste liste(m, art, e.periode_von, e.periode_bis);
-  if (!liste.oeffnen("Saldenliste " + art)) return;
+  if (!liste.oeffnen("Saldenliste " + art)) return false;
   const Felder f = personenfelder();
   const Satz& b = m.basis;
   Werte gesamt, bei_letzter_gruppe;
@@ -241,6 +252,7 @@ void saldenliste_drucken(Mandant& m, const SaldenlistePersonen& e) {
   }
   liste.zeile(summenzeile("Gesamtsumme", gesamt));
   liste.schliessen();
+  return true;
 }
 
 TFSaldenlisteSachkonto::TFSaldenlisteSachkonto(Mandant& m)
@@ -254,10 +266,11 @@ TFSaldenlisteSachkonto::TFSaldenlisteSachkonto(Mandant& m)
   form_.AddYesNo(6, "Nur Konten mit Umsatz ausgeben", true);
   form_.AddYesNo(7, "Saldo zusätzlich in Fremdwährung ausgeben", false);
   form_.FrageDatenSpeichern(false);
+  form_.beim_speichern(perioden_pruefen);
 }
 
-void TFSaldenlisteSachkonto::ausfuehren() {
-  if (!form_.Execute(m_.ui())) return;
+bool TFSaldenlisteSachkonto::ausfuehren() {
+  if (!form_.Execute(m_.ui())) return false;
   SaldenlisteSachkonten e;
   e.periode_von = static_cast<int>(form_.zahl(1));
   e.periode_bis = static_cast<int>(form_.zahl(2));
@@ -266,7 +279,7 @@ void TFSaldenlisteSachkonto::ausfuehren() {
   e.klassenstelle = static_cast<int>(form_.zahl(5));
   e.nur_mit_umsatz = form_.ja(6);
   e.fremdwaehrung = form_.ja(7);
-  saldenliste_drucken(m_, e);
+  return saldenliste_drucken(m_, e);
 }
 
 TFSaldenlistePersonenkonto::TFSaldenlistePersonenkonto(Mandant& m, bool kreditoren)
@@ -279,10 +292,11 @@ TFSaldenlistePersonenkonto::TFSaldenlistePersonenkonto(Mandant& m, bool kreditor
   form_.AddYesNo(5, "Nur Konten mit Umsatz", true);
   form_.AddChoice(6, "Sortierung", {"Numerisch", "Suchname"}, 0);
   form_.FrageDatenSpeichern(false);
+  form_.beim_speichern(perioden_pruefen);
 }
 
-void TFSaldenlistePersonenkonto::ausfuehren() {
-  if (!form_.Execute(m_.ui())) return;
+bool TFSaldenlistePersonenkonto::ausfuehren() {
+  if (!form_.Execute(m_.ui())) return false;
   SaldenlistePersonen e;
   e.kreditoren = kreditoren_;
   e.periode_von = static_cast<int>(form_.zahl(1));
@@ -291,7 +305,7 @@ void TFSaldenlistePersonenkonto::ausfuehren() {
   e.konto_bis = static_cast<std::int32_t>(form_.zahl(4));
   e.nur_mit_umsatz = form_.ja(5);
   e.nach_suchname = form_.auswahl(6) == 1;
-  saldenliste_drucken(m_, e);
+  return saldenliste_drucken(m_, e);
 }
 
 }  // namespace fibu

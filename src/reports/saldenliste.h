@@ -34,14 +34,16 @@ struct SaldenlistePersonen {
 SaldenlisteSachkonten saldenliste_vorgabe(const Mandant& m);
 SaldenlistePersonen saldenliste_vorgabe(const Mandant& m, bool kreditoren);
 
-void saldenliste_drucken(Mandant& m, const SaldenlisteSachkonten& s);
-void saldenliste_drucken(Mandant& m, const SaldenlistePersonen& s);
+// False when the printer was cancelled.
+bool saldenliste_drucken(Mandant& m, const SaldenlisteSachkonten& s);
+bool saldenliste_drucken(Mandant& m, const SaldenlistePersonen& s);
 
 // The dialog "Selektion Saldenliste Sachkonto", then the list.
 class TFSaldenlisteSachkonto {
  public:
   explicit TFSaldenlisteSachkonto(Mandant& m);
-  void ausfuehren();
+  // False when it printed nothing (cancelled).
+  bool ausfuehren();
   TEntryForm& form() { return form_; }
 
  private:
@@ -54,7 +56,8 @@ class TFSaldenlisteSachkonto {
 class TFSaldenlistePersonenkonto {
  public:
   TFSaldenlistePersonenkonto(Mandant& m, bool kreditoren);
-  void ausfuehren();
+  // False when it printed nothing (cancelled).
+  bool ausfuehren();
   TEntryForm& form() { return form_; }
 
  private:

@@ -19,9 +19,18 @@ std::vector<std::string> zeilen(const std::string& text) {
 TEST(AuswertungBatch, KontoauszuegeStimmenMitDerSaldenliste) {
   Demo d;
   std::string log;
-  // The demo client is in period 1: no closed period to print.
-  ASSERT_EQ(d.lauf("", {"3142"}, &log), 0) << log;
+  // The demo client is in period 1: no closed period to print, and the
+  // refused list fails the run.
+  ASSERT_EQ(d.lauf("", {"3142"}, &log), 1) << log;
   EXPECT_NE(log.find("Es sind noch keine Perioden abgeschlossen worden!"), std::string::npos) << log;
+
+  // A period range that runs backwards is refused.
+  EXPECT_EQ(d.lauf("Selektion Saldenliste Sachkonto / Perioden von = 5\n"
+                   "Selektion Saldenliste Sachkonto / Perioden bis = 2\n",
+                   {"3131"}, &log),
+            1);
+  EXPECT_NE(log.find("Meldung: Die Von-Periode ist größer als die Bis-Periode!"), std::string::npos)
+      << log;
 
   ASSERT_EQ(d.lauf("Selektion Saldenliste Sachkonto / Perioden bis = 12\n"
                    "Selektion Kontoauszug-Einzelkonto / Kontonummer = 1200\n"

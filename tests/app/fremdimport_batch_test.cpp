@@ -17,6 +17,7 @@ Fremdzeile juli(char art, const std::string& konto, char sh, Betrag betrag,
 }
 
 std::string protokoll(const std::string& verzeichnis, const std::string& nummer) {
+  if (!std::filesystem::exists(verzeichnis)) return {};
   for (const auto& e : std::filesystem::directory_iterator(verzeichnis))
     if (e.path().filename().string().rfind(nummer + "-", 0) == 0 &&
         e.path().filename().string().find("Fremddaten") != std::string::npos)
@@ -78,9 +79,22 @@ TEST(FremdimportBatch, DateiInDenDemomandantenUndProtokoll) {
       std::string::npos)
       << liste;
 
-  // Again: the invoices are there, the check refuses the file, nothing is
-  // posted, and the run fails (each run numbers its print jobs from 1).
+  // The same file again is refused before anything is read: its bookings
+  // would be there twice.
   const std::string nur_import = antworten.substr(0, antworten.find("Selektion"));
+  std::filesystem::remove_all(d.tmp / "aus");
+  ASSERT_EQ(d.lauf(nur_import, {"27"}, &log), 1) << log;
+  EXPECT_NE(log.find("Meldung: Die Datei FREMDIMP.DAT ist bereits vollständig übernommen worden!"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(protokoll(d.tmp / "aus", "001"), "");
+
+  // With one more document it is another file: the invoices are there, the
+  // check refuses it, nothing is posted, and the run fails (each run
+  // numbers its print jobs from 1).
+  schreibe(d.tmp / "import/FREMDIMP.DAT",
+           datei + fremdsatz_schreiben(juli(' ', "1000", 'S', 500, "1200", "7003", "", 21)) + "\r\n" +
+               fremdsatz_schreiben(juli(' ', "1200", 'H', 500, "1000", "7003", "", 21)) + "\r\n");
   ASSERT_EQ(d.lauf(nur_import, {"27"}, &log), 1) << log;
   EXPECT_NE(log.find("Befehl 27 ist nicht oder nicht fehlerfrei ausgeführt worden."),
             std::string::npos)

@@ -735,6 +735,25 @@ TEST_F(Fremdimporttest, ZufallsdateienGegenDieSummenDerZeilen) {
   EXPECT_EQ(summe_sachkonten(), 0);
 }
 
+// Lines that open no item pass the check a second time: only the record of
+// the posted file keeps their bookings from being there twice.
+TEST_F(Fremdimporttest, DieselbeDateiWirdNichtZweimalGebucht) {
+  datei({zeile(' ', "1000", 'S', 700, "1200", "B1"), zeile(' ', "1200", 'H', 700, "1000", "B1")});
+  ASSERT_TRUE(importieren()) << alles();
+  const std::size_t jobs = t().ui.druckauftraege().size();
+  EXPECT_FALSE(importieren());
+  EXPECT_EQ(t().ui.meldungen().back(),
+            "Die Datei FREMDIMP.DAT ist bereits vollständig übernommen worden!");
+  EXPECT_EQ(t().ui.druckauftraege().size(), jobs);
+  EXPECT_EQ(buchungen(), 2);
+  EXPECT_EQ(saldo(1000), 700);
+  // Another file (one line more) is checked and posted as usual.
+  datei({zeile(' ', "1000", 'S', 700, "1200", "B1"), zeile(' ', "1200", 'H', 700, "1000", "B1"),
+         zeile(' ', "1000", 'S', 1, "1200", "B2"), zeile(' ', "1200", 'H', 1, "1000", "B2")});
+  ASSERT_TRUE(importieren()) << alles();
+  EXPECT_EQ(buchungen(), 6);
+}
+
 TEST_F(Fremdimporttest, EscUndAbgelehnterDruckerBuchenNichts) {
   std::vector<Fremdzeile> zeilen;
   for (int i = 0; i < 150; ++i) {
