@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QCoreApplication>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -78,6 +79,16 @@ inline void meldung_beantworten(QStringList& texte, QWidget* dialog,
         knopf_druecken(box, knopf);
       },
       dialog);
+}
+
+// Runs what the views left for the event loop (their deferred refreshes
+// and focus moves are queued calls), a few rounds for chains of them; no
+// time is waited.
+inline void anstehendes_abarbeiten() {
+  for (int runde = 0; runde < 3; ++runde) {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+  }
 }
 
 }  // namespace fibu::test

@@ -66,7 +66,7 @@ class StammdatenViewTest : public QObject {
       QCOMPARE(t->horizontalHeaderItem(1)->text(), QStringLiteral("%-Anteil"));
       auto zelle = [&](int z, int s, const QString& text) {
         t->item(z, s)->setText(text);  // what the cell editor commits
-        QTest::qWait(10);
+        fibu::test::anstehendes_abarbeiten();
       };
       zelle(0, 0, "1000");
       zelle(0, 1, "50");

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -198,8 +199,13 @@ class TFFibuViewTest : public QObject {
         fibu::Ergebnis e = fibu::anfrage_senden(pfad, item, text, a);
         return e.ok() ? a : "(" + e.text() + ")";
       });
-      while (antwort.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
-        QTest::qWait(5);
+      // The view answers from the event loop; a generous limit, no fixed wait.
+      QDeadlineTimer frist(30000);
+      while (antwort.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready &&
+             !frist.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+      if (antwort.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        return QStringLiteral("(keine Antwort)");
       return QString::fromStdString(antwort.get());
     };
     QCOMPARE(frage("KREDITLIMIT", "10001 FAELLIG"), QStringLiteral("KO"));
