@@ -27,9 +27,9 @@ struct Fuzzmandant {
   std::uint32_t personen = 0;
 
   Fuzzmandant() {
-    fs.verzeichnis_anlegen("/r/FIBU/");
-    fs.verzeichnis_anlegen("/import");
-    if (!m.mandant_oeffnen(1, 2024, true)) __builtin_trap();
+    if (!fs.verzeichnis_anlegen("/r/FIBU/") || !fs.verzeichnis_anlegen("/import") ||
+        !m.mandant_oeffnen(1, 2024, true))
+      __builtin_trap();
     Satz& b = m.basis;
     b.set(BasisFelder::steuerkonto(1), std::int32_t{1776});
     b.set(BasisFelder::steuersatz(1), std::int64_t{1900});
@@ -40,7 +40,7 @@ struct Fuzzmandant {
     b.set(BasisFelder::DebitorDiverse, std::int32_t{19999});
     b.set(BasisFelder::DifferenzkontoSach, std::int32_t{9999});
     b.set(BasisFelder::DifferenzkontoDebitor, std::int32_t{19999});
-    m.schreibe_basis();
+    if (!m.schreibe_basis()) __builtin_trap();
     for (auto [nr, art, schluessel] : {std::tuple{1000, 1, 0}, {1200, 0, 0}, {1400, 0, 0},
                                        {1600, 0, 0}, {1776, 2, 0}, {1576, 4, 0}, {4400, 3, 1},
                                        {4401, 3, 0}, {3400, 0, 9}, {9999, 0, 0}}) {

@@ -127,8 +127,8 @@ std::optional<std::string> pruefe_saldenvortraege(const Satz& b, Mandant& m) {
     if (auto f = sachkonto(n)) return f;
   if (std::int32_t n = b.get(F::DifferenzkontoSach); n != 0) {
     Puffer p(m.sach.get());
-    m.sach->suchen(m.sachkonto_text(n));
-    if (m.sach->satz().get(SachFelder::Steuerschluessel) != 0)
+    if (m.sach->suchen(m.sachkonto_text(n)) &&  // found above
+        m.sach->satz().get(SachFelder::Steuerschluessel) != 0)
       return "Differenzkonto Sachkonten muß Steuerschlüssel = 0 haben!";
   }
   if (std::int32_t n = b.get(F::DebitorDiverse); n != 0) {

@@ -387,10 +387,7 @@ Reaktion TFKostenstamm::loeschen() {
       break;
   }
   if (!ui.JaNein2(frage)) return Reaktion::Weiter;
-  if (!neu_) {
-    m_.kosten->suchen(key());
-    m_.kosten->loeschen(key());
-  }
+  if (!neu_) m_.kosten->loeschen(key());  // with its continuation records
   leeren();
   return Reaktion::Weiter;
 }

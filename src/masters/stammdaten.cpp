@@ -21,9 +21,10 @@ void stammdaten_registrieren(TFFibu& fibu) {
   const std::pair<int, Kostenstamm> kostenstamm[] = {{152, Kostenstamm::Leitkostenstelle},
                                                      {153, Kostenstamm::Kostenstelle},
                                                      {154, Kostenstamm::Verteilschluessel}};
-  for (auto [menue, art] : kostenstamm) {
-    fibu.registriere(menue * 10 + 1, [&m, art] { TFKostenstamm(m, art).ausfuehren(); });
-    fibu.registriere(menue * 10 + 2, [&m, art] { kostenliste(m, art); });
+  for (const auto& eintrag : kostenstamm) {
+    const Kostenstamm art = eintrag.second;
+    fibu.registriere(eintrag.first * 10 + 1, [&m, art] { TFKostenstamm(m, art).ausfuehren(); });
+    fibu.registriere(eintrag.first * 10 + 2, [&m, art] { kostenliste(m, art); });
   }
   fibu.registriere(1551, [&m] { TFKostenart(m).ausfuehren(); });
   fibu.registriere(1552, [&m] { kostenartenliste(m); });

@@ -152,7 +152,8 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
   if (!sach && !vorhanden(u_.personen, trim(konto))) return 27;
 
   if (!sach) {
-    u_.personen->suchen(trim(konto));
+    // Found above; a read that fails now must not leave another account's record.
+    if (!u_.personen->suchen(trim(konto))) return 27;
     int c = u_.personen->satz().get(PersonenFelder::Sammelkonto);
     if (c < 1 || c > 40) return 20;
     std::int32_t sammel = ist_debitor(basis, konto) ? basis.get(BF::forderungskonto(c))
