@@ -161,6 +161,21 @@ TEST(Batchwerkzeug, UnverfuegbareBefehleUndFehlendeAntwortenScheitern) {
   EXPECT_EQ(batch_ausfuehren({"--arbeitsverzeichnis", ws, "info"}, log3), 1);  // no client chosen
 }
 
+// --help is an answer, not an error; a wrong call still is one.
+TEST(Batchwerkzeug, HilfeGehtNachStandardausgabeUndEndetMitNull) {
+  for (const char* hilfe : {"--help", "--hilfe"}) {
+    std::ostringstream log, aus;
+    EXPECT_EQ(batch_ausfuehren({hilfe}, log, {}, &aus), 0) << hilfe;
+    EXPECT_EQ(aus.str().rfind("Aufruf: fibu-batch", 0), 0u) << aus.str();
+    EXPECT_EQ(log.str(), "");
+  }
+  std::ostringstream log, aus;
+  EXPECT_EQ(batch_ausfuehren({"--unbekannt"}, log, {}, &aus), 2);
+  EXPECT_NE(log.str().find("Unbekannte Option --unbekannt"), std::string::npos) << log.str();
+  std::ostringstream log2;
+  EXPECT_EQ(batch_ausfuehren({}, log2), 2);
+}
+
 TEST(Batchwerkzeug, KreditlimitAnfrageAnDenLaufendenServer) {
   Testverzeichnis tmp;
   const std::string ws = tmp / "arbeit";
