@@ -267,7 +267,10 @@ bool Fremdimport::zeile(std::string_view bytes, std::size_t laenge, long nr, Pas
 
   // 2. Conversion and the period.
   Fremdzeile z = fremdzeile_lesen(bytes, e_.negative_als_gutschrift);
-  if (z.datum != kein_datum && !im_zeitraum(z.datum)) return true;
+  if (z.datum != kein_datum && !im_zeitraum(z.datum)) {
+    ++ausserhalb_;
+    return true;
+  }
   if (!z.fehler.empty()) {
     for (std::size_t i = 0; i + 1 < z.fehler.size(); ++i) melde(nr, z.fehler[i]);
     return fehler(z.fehler.back());
@@ -459,6 +462,7 @@ bool Fremdimport::pruefen(Datei& datei) {
                 " sind bereits übernommen; die Übernahme wird danach fortgesetzt.");
   d_.druckeln("Prüfen der Fremddaten ...");
   fehler_ = differenz_ = false;
+  ausserhalb_ = 0;
   saldo_ = 0;
   ops_.clear();
   vorschau(datei);
@@ -495,7 +499,9 @@ bool Fremdimport::uebernehmen(Datei& datei) {
   d_.druckeln("Start der Übernahme ...");
   d_.druckeln();
   d_.druckeln(buchungskopf);
+  buchungsteil_ = true;
   fehler_ = differenz_ = false;
+  ausserhalb_ = 0;
   saldo_ = 0;
   ops_.clear();
   gebucht_ = angelegt_ = 0;
@@ -543,6 +549,7 @@ bool Fremdimport::uebernehmen(Datei& datei) {
     m_.ui().ShowMessageMain("Übernahme abgebrochen! Bitte das Protokoll beachten.");
   }
   d_.druckeln("Ende der Übernahme!");
+  buchungsteil_ = false;
   return ok;
 }
 
@@ -598,12 +605,16 @@ bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e, long einhei
   d.setze_breite(protokollbreite);
   d.schmal();
   const Seitenkopf kopf = seitenkopf(m, "Prüfung und Import Fremddaten", protokollbreite);
-  d.kopf_bei_umbruch([kopf](Ausgabe3& a) { drucke_seitenkopf(a, kopf); });
   drucke_seitenkopf(d, kopf);
 
   const long zeilen = static_cast<long>(groesse / (fremdsatz_laenge + 1)) + 1;
   ui.Balken_Oeffnen("Importieren Fremddaten ...", 2 * zeilen);
   Fremdimport import(m, e, d);
+  // Pages of the posting part repeat its column heading, as the lists do.
+  d.kopf_bei_umbruch([kopf, &import](Ausgabe3& a) {
+    drucke_seitenkopf(a, kopf);
+    if (import.im_buchungsteil()) a.druckeln(buchungskopf);
+  });
   import.fortsetzung(*kennung, ab_zeile);
   import.einheit(einheit);
   bool gebucht = false;
@@ -612,6 +623,10 @@ bool fremddaten_importieren(Mandant& m, const Fremdeinstellungen& e, long einhei
   } else {
     d.druckeln("Bitte Fehler beheben und erneut importieren !!!");
   }
+  // Lines of another period are no error; the count tells a wrong period
+  // or date range from an empty file.
+  if (import.ausserhalb() > 0)
+    d.druckeln(std::to_string(import.ausserhalb()) + " Zeilen außerhalb des Zeitraums nicht übernommen");
   ui.Balken_Schliessen();
   d.close_drucker();
   // The base data the bookings changed, with how far the file is posted,
@@ -628,6 +643,7 @@ TFFremddaten::TFFremddaten(Mandant& m) : m_(m), form_("Übernahme Fremddaten") {
   form_.AddYesNo(5, "Rechnungen mit negativen Beträge als Gutschriften", v.negative_als_gutschrift);
   form_.AddString(6, "Pfad", v.pfad, 80);
   form_.FrageDatenSpeichern(false);
+  form_.EscBefehl("&Start");
 }
 
 Fremdeinstellungen TFFremddaten::einstellungen() const {

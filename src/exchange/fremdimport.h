@@ -90,6 +90,12 @@ class Fremdimport {
   }
 
   long gebuchte_zeilen() const { return gebucht_; }
+  // Lines the last pass left out because their date lies outside the
+  // dialog's range or period.
+  long ausserhalb() const { return ausserhalb_; }
+  // Whether the posting part of the protocol is being printed (its pages
+  // repeat the column heading).
+  bool im_buchungsteil() const { return buchungsteil_; }
   long neue_personenkonten() const { return angelegt_; }
 
  private:
@@ -126,6 +132,8 @@ class Fremdimport {
   long zeilen_gesamt_ = 0;
   long zeile_ok_ = 0;  // the last line a pass went through
   long einheit_zeilen_ = 10000;
+  long ausserhalb_ = 0;
+  bool buchungsteil_ = false;
   Dateikennung datei_;
   long ab_zeile_ = 0;
   Buchungslauf* lauf_ = nullptr;

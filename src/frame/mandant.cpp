@@ -138,7 +138,12 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
   if (offen_) mandant_schliessen();
   nummer_ = nummer;
   jahr_ = jahr;
-  if (!netz_.lock(reservierung())) return false;
+  if (!netz_.lock(reservierung())) {
+    // The client exists; it is in use (the selection then runs again).
+    ui_.ShowMessageMain("Mandant " + drei(nummer) + " / " + std::to_string(jahr) +
+                        " wird an einem anderen Arbeitsplatz bearbeitet.");
+    return false;
+  }
   daten_verzeichnis_ = daten_verzeichnis(nummer, jahr);
   if (fs_.finde_datei(daten_verzeichnis_, unfertig_kennzeichen)) {
     ui_.ShowMessageMain("Mandant " + drei(nummer) + " - " + std::to_string(jahr) +
@@ -148,6 +153,8 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     return false;
   }
   if (!fs_.verzeichnis_anlegen(daten_verzeichnis_)) {
+    ui_.ShowMessageMain("Das Datenverzeichnis " + daten_verzeichnis_ +
+                        " kann nicht angelegt werden!");
     netz_.unlock(reservierung());
     return false;
   }

@@ -290,6 +290,7 @@ bool mandant_kopieren(Mandant& m) {
   Interaktion& ui = m.ui();
   Dateisystem& fs = m.fs();
   TEntryForm form("Geben Sie eine 3 stellige Mandantennummer ein.");
+  form.EscBefehl("&Start");
   form.AddWord(1, "Mandantnummer", 0, 1, 999);
   form.FrageDatenSpeichern(false);
   form.beim_speichern([&](TEntryForm& f) {

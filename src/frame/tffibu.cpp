@@ -100,6 +100,19 @@ std::string TFFibu::titel() const {
          " - " + name + "  (" + mandant_.waehrungstext() + ")";
 }
 
+std::string TFFibu::statuszeile() const {
+  if (!mandant_.offen()) return "Kein Mandant geöffnet";
+  std::string name = trim(mandant_.basis.get(BasisFelder::Name));
+  if (name.empty()) name = trim(mandant_.mandant.get(MandantFelder::Mandantname));
+  std::string zeile = "Mandant " + drei(mandant_.nummer()) + (name.empty() ? "" : "  " + name) +
+                      "  ·  Jahr " + std::to_string(mandant_.jahr()) + "  ·  ";
+  const int periode = mandant_.basis.get(BasisFelder::AktuellePeriode);
+  if (periode > mandant_.basis.get(BasisFelder::AnzahlPerioden) || periode < 1)
+    return zeile + "Alle Perioden abgeschlossen";
+  return zeile + "Periode " + std::to_string(periode) + ": " +
+         periodenstatus_text(mandant_.basis.get(BasisFelder::periode_status(periode)));
+}
+
 void TFFibu::titel_auffrischen() {
   if (titel_geaendert) titel_geaendert(titel());
 }
@@ -234,14 +247,8 @@ void TFFibu::eigene_befehle() {
   registriere_pruefend(1431, [this] {
     int jahr = jahr_von(mandant_.tagesdatum().Today());
     auto neu = TFMandantenAnlage(mandant_, jahr).ausfuehren();
-    if (!neu) return false;
-    if (mandant_.mandant_oeffnen(neu->nummer, neu->jahr, neu->euro)) return true;
-    // Made whole, but not opened (another workstation holds it, or its
-    // files cannot be opened now).
-    mandant_.ui().ShowMessageMain("Der neue Mandant " + drei(neu->nummer) + " - " +
-                                  std::to_string(neu->jahr) +
-                                  " ist angelegt, kann aber nicht geöffnet werden!");
-    return false;
+    // Made whole; opening it says itself why it cannot open now.
+    return neu && mandant_.mandant_oeffnen(neu->nummer, neu->jahr, neu->euro);
   });
   registriere_pruefend(1432, [this] { return mandant_kopieren(mandant_); });
   registriere(1433, [this] {

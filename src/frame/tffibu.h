@@ -73,7 +73,11 @@ class TFFibu {
   // --- Title ---
   // "Finanzbuchhaltung  -  Mandant: 005 - 2024 - Name  (EURO)"
   std::string titel() const;
-  // Called whenever the title may have changed (the view shows it).
+  // The status line under the menu, for desktops that cut or hide the
+  // title: "Mandant 999  Demo Handwerk GmbH  ·  Jahr 2007  ·  Periode 3: Aktiv".
+  std::string statuszeile() const;
+  // Called whenever the title (and with it the status line) may have
+  // changed: at start-up and after every command.
   std::function<void(const std::string&)> titel_geaendert;
   void titel_auffrischen();
 

@@ -184,8 +184,10 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
   bool editierbar = false;
   for (const auto& f : form.felder()) editierbar |= !f.geschuetzt;
   if (!esc_befehl && (editierbar || befehle.empty())) {
-    auto* speichern = new QPushButton(
-        editierbar ? QStringLiteral("&Speichern  [Esc]") : QStringLiteral("OK"), this);
+    const QString esc =
+        form.esc_befehl().empty() ? QStringLiteral("&Speichern") : q(form.esc_befehl());
+    auto* speichern =
+        new QPushButton(editierbar ? esc + QStringLiteral("  [Esc]") : QStringLiteral("OK"), this);
     speichern->setAutoDefault(false);
     speichern->setFocusPolicy(Qt::NoFocus);
     connect(speichern, &QPushButton::clicked, this, [this] { taste(Taste::Esc); });

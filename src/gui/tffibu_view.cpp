@@ -68,8 +68,13 @@ TFFibuView::TFFibuView(TFFibu* fibu, Fensterposition* position, QWidget* parent)
   hinweis_->setText(QStringLiteral(
       "Menü mit Alt · Enter öffnet das Menü beim zuletzt gewählten Befehl"));
   setWindowTitle(QString::fromStdString(fibu_->titel()));
+  // The client, year and period stay in view at the right of the status bar;
+  // messages of a running command show at its left.
+  stand_ = new QLabel(QString::fromStdString(fibu_->statuszeile()), this);
+  statusBar()->addPermanentWidget(stand_);
   fibu_->titel_geaendert = [this](const std::string& t) {
     setWindowTitle(QString::fromStdString(t));
+    stand_->setText(QString::fromStdString(fibu_->statuszeile()));
   };
   menue_aufbauen();
   systemmenue();

@@ -63,6 +63,7 @@ class TFFibuView : public QMainWindow {
   TFFibu* fibu_;
   Fensterposition* position_;
   QLabel* hinweis_;
+  QLabel* stand_ = nullptr;  // the status bar's client, year and period
   std::map<int, QAction*> aktionen_;
   QAction* position_aktion_ = nullptr;
   QAction* info_aktion_ = nullptr;

@@ -50,6 +50,7 @@ void konten_loeschen(Mandant& m, tdatenbank& datei, const std::string& titel,
                      const std::function<std::string(std::int32_t)>& key,
                      const std::function<void()>& bebucht) {
   TEntryForm f(titel);
+  f.EscBefehl("&Start");
   f.AddLongInt(1, "Von Konto", 0, 0, 99999999);
   f.AddLongInt(2, "Bis Konto", 0, 0, 99999999);
   f.FrageDatenSpeichern(false);

@@ -554,6 +554,7 @@ namespace {
 std::optional<std::pair<std::int32_t, std::int32_t>> bereich(Mandant& m, const std::string& titel,
                                                               std::int32_t bis) {
   TEntryForm f(titel);
+  f.EscBefehl("&Drucken");
   f.AddLongInt(1, "Von", 0, 0, bis);
   f.AddLongInt(2, "Bis", bis, 0, bis);
   f.FrageDatenSpeichern(false);

@@ -464,6 +464,7 @@ void personenkontenplan_drucken(Mandant& m, std::int32_t von, std::int32_t bis) 
 
 void personenkontenplan(Mandant& m) {
   TEntryForm f("Liste der Personenkonten");
+  f.EscBefehl("&Drucken");
   f.AddLongInt(1, "Von Konto", m.basis.get(B::DebitorVon), 0, 99999999);
   f.AddLongInt(2, "Bis Konto", m.basis.get(B::KreditorBis), 0, 99999999);
   f.FrageDatenSpeichern(false);

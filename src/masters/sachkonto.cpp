@@ -594,6 +594,7 @@ void sachkontenplan_drucken(Mandant& m, std::int32_t von, std::int32_t bis, bool
 
 void sachkontenplan(Mandant& m) {
   TEntryForm f("Liste der Sachkonten");
+  f.EscBefehl("&Drucken");
   f.AddLongInt(1, "Von Konto", m.basis.get(B::SachVon), 0, 99999999);
   f.AddLongInt(2, "Bis Konto", m.basis.get(B::SachBis), 0, 99999999);
   f.AddYesNo(3, "Kurzliste", false);

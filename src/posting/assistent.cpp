@@ -647,7 +647,7 @@ Reaktion TFBuchungsAssistent::liste() {
       const std::int64_t satz = m_.basis.get(BF::steuersatz(s));
       zeilen.push_back({padlinks(std::to_string(s), 2),
                         padlinks(std::to_string(s), 2) + "  " +
-                            trim(format_maske(satz, 2, "###.##")) + " %  " +
+                            padlinks(zahl_anzeige(satz, 2), 6) + " %  " +
                             m_.sachkonto_text(konto)});
     }
     Zeilenbrowser browser("Liste der Steuerschlüssel", zeilen, "St  Satz      Konto");
@@ -673,7 +673,7 @@ Reaktion TFBuchungsAssistent::op_liste() {
   Zeilenbauer zeile = [](const Satz& s) {
     return padcut(trim(s.get(O::Belegnummer)), 20) + " " +
            DateToDateString("dd.mm.yyyy", s.get(O::Rechnungsdatum)) + " " +
-           format_betrag(s.get(O::NochOffen), "###########.##");
+           format_betrag(s.get(O::NochOffen), "###.###.###,##");
   };
   const std::string bereich = padcut(konto(), 8);
   std::string k = bereich;

@@ -237,14 +237,14 @@ std::string TFBuchung::zelle(std::int64_t zeile, int spalte) {
     case B:
       return zeichen(b, F::SollHaben) ? std::string(1, zeichen(b, F::SollHaben)) : "";
     case Betrag_:
-      return b.get(F::Betrag) || zeile != zeile_ ? trim(format_maske(b.get(F::Betrag), 2, "###########.##"))
-                                                 : "";
+      return b.get(F::Betrag) || zeile != zeile_ ? zahl_anzeige(b.get(F::Betrag), 2) : "";
     case Gegen:
       return trim(b.get(F::Gegenkonto));
     case St:
       return trim(b.get(F::Steuerschluessel));
     case Steuer:
-      return b.get(F::Steuerbetrag) ? trim(format_maske(b.get(F::Steuerbetrag), 2, "##########.##")) : "";
+      // Computed, never typed: with the thousands, as the lists show it.
+      return b.get(F::Steuerbetrag) ? zahl_anzeige(b.get(F::Steuerbetrag), 2, {}, true) : "";
   }
   return "";
 }

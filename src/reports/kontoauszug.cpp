@@ -23,6 +23,8 @@ constexpr const char* indexfehler = "FEHLER: Indexdatei-Buchungen beschädigt !!
 
 std::string betrag(Betrag b) { return listenbetrag(b); }
 std::string datum(Datum d) { return DateToDateString("dd.mm.yyyy", d); }
+// The side of a balance: "H" below zero, "S" otherwise (zero too).
+const char* saldoseite(Betrag saldo) { return saldo < 0 ? "H" : "S"; }
 
 // What a sheet or statement shows of an account, GL or personal.
 struct Konto {
@@ -362,9 +364,12 @@ bool kontoauszug_einzeln_drucken(Mandant& m, const KontoauszugEinzeln& e) {
     const Betrag wert_b = b.get(F::Betrag);
     const bool soll = ist_soll(b);
     const char art = buchungsart(b);
-    // Z marks a booking the journal has locked.
+    // The letter is the side of the running balance, as on the total line
+    // (the booking's side shows by its column); Z marks a booking the
+    // journal has locked.
     d.druckeln((soll ? betrag(wert_b) : space(14)) + " " + (soll ? space(14) : betrag(wert_b)) + "  " +
-               (soll ? "S" : "H") + " " + betrag(summe.saldo()) + "  " + (art ? std::string(1, art) : " ") +
+               saldoseite(summe.saldo()) + " " + betrag(summe.saldo()) + "  " +
+               (art ? std::string(1, art) : " ") +
                "  " + padlinks(trim(b.get(F::Gegenkonto)), 8) + "  " +
                padlinks(trim(b.get(F::Belegnr)), 7) + "  " + datum(b.get(F::Datum)) + "  " +
                padcut(trim(b.get(F::Text1)), 33) + "  " + (b.get(F::Gesperrt) ? "*" : " ") + " " +
@@ -379,7 +384,7 @@ bool kontoauszug_einzeln_drucken(Mandant& m, const KontoauszugEinzeln& e) {
     index_defekt = true;
   }
   d.druckeln(std::string(47, '-'));
-  d.druckeln(betrag(summe.soll) + " " + betrag(summe.haben) + "  " + (summe.saldo() < 0 ? "H" : "S") +
+  d.druckeln(betrag(summe.soll) + " " + betrag(summe.haben) + "  " + saldoseite(summe.saldo()) +
              " " + betrag(summe.saldo()));
   if (index_defekt) d.druckeln(indexfehler);
   // The stored balance is the sum of every booking of the account: it can
@@ -427,6 +432,7 @@ TFKontoauszug::TFKontoauszug(Mandant& m, Auszugsperioden art)
     return true;
   });
   form_.FrageDatenSpeichern(false);
+  form_.EscBefehl("&Drucken");
 }
 
 // Periods typed outside the form's range are moved back into it.
@@ -500,6 +506,7 @@ TFKontoauszugEinzeln::TFKontoauszugEinzeln(Mandant& m, std::int32_t konto)
     return true;
   });
   form_.FrageDatenSpeichern(false);
+  form_.EscBefehl("&Drucken");
 }
 
 bool TFKontoauszugEinzeln::ausfuehren() {

@@ -266,6 +266,7 @@ TFSaldenlisteSachkonto::TFSaldenlisteSachkonto(Mandant& m)
   form_.AddYesNo(6, "Nur Konten mit Umsatz ausgeben", true);
   form_.AddYesNo(7, "Saldo zusätzlich in Fremdwährung ausgeben", false);
   form_.FrageDatenSpeichern(false);
+  form_.EscBefehl("&Drucken");
   form_.beim_speichern(perioden_pruefen);
 }
 
@@ -292,6 +293,7 @@ TFSaldenlistePersonenkonto::TFSaldenlistePersonenkonto(Mandant& m, bool kreditor
   form_.AddYesNo(5, "Nur Konten mit Umsatz", true);
   form_.AddChoice(6, "Sortierung", {"Numerisch", "Suchname"}, 0);
   form_.FrageDatenSpeichern(false);
+  form_.EscBefehl("&Drucken");
   form_.beim_speichern(perioden_pruefen);
 }
 

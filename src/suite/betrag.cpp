@@ -137,6 +137,18 @@ std::string betrag_text(Betrag cent) {
   return s.substr(s.find_first_not_of(' '));
 }
 
+std::string zahl_anzeige(std::int64_t wert, int nachkomma, std::string_view maske, bool tausender) {
+  // A mask counts its places with '#' (or '9', as some entry fields write it).
+  std::string plaetze(maske);
+  for (char& c : plaetze)
+    if (c == '9') c = '#';
+  const int stellen = maske.empty() ? nachkomma : lies_maske(plaetze).nachkomma;
+  std::string deutsch = tausender ? "###.###.###.###.###.###" : "##################";
+  if (stellen > 0) deutsch += "," + std::string(static_cast<std::size_t>(stellen), '#');
+  std::string s = format_maske(wert, nachkomma, deutsch);
+  return s.substr(s.find_first_not_of(' '));
+}
+
 std::optional<std::int64_t> zahl_aus_text(std::string_view text, int nachkomma) {
   if (nachkomma < 0 || nachkomma > 9) return std::nullopt;
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -151,34 +163,25 @@ std::optional<std::int64_t> zahl_aus_text(std::string_view text, int nachkomma) 
   if (text.empty()) return std::nullopt;
 
   std::size_t punkte = 0, kommas = 0;
-  std::size_t letzter_punkt = 0, letztes_komma = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
+  for (char c : text) {
     if (c == '.')
-      ++punkte, letzter_punkt = i;
+      ++punkte;
     else if (c == ',')
-      ++kommas, letztes_komma = i;
+      ++kommas;
     else if (c < '0' || c > '9')
       return std::nullopt;
   }
-  std::size_t dez = std::string_view::npos;
-  char gruppe = 0;
-  if (punkte && kommas) {
-    dez = std::max(letzter_punkt, letztes_komma);
-    gruppe = text[dez] == ',' ? '.' : ',';
-    if ((gruppe == '.' ? kommas : punkte) != 1) return std::nullopt;
-  } else if (kommas == 1) {
-    dez = letztes_komma;
-  } else if (kommas > 1) {
-    return std::nullopt;
-  } else if (punkte == 1 && (text.size() - letzter_punkt - 1 != 3 || nachkomma >= 3)) {
-    dez = letzter_punkt;
-  } else if (punkte >= 1) {
-    gruppe = '.';
-  }
+  // With a comma, it is the decimal separator and every point groups
+  // thousands ("1.234,56"); without one, a single point is the decimal
+  // separator ("1234.56"). Anything else is no number.
+  if (kommas > 1 || (kommas == 0 && punkte > 1)) return std::nullopt;
+  const char dezimal = kommas ? ',' : '.';
+  const char gruppe = kommas && punkte ? '.' : 0;
+  const std::size_t dez = text.find(dezimal);
 
   std::string_view ganz = text.substr(0, dez == std::string_view::npos ? text.size() : dez);
   std::string_view nach = dez == std::string_view::npos ? std::string_view() : text.substr(dez + 1);
+  if (nach.find('.') != std::string_view::npos) return std::nullopt;
   if (gruppe) {
     // A first group of one to three digits, then groups of exactly three.
     std::size_t erste = ganz.find(gruppe);

@@ -37,19 +37,26 @@ std::string format_betrag(Betrag cent, std::string_view maske);
 // "1.234,56" / "-0,05": German form without padding.
 std::string betrag_text(Betrag cent);
 
-// Parses a typed amount into cents: "1234,56", "1.234,56", "1234.56",
-// "-12,5", "+3", "  7 ". In text with both '.' and ',' the later is the
-// decimal separator; a lone ',' is decimal; a lone '.' is decimal unless
-// three digits follow it (then "1.234" is 1234) or it appears more than once.
-// Blank text is 0. nullopt for anything else, for more than two decimals and
-// for more than 15 digits before the decimal separator.
+// The screen form of a number with `nachkomma` implied decimals, shown
+// with the decimals of `maske` (all of them when it is empty), as the lists
+// print it: decimal comma, and "." between thousands when `tausender`
+// (fields that are only shown): "1.234,56", "1234,56", "-0,05", "19,00".
+std::string zahl_anzeige(std::int64_t wert, int nachkomma, std::string_view maske = {},
+                         bool tausender = false);
+
+// Parses a typed amount into cents. When the text holds a ',', that is the
+// decimal separator and every '.' separates thousands ("1.234,56",
+// "1234,56", "-12,5", ",5"); otherwise a single '.' is the decimal separator
+// ("1234.56"); "+3", " 7 " are whole amounts. Blank text is 0. nullopt for
+// anything else ("1,234.56", "1.234.567", two commas, points in the wrong
+// places), for more than two decimals and for more than 15 digits before
+// the decimal separator.
 std::optional<Betrag> betrag_aus_text(std::string_view text);
 
 // As betrag_aus_text with `nachkomma` allowed decimals (rates: 2, discount
-// rates: 3); the result counts units of the last decimal. With three or
-// more allowed decimals a lone '.' is always the decimal separator. At most
-// 15 digits before the separator, and fewer when more than 3 decimals are
-// allowed, so that the value always fits (0 to 9 decimals).
+// rates: 3); the result counts units of the last decimal. At most 15 digits
+// before the separator, and fewer when more than 3 decimals are allowed, so
+// that the value always fits (0 to 9 decimals).
 std::optional<std::int64_t> zahl_aus_text(std::string_view text, int nachkomma);
 
 }  // namespace fibu

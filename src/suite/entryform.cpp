@@ -233,13 +233,16 @@ std::string TEntryForm::anzeige(int nr) const {
     case Feldart::LongInt:
       return std::to_string(f.zahl);
     case Feldart::Comp:
-      return trim(format_maske(f.zahl, f.nachkomma, f.maske));
+      // As the lists print it; thousands separated where it is only shown.
+      return zahl_anzeige(f.zahl, f.nachkomma, f.maske, f.geschuetzt);
     case Feldart::Double: {
       // Not printf: its decimal separator follows the locale the GUI sets.
       char puffer[64];
       auto [ende, fehler] = std::to_chars(puffer, puffer + sizeof puffer, f.dezimal,
                                           std::chars_format::fixed, f.nachkomma);
-      return fehler == std::errc() ? std::string(puffer, ende) : std::string();
+      std::string text = fehler == std::errc() ? std::string(puffer, ende) : std::string();
+      if (auto punkt = text.find('.'); punkt != std::string::npos) text[punkt] = ',';
+      return text;
     }
     case Feldart::Kalenderdatum:
       return f.zahl == 0 ? "" : DateToDateString("dd.mm.yyyy", static_cast<Datum>(f.zahl));

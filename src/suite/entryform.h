@@ -145,6 +145,10 @@ class TEntryForm {
   void Verdeckt(int nr) { feld_rw(nr).verdeckt = true; }
   // Whether closing the window with unsaved changes asks to save them.
   void FrageDatenSpeichern(bool fragen) { frage_speichern_ = fragen; }
+  // What Esc does where it starts a list or a run rather than saving: the
+  // caption of its button ("&Drucken", "&Start"); empty: "&Speichern".
+  void EscBefehl(std::string beschriftung) { esc_befehl_ = std::move(beschriftung); }
+  const std::string& esc_befehl() const { return esc_befehl_; }
 
   // Runs the form modally on `ui`; true when closed by saving.
   bool Execute(Interaktion& ui);
@@ -218,6 +222,7 @@ class TEntryForm {
   std::function<bool(TEntryForm&, int)> seitenpruefung_;
   int seite_ = 0;
   bool frage_speichern_ = true;
+  std::string esc_befehl_;
   std::set<int> zu_pruefen_;  // typed into, not yet left with a passing check
   bool geaendert_ = false;
   int fokus_ = 0;

@@ -754,6 +754,48 @@ TEST_F(Fremdimporttest, DieselbeDateiWirdNichtZweimalGebucht) {
   EXPECT_EQ(buchungen(), 6);
 }
 
+// Lines of another period are left out, and the protocol counts them: a
+// file imported with the wrong period is not mistaken for an empty one.
+TEST_F(Fremdimporttest, ZeilenAusserhalbDesZeitraumsWerdenGezaehlt) {
+  const Datum februar = tag(3, 2);
+  datei({zeile(' ', "1000", 'S', 100, "1200", "A"), zeile(' ', "1200", 'H', 100, "1000", "A"),
+         zeile(' ', "1000", 'S', 200, "1200", "B", "", 0, februar),
+         zeile(' ', "1200", 'H', 200, "1000", "B", "", 0, februar)});
+  ASSERT_TRUE(importieren()) << alles();
+  EXPECT_EQ(buchungen(), 2);
+  EXPECT_EQ(protokoll().back(), "2 Zeilen außerhalb des Zeitraums nicht übernommen");
+  // The same lines all in February: nothing is posted, and the count says why.
+  datei({zeile(' ', "1000", 'S', 300, "1200", "C", "", 0, februar),
+         zeile(' ', "1200", 'H', 300, "1000", "C", "", 0, februar)});
+  ASSERT_TRUE(importieren()) << alles();
+  EXPECT_EQ(buchungen(), 2);
+  EXPECT_TRUE(im_protokoll("0 Buchungen übernommen, 0 Personenkonten angelegt")) << alles();
+  EXPECT_EQ(protokoll().back(), "2 Zeilen außerhalb des Zeitraums nicht übernommen");
+}
+
+// Pages of the posting part repeat its column heading.
+TEST_F(Fremdimporttest, FolgeseitenWiederholenDieSpaltenueberschrift) {
+  std::vector<Fremdzeile> zeilen;
+  for (int i = 0; i < 40; ++i) {
+    zeilen.push_back(zeile(' ', "1000", 'S', 100 + i, "1200", "K" + std::to_string(i)));
+    zeilen.push_back(zeile(' ', "1200", 'H', 100 + i, "1000", "K" + std::to_string(i)));
+  }
+  datei(zeilen);
+  t().ui.zeilen_pro_seite(30);
+  ASSERT_TRUE(importieren()) << alles();
+  const auto& seiten = t().ui.druckauftraege().back().seiten;
+  ASSERT_GT(seiten.size(), 3u);
+  int mit_kopf = 0;
+  for (std::size_t s = 1; s < seiten.size(); ++s) {
+    const auto& z = seiten[s].zeilen;
+    ASSERT_GT(z.size(), 7u);
+    if (z[6].text.rfind("  Zeile  Buchung Datum", 0) == 0) ++mit_kopf;
+  }
+  // Every page after the one where the posting part begins, except a last
+  // page that holds only the closing lines.
+  EXPECT_GE(mit_kopf, static_cast<int>(seiten.size()) - 3);
+}
+
 TEST_F(Fremdimporttest, EscUndAbgelehnterDruckerBuchenNichts) {
   std::vector<Fremdzeile> zeilen;
   for (int i = 0; i < 150; ++i) {

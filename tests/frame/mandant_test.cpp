@@ -165,6 +165,9 @@ TEST(Mandant, ASecondProcessCannotOpenTheSameClientAndYear) {
   {
     Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
     EXPECT_FALSE(m.mandant_oeffnen(7, 2024));
+    // The client exists; it is in use, and the user is told so.
+    ASSERT_FALSE(w.ui.meldungen().empty());
+    EXPECT_EQ(w.ui.meldungen().back(), "Mandant 007 / 2024 wird an einem anderen Arbeitsplatz bearbeitet.");
     EXPECT_TRUE(m.mandant_oeffnen(7, 2023));  // another year is free
   }
   ::close(hin[1]);

@@ -106,6 +106,23 @@ TEST(Hauptfenster, TitelBefehl47UndEntertaste) {
   EXPECT_EQ(h.fibu->enter_taste(), menue_tastenfolge(47));
 }
 
+// The status line names client, year and the current period with its
+// state, and follows them.
+TEST(Hauptfenster, StatuszeileMitMandantJahrUndPeriode) {
+  Hauptfenster h;
+  EXPECT_EQ(h.fibu->statuszeile(), "Kein Mandant geöffnet");
+  ASSERT_TRUE(h.fibu->setup(nullptr));
+  h.m->basis.set(BasisFelder::Name, "Schreinerei Holz");
+  EXPECT_EQ(h.fibu->statuszeile(), "Mandant 005  Schreinerei Holz  ·  Jahr 2024  ·  Periode 1: Nicht aktiv");
+  h.m->basis.set(BasisFelder::AktuellePeriode, std::uint8_t{3});
+  h.m->basis.set(BasisFelder::periode_status(3), std::uint8_t{2});
+  EXPECT_EQ(h.fibu->statuszeile(),
+            "Mandant 005  Schreinerei Holz  ·  Jahr 2024  ·  Periode 3: Journal gedruckt");
+  h.m->basis.set(BasisFelder::AktuellePeriode, std::uint8_t{13});
+  EXPECT_EQ(h.fibu->statuszeile(),
+            "Mandant 005  Schreinerei Holz  ·  Jahr 2024  ·  Alle Perioden abgeschlossen");
+}
+
 TEST(Hauptfenster, BeschaeftigtPasswortUndWaechter) {
   Hauptfenster h;
   ASSERT_TRUE(h.fibu->setup(nullptr));

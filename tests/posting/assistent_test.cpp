@@ -163,7 +163,7 @@ TEST_F(Assistent, CustomerPaysWithDiscountAndTheItemIsSettled) {
   t.ui.erwarte_frage("Skonto: 2,000 %\rBetrag: 23,80", true);
   spiele({F::tippe("Geschäftsvorfall", "Kunde zahlt Ausgangsrechnung"),
           F::tippe("Kundenkonto", "10001"), F::tippe("OP 1", "9500001")});
-  EXPECT_EQ(form().anzeige(form().feld_mit_beschriftung("OP-Betrag")->nr), "1190.00");
+  EXPECT_EQ(form().anzeige(form().feld_mit_beschriftung("OP-Betrag")->nr), "1.190,00");
   EXPECT_EQ(form().zahl(form().feld_mit_beschriftung("Belegbetrag")->nr), 116620);
   EXPECT_EQ(form().zahl(form().feld_mit_beschriftung("Skontobetrag")->nr), 2380);
 

@@ -110,8 +110,8 @@ TEST(TFBuchung, GegenzeileMitAutomatikUndEndeMitDifferenz) {
   EXPECT_EQ(s.b->zelle(2, T::Gegen), "1200");
   EXPECT_EQ(s.b->zelle(2, T::Belegnr), "7");
   // Gross 50.00 at 19 %: 42.02 and 7.98 tax.
-  EXPECT_EQ(s.b->zelle(2, T::Betrag_), "42.02");
-  EXPECT_EQ(s.b->zelle(2, T::Steuer), "7.98");
+  EXPECT_EQ(s.b->zelle(2, T::Betrag_), "42,02");
+  EXPECT_EQ(s.b->zelle(2, T::Steuer), "7,98");
   EXPECT_EQ(s.b->satz().get(F::Datum), DMYtoDate(15, 1, 2024));
 
   // "&Ende" needs the row finished, then a balanced difference.
@@ -153,7 +153,7 @@ TEST(TFBuchung, PersonenkontenSeiteUndOffenePosten) {
   EXPECT_FALSE(s.tippe({"9504712"}));
   EXPECT_EQ(s.meldung(), "OP existiert nicht!");
   ASSERT_TRUE(s.tippe({"9504711"}));
-  EXPECT_EQ(s.b->zelle(3, T::Betrag_), "119.00");
+  EXPECT_EQ(s.b->zelle(3, T::Betrag_), "119,00");
   EXPECT_EQ(s.b->zelle(3, T::B), "H");
   ASSERT_TRUE(s.tippe({"160124", "", "H", "119,00", "1200"}));
   ASSERT_TRUE(s.tippe({"1200", "", "~", "160124", "", "S", "119,00", "10001"}));
@@ -337,7 +337,7 @@ TEST(TFBuchung, ListenZusatzdatenUndKontextmenue) {
   s.t.ui.formular_skript({Formularschritt::tippe("Fremdwährungsbetrag", "100,00"),
                           Formularschritt::druecke(Taste::Esc)});
   s.b->kontext(8);
-  EXPECT_EQ(s.b->zelle(2, T::Betrag_), "51.13");
+  EXPECT_EQ(s.b->zelle(2, T::Betrag_), "51,13");
   EXPECT_TRUE(s.b->satz().get(F::Fremdwaehrung));
   s.t.ui.formular_skript({Formularschritt::tippe("Fremdwährungsbetrag", "0"),
                           Formularschritt::druecke(Taste::Esc)});
@@ -392,7 +392,7 @@ TEST(TFBuchung, LoeschenSpruengeUndGedrucktePeriode) {
   ASSERT_TRUE(s.tippe({"8400", "", "~", "100124", "", "S"}));
   ASSERT_TRUE(s.b->eingabe("119,00"));
   ASSERT_TRUE(s.b->gehe_zu(4, T::Gegen));
-  EXPECT_EQ(s.b->zelle(4, T::Steuer), "19.00");
+  EXPECT_EQ(s.b->zelle(4, T::Steuer), "19,00");
   ASSERT_TRUE(s.tippe({"1200"}));
   EXPECT_EQ(s.gebucht(4).get(F::Steuerbetrag), 1900);
   // A jump over a wrong side stops at it.

@@ -253,7 +253,7 @@ TEST(Kontoauszug, EinzelkontoMitLaufendemSaldo) {
       "",
       "        116,00                 S         116,00        10001       R1  03.02.2024  "
       "Buchung 1200                              4",
-      "                        16,00  H         100,00         3400        5  04.03.2024  "
+      "                        16,00  S         100,00         3400        5  04.03.2024  "
       "Buchung 1200                              5",
       std::string(47, '-'),
       "        116,00          16,00  S         100,00",
@@ -272,6 +272,17 @@ TEST(Kontoauszug, EinzelkontoMitLaufendemSaldo) {
   kontoauszug_einzeln_drucken(u.m(), {1200, DMYtoDate(1, 3, 2024), DMYtoDate(31, 12, 2024)});
   z = u.t.ui.druckauftraege().back().alle_zeilen();
   EXPECT_EQ(z.back(), "          0,00          16,00  H         -16,00");
+
+  // A balance brought to zero by a credit shows the same side in its row
+  // as on the total line.
+  Umgebung null;
+  null.rechnung_und_zahlung();
+  null.buchen("1200", 'H', 11600, "3400", "", ' ', "6", 3, DMYtoDate(5, 3, 2024));
+  kontoauszug_einzeln_drucken(null.m(), {1200, DMYtoDate(1, 1, 2024), DMYtoDate(31, 12, 2024)});
+  z = null.t.ui.druckauftraege().back().alle_zeilen();
+  ASSERT_GE(z.size(), 3u);
+  EXPECT_EQ(z[z.size() - 3].substr(0, 47), "                       116,00  S           0,00");
+  EXPECT_EQ(z.back(), "        116,00         116,00  S           0,00");
 }
 
 // Month-end puts the archived bookings in front of the open ones: both

@@ -67,30 +67,44 @@ TEST(Betrag, MasksFormatCentsAsShown) {
 }
 
 TEST(Betrag, TypedAmountsInGermanAndDecimalPointForms) {
-  EXPECT_EQ(betrag_aus_text("1234,56"), 123456);
-  EXPECT_EQ(betrag_aus_text("1.234,56"), 123456);
-  EXPECT_EQ(betrag_aus_text("1234.56"), 123456);
-  EXPECT_EQ(betrag_aus_text("1,234.56"), 123456);
-  EXPECT_EQ(betrag_aus_text("-12,5"), -1250);
-  EXPECT_EQ(betrag_aus_text("+3"), 300);
-  EXPECT_EQ(betrag_aus_text(" 7 "), 700);
-  EXPECT_EQ(betrag_aus_text("1.234"), 123400);  // German thousands
-  EXPECT_EQ(betrag_aus_text("1.234.567"), 123456700);
-  EXPECT_EQ(betrag_aus_text(",5"), 50);
-  EXPECT_EQ(betrag_aus_text(""), 0);
-  EXPECT_EQ(betrag_aus_text("999999999999999,99"), 99999999999999999);
+  struct Fall {
+    const char* text;
+    std::optional<Betrag> cent;
+  };
+  const Fall faelle[] = {
+      // A comma is the decimal separator, points group thousands.
+      {"1234,56", 123456}, {"1.234,56", 123456}, {"1.234.567,89", 123456789}, {"-12,5", -1250},
+      {",5", 50}, {"1.000,", 100000},
+      // Without a comma a single point is the decimal separator.
+      {"1234.56", 123456}, {"-0.05", -5}, {".5", 50}, {"1.5", 150},
+      {"+3", 300}, {" 7 ", 700}, {"", 0}, {"999999999999999,99", 99999999999999999},
+      // Anything else is refused.
+      {"1,234.56", std::nullopt}, {"1.234", std::nullopt}, {"1.234.567", std::nullopt},
+      {"1,234,56", std::nullopt}, {"12,345", std::nullopt}, {"1.2.3", std::nullopt},
+      {"12a", std::nullopt}, {"-", std::nullopt}, {"1.23.456,00", std::nullopt},
+      {"12.34,5", std::nullopt}, {"1234567890123456", std::nullopt}, {"1..2", std::nullopt},
+      {",", std::nullopt}, {"1.234.56,7", std::nullopt}, {".", std::nullopt}};
+  for (const Fall& f : faelle) EXPECT_EQ(betrag_aus_text(f.text), f.cent) << f.text;
 }
 
-TEST(Betrag, TypedAmountsThatAreRefused) {
-  for (const char* falsch : {"1,234,56", "12,345", "1.2.3", "12a", "-", "1.23.456",
-                             "1234567890123456", "1..2", ",", "1.234.56,7"}) {
-    EXPECT_EQ(betrag_aus_text(falsch), std::nullopt) << falsch;
-  }
+TEST(Betrag, ScreenFormAsTheListsPrint) {
+  EXPECT_EQ(zahl_anzeige(123456, 2, "###########.##"), "1234,56");
+  EXPECT_EQ(zahl_anzeige(123456, 2, "###########.##", true), "1.234,56");
+  EXPECT_EQ(zahl_anzeige(-123456789, 2, {}, true), "-1.234.567,89");
+  EXPECT_EQ(zahl_anzeige(-5, 2), "-0,05");
+  EXPECT_EQ(zahl_anzeige(0, 2, "9999999.99"), "0,00");
+  EXPECT_EQ(zahl_anzeige(1900, 2, "###.##"), "19,00");
+  EXPECT_EQ(zahl_anzeige(2500, 3, "##.###"), "2,500");  // discount rates in thousandths
+  EXPECT_EQ(zahl_anzeige(250, 2, "####"), "2");          // a mask without decimals rounds
+  // What is shown is read back as the same value.
+  for (Betrag b : {Betrag{0}, Betrag{1}, Betrag{-99}, Betrag{123456789012}})
+    for (bool tausender : {false, true})
+      EXPECT_EQ(betrag_aus_text(zahl_anzeige(b, 2, {}, tausender)), b) << b;
 }
 
 TEST(Betrag, OtherDecimalCounts) {
   EXPECT_EQ(zahl_aus_text("2.5", 3), 2500);    // discount rates in thousandths
-  EXPECT_EQ(zahl_aus_text("2.500", 3), 2500);  // a lone point is decimal here
+  EXPECT_EQ(zahl_aus_text("2.500", 3), 2500);  // a lone point is decimal
   EXPECT_EQ(zahl_aus_text("19", 2), 1900);
   EXPECT_EQ(zahl_aus_text("19,001", 2), std::nullopt);
   // Never beyond int64: the digits allowed shrink with the decimals.

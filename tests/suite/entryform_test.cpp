@@ -61,7 +61,9 @@ TEST(TEntryForm, TypedValuesAreParsedByFieldType) {
   EXPECT_EQ(d.form.zahl(1), 1200);
   EXPECT_EQ(d.form.text(2), "Bank");
   EXPECT_EQ(d.form.zahl(3), 123450);
-  EXPECT_EQ(d.form.anzeige(3), "1234.50");
+  EXPECT_EQ(d.form.anzeige(3), "1234,50");  // editable: no thousands
+  d.form.ProtectControl(3);
+  EXPECT_EQ(d.form.anzeige(3), "1.234,50");  // only shown: as the lists print it
   EXPECT_EQ(d.form.datum(4), DMYtoDate(1, 1, 2007));
   EXPECT_EQ(d.form.anzeige(4), "01.01.2007");
   EXPECT_TRUE(d.form.ja(5));
@@ -126,10 +128,10 @@ TEST(TEntryForm, EscOnAnUntouchedFormDoesNotCheckFields) {
   EXPECT_TRUE(form.Execute(ui));
 }
 
-TEST(TEntryForm, DecimalsShowWithAPointWhateverTheLocale) {
+TEST(TEntryForm, DecimalsShowWithACommaWhateverTheLocale) {
   TEntryForm form("Steuer");
   form.AddDouble(1, "Satz", 19.5, 2);
-  EXPECT_EQ(form.anzeige(1), "19.50");
+  EXPECT_EQ(form.anzeige(1), "19,50");
   TestInteraktion ui;
   ui.formular_skript({S::tippe("Satz", "7,25"), S::druecke(Taste::Esc)});
   ASSERT_TRUE(form.Execute(ui));
