@@ -14,14 +14,10 @@
 #include "suite/allgemei.h"
 
 using fibu::test::beim_naechsten_dialog;
+using fibu::test::foto;
 
 namespace {
 
-// FIBU_BILDSCHIRMFOTO=<dir> keeps pictures of the window for a look by eye.
-void foto(QWidget* w, const QString& name) {
-  const QString ordner = qEnvironmentVariable("FIBU_BILDSCHIRMFOTO");
-  if (!ordner.isEmpty()) w->grab().save(ordner + '/' + name + QStringLiteral(".png"));
-}
 
 // Keys as the user types them: each to the widget that has the focus (the
 // grid, or the cell editor a typed key opened).
@@ -129,6 +125,60 @@ class BuchungViewTest : public QObject {
     QCOMPARE(fibu::vorzeichenbetrag(g), fibu::Betrag{-25000});
     QCOMPARE(s.get(fibu::BuchungFelder::Datum), fibu::DMYtoDate(15, 1, 2007));
     QCOMPARE(fibu::trim(s.get(fibu::BuchungFelder::Belegnr)), fibu::trim(g.get(fibu::BuchungFelder::Belegnr)));
+  }
+
+  // The amount typed with a decimal comma and thousands, and the counter
+  // row's with a decimal point: both are 1,234.56, and the grid shows them
+  // with the comma.
+  void betraegeMitKommaUndPunktImRaster() {
+    fibu::test::Demo demo;
+    fibu::Mandant& m = *demo.m;
+    fibu::Buchungskern kern(m);
+    fibu::TFBuchung b(m, kern);
+    const std::int64_t erste = b.zeile();
+    QString gezeigt;
+    auto lief = beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = qobject_cast<fibu::Rasterdialog*>(w);
+      QVERIFY(d);
+      d->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(d));
+      QTRY_VERIFY(QApplication::focusWidget() == d->tabelle());
+      tippe("4210");
+      taste(Qt::Key_Tab);
+      taste(Qt::Key_Tab);
+      taste(Qt::Key_Return);
+      tippe("150107");
+      taste(Qt::Key_Tab);
+      taste(Qt::Key_Tab);
+      tippe("S");
+      taste(Qt::Key_Tab);
+      tippe("1.234,56");
+      taste(Qt::Key_Tab);
+      tippe("1200");
+      taste(Qt::Key_Tab);
+      if (b.zeile() == erste) taste(Qt::Key_Tab);
+      QCOMPARE(b.zeile(), erste + 1);
+      gezeigt = d->tabelle()->model()->index(static_cast<int>(erste - 1), fibu::TFBuchung::Betrag_)
+                    .data(Qt::DisplayRole)
+                    .toString();
+      tippe("1200");
+      for (int i = 0; i < 10 && b.zeile() == erste + 1; ++i) {
+        if (b.spalte() == fibu::TFBuchung::Betrag_) tippe("1234.56");
+        if (b.spalte() == fibu::TFBuchung::Gegen) tippe("4210");
+        taste(Qt::Key_Tab);
+      }
+      QCOMPARE(b.zeile(), erste + 2);
+      taste(Qt::Key_Escape);
+    });
+    b.ausfuehren();
+    QVERIFY(*lief);
+    QCOMPARE(gezeigt, QStringLiteral("1234,56"));
+    m.buchung->offene_sicht = false;
+    fibu::Satz s(fibu::BuchungFelder::groesse), g(fibu::BuchungFelder::groesse);
+    QVERIFY(m.buchung->buchung_lesen_in(erste, s));
+    QVERIFY(m.buchung->buchung_lesen_in(erste + 1, g));
+    QCOMPARE(fibu::vorzeichenbetrag(s), fibu::Betrag{123456});
+    QCOMPARE(fibu::vorzeichenbetrag(g), fibu::Betrag{-123456});
   }
 
   // F6 in the grid opens the assistant in the generic dialog; its

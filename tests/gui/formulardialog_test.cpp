@@ -129,6 +129,38 @@ class FormulardialogTest : public QObject {
     QCOMPARE(t.form.auswahl(6), 1);
   }
 
+  // A German keypad gives "1.234,56", pasted data often "1234.56": both are
+  // the same amount; the field then shows it with the comma, and a field
+  // that is only shown with the thousands too. A list's dialog names what
+  // Esc does.
+  void betraegeMitKommaOderPunktUndDieEscBeschriftung() {
+    fibu::TestDateisystem fs;
+    fibu::QtInteraktion ui(fs);
+    for (const QString& eingabe : {QStringLiteral("1.234,56"), QStringLiteral("1234.56")}) {
+      Testformular t;
+      t.form.AddComp(8, "Saldo", 987654, "###########.##");
+      t.form.ProtectControl(8);
+      t.form.EscBefehl("&Drucken");
+      QString gezeigt, saldo, knopf;
+      beim_naechsten_dialog([&](QWidget* w) {
+        auto* d = als_dialog(w);
+        QVERIFY(d);
+        tippe(d->editor(3), eingabe);
+        taste(Qt::Key_Tab);
+        gezeigt = qobject_cast<QLineEdit*>(d->editor(3))->text();
+        saldo = qobject_cast<QLineEdit*>(d->editor(8))->text();
+        for (auto* k : d->findChildren<QPushButton*>())
+          if (k->text().endsWith(QStringLiteral("[Esc]"))) knopf = k->text();
+        taste(Qt::Key_Escape);
+      });
+      QVERIFY(t.form.Execute(ui));
+      QCOMPARE(t.form.zahl(3), 123456);
+      QCOMPARE(gezeigt, QStringLiteral("1234,56"));
+      QCOMPARE(saldo, QStringLiteral("9.876,54"));
+      QCOMPARE(knopf, QStringLiteral("&Drucken  [Esc]"));
+    }
+  }
+
   void funktionstastenUndBildAbRufenDasModell() {
     fibu::TestDateisystem fs;
     fibu::QtInteraktion ui(fs);

@@ -81,6 +81,12 @@ inline void meldung_beantworten(QStringList& texte, QWidget* dialog,
       dialog);
 }
 
+// FIBU_BILDSCHIRMFOTO=<dir> keeps pictures of windows for a look by eye.
+inline void foto(QWidget* w, const QString& name) {
+  const QString ordner = qEnvironmentVariable("FIBU_BILDSCHIRMFOTO");
+  if (!ordner.isEmpty()) w->grab().save(ordner + '/' + name + QStringLiteral(".png"));
+}
+
 // Runs what the views left for the event loop (their deferred refreshes
 // and focus moves are queued calls), a few rounds for chains of them; no
 // time is waited.

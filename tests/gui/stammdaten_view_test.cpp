@@ -10,14 +10,10 @@
 #include "masters/sachkonto.h"
 
 using fibu::test::beim_naechsten_dialog;
+using fibu::test::foto;
 
 namespace {
 
-// FIBU_BILDSCHIRMFOTO=<dir> keeps pictures of the dialogs for a look by eye.
-void foto(QWidget* w, const QString& name) {
-  const QString ordner = qEnvironmentVariable("FIBU_BILDSCHIRMFOTO");
-  if (!ordner.isEmpty()) w->grab().save(ordner + '/' + name + QStringLiteral(".png"));
-}
 
 fibu::TEntryFormDialog* vorne(QWidget* w) {
   auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);

@@ -4,12 +4,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QtTest>
 #include <future>
 #include <sstream>
 
 #include "app/batch.h"
+#include "app/befehle.h"
 
 #include "../suite/testverzeichnis.h"
 #include "frame/anfrage.h"
@@ -100,6 +103,41 @@ class TFFibuViewTest : public QObject {
     fenster.show();
     QVERIFY(QTest::qWaitForWindowExposed(&fenster));
     QCOMPARE(fenster.windowTitle(), QStringLiteral("Finanzbuchhaltung"));
+  }
+
+  // The status bar names the client, the year and the current period, and
+  // follows a command that changes them; a list's selection dialog says
+  // that Esc prints.
+  void statusleisteUndAuswahldialog() {
+    fibu::test::Demo demo;
+    fibu::befehle_registrieren(*demo.fibu);
+    fibu::TFFibuView fenster(demo.fibu.get());
+    fenster.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fenster));
+    auto stand = [&] {
+      for (auto* l : fenster.statusBar()->findChildren<QLabel*>())
+        if (l->text().startsWith(QStringLiteral("Mandant "))) return l->text();
+      return QString();
+    };
+    QCOMPARE(stand(), QStringLiteral("Mandant 999  Demo Handwerk GmbH  ·  Jahr 2007  ·  "
+                                     "Periode 1: Aktiv"));
+    fibu::test::foto(&fenster, QStringLiteral("hauptfenster"));
+    QString knopf;
+    beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);
+      QVERIFY(d);
+      for (auto* k : d->findChildren<QPushButton*>())
+        if (k->text().endsWith(QStringLiteral("[Esc]"))) knopf = k->text();
+      fibu::test::foto(d, QStringLiteral("selektion_saldenliste"));
+      d->reject();
+    });
+    QVERIFY(!demo.fibu->ausfuehren(3131));  // closed without printing
+    QCOMPARE(knopf, QStringLiteral("&Drucken  [Esc]"));
+    // A period that changes shows at once after the command.
+    demo.m->basis.set(fibu::BasisFelder::AktuellePeriode, std::uint8_t{2});
+    QVERIFY(demo.fibu->ausfuehren(47));
+    QCOMPARE(stand(), QStringLiteral("Mandant 999  Demo Handwerk GmbH  ·  Jahr 2007  ·  "
+                                     "Periode 2: Aktiv"));
   }
 
   void dieMenueleisteIstDieBefehlstabelle_data() {
