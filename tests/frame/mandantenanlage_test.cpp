@@ -5,6 +5,9 @@
 // refused when it is opened.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
 #include "suite/allgemei.h"
@@ -52,6 +55,9 @@ struct Umgebung {
       ASSERT_TRUE(fs.schreibe_datei_atomar(nach + "/" + vts, "").ok());
   }
 
+  std::string letzte_meldung() const {
+    return ui.meldungen().empty() ? std::string() : ui.meldungen().back();
+  }
   bool gemeldet(const std::string& text) {
     return std::find(ui.meldungen().begin(), ui.meldungen().end(), text) != ui.meldungen().end();
   }
@@ -70,7 +76,23 @@ struct Umgebung {
   }
 };
 
-TEST(Mandantenanlage, JederFehlgeschlageneSchreibvorgangWirdGemeldetUndHinterlaesstNichtsHalbes) {
+// The dialog of client 7, year 2026, from SKR 03 in Euro, saved with Esc;
+// `schliessen`: a refused save is left by closing the window.
+std::vector<Formularschritt> neuer_mandant(bool schliessen = false) {
+  std::vector<Formularschritt> s = {S::tippe("Mandantnummer", "7"),
+                                    S::tippe("Mandantname", "Malerei Farbe"),
+                                    S::tippe("Jahr", "2026"), S::tippe("Kontenrahmen", "SKR-03"),
+                                    S::tippe("Währung", "EURO"), S::druecke(Taste::Esc)};
+  if (schliessen) s.push_back(S::schliesse());
+  return s;
+}
+
+// Runs command `befehl` once for every write it makes, that write failing
+// once: `vorher` prepares the client and the dialogs, `danach` judges the
+// answer of the command after the client is closed. Counts the runs that
+// succeeded and those that failed.
+void bei_jedem_schreibfehler(int befehl, const std::function<void(Umgebung&, TFFibu&)>& vorher,
+                             const std::function<void(Umgebung&, bool)>& danach) {
   int ok = 0, fehler = 0;
   for (std::uint64_t n = 1;; ++n) {
     SCOPED_TRACE(n);
@@ -79,73 +101,65 @@ TEST(Mandantenanlage, JederFehlgeschlageneSchreibvorgangWirdGemeldetUndHinterlae
     ASSERT_NO_FATAL_FAILURE(u.muster_anlegen());
     Suitekonfiguration suite;
     TFFibu fibu(u.m, suite, Kommandozeile{});
-    u.ui.formular_skript({S::tippe("Mandantnummer", "7"), S::tippe("Mandantname", "Malerei Farbe"),
-                          S::tippe("Jahr", "2026"), S::tippe("Kontenrahmen", "SKR-03"),
-                          S::tippe("Währung", "EURO"), S::druecke(Taste::Esc), S::schliesse()});
-    u.ui.erwarte_frage("", false);  // leaving the refused dialog without saving
-    const std::uint64_t vorher = u.fs.schreibvorgaenge();
+    ASSERT_NO_FATAL_FAILURE(vorher(u, fibu));
+    const std::uint64_t vor_dem_befehl = u.fs.schreibvorgaenge();
     u.fs.stoere(n, TestDateisystem::Stoerung::Fehler);
-    const bool angelegt = fibu.ausfuehren(1431);
-    const bool durch = u.fs.schreibvorgaenge() - vorher < n;
+    const bool gelungen = fibu.ausfuehren(befehl);
+    const bool durch = u.fs.schreibvorgaenge() - vor_dem_befehl < n;
     u.fs.keine_stoerung();
     u.m.mandant_schliessen();
-    const auto befund = u.befund(7, 2026);
-    if (angelegt) {
-      ++ok;
-      EXPECT_EQ(befund, Umgebung::Befund::Vollstaendig);
-    } else {
-      ++fehler;
-      // Either nothing usable is left, or the year was made whole and only
-      // opening it failed; either way a message says what happened.
-      EXPECT_FALSE(u.ui.meldungen().empty());
-      if (befund != Umgebung::Befund::Vollstaendig) {
-        EXPECT_TRUE(u.gemeldet("Der Mandant konnte nicht angelegt werden!") ||
-                    u.gemeldet("Kann Mandantenverzeichnis nicht anlegen!"))
-            << u.ui.meldungen().back();
-      }
-    }
+    ++(gelungen ? ok : fehler);
+    danach(u, gelungen);
     if (durch) break;
   }
   EXPECT_GT(ok, 0);
   EXPECT_GT(fehler, 5);
 }
 
+TEST(Mandantenanlage, JederFehlgeschlageneSchreibvorgangWirdGemeldetUndHinterlaesstNichtsHalbes) {
+  bei_jedem_schreibfehler(
+      1431,
+      [](Umgebung& u, TFFibu&) {
+        u.ui.formular_skript(neuer_mandant(true));
+        u.ui.erwarte_frage("", false);  // leaving the refused dialog without saving
+      },
+      [](Umgebung& u, bool angelegt) {
+        const auto befund = u.befund(7, 2026);
+        if (angelegt) {
+          EXPECT_EQ(befund, Umgebung::Befund::Vollstaendig);
+          return;
+        }
+        // Either nothing usable is left, or the year was made whole and
+        // only opening it failed; either way a message says what happened.
+        EXPECT_FALSE(u.ui.meldungen().empty());
+        if (befund != Umgebung::Befund::Vollstaendig) {
+          EXPECT_TRUE(u.gemeldet("Der Mandant konnte nicht angelegt werden!") ||
+                      u.gemeldet("Kann Mandantenverzeichnis nicht anlegen!"))
+              << u.letzte_meldung();
+        }
+      });
+}
+
 TEST(Mandantenkopie, JederFehlgeschlageneSchreibvorgangWirdGemeldetUndHinterlaesstNichtsHalbes) {
-  int ok = 0, fehler = 0;
-  for (std::uint64_t n = 1;; ++n) {
-    SCOPED_TRACE(n);
-    ASSERT_LT(n, 500u);
-    Umgebung u;
-    ASSERT_NO_FATAL_FAILURE(u.muster_anlegen());
-    Suitekonfiguration suite;
-    TFFibu fibu(u.m, suite, Kommandozeile{});
-    u.ui.formular_skript({S::tippe("Mandantnummer", "7"), S::tippe("Mandantname", "Malerei Farbe"),
-                          S::tippe("Jahr", "2026"), S::tippe("Kontenrahmen", "SKR-03"),
-                          S::tippe("Währung", "EURO"), S::druecke(Taste::Esc)});
-    ASSERT_TRUE(fibu.ausfuehren(1431));
-    u.ui.formular_skript({S::tippe("Mandantnummer", "8"), S::druecke(Taste::Esc)});
-    const std::uint64_t vorher = u.fs.schreibvorgaenge();
-    u.fs.stoere(n, TestDateisystem::Stoerung::Fehler);
-    const bool kopiert = fibu.ausfuehren(1432);
-    const bool durch = u.fs.schreibvorgaenge() - vorher < n;
-    u.fs.keine_stoerung();
-    EXPECT_EQ(kopiert, u.gemeldet("Mandant kopiert."));
-    u.m.mandant_schliessen();
-    const auto befund = u.befund(8, 2026);
-    if (kopiert) {
-      ++ok;
-      EXPECT_EQ(befund, Umgebung::Befund::Vollstaendig);
-    } else {
-      ++fehler;
-      EXPECT_TRUE(u.gemeldet("Der Mandant konnte nicht kopiert werden!") ||
-                  u.gemeldet("Kann Mandantenverzeichnis nicht anlegen!"))
-          << u.ui.meldungen().back();
-      EXPECT_NE(befund, Umgebung::Befund::Vollstaendig);
-    }
-    if (durch) break;
-  }
-  EXPECT_GT(ok, 0);
-  EXPECT_GT(fehler, 5);
+  bei_jedem_schreibfehler(
+      1432,
+      [](Umgebung& u, TFFibu& fibu) {
+        u.ui.formular_skript(neuer_mandant());
+        ASSERT_TRUE(fibu.ausfuehren(1431));
+        u.ui.formular_skript({S::tippe("Mandantnummer", "8"), S::druecke(Taste::Esc)});
+      },
+      [](Umgebung& u, bool kopiert) {
+        EXPECT_EQ(kopiert, u.gemeldet("Mandant kopiert."));
+        const auto befund = u.befund(8, 2026);
+        if (kopiert) {
+          EXPECT_EQ(befund, Umgebung::Befund::Vollstaendig);
+          return;
+        }
+        EXPECT_TRUE(u.gemeldet("Der Mandant konnte nicht kopiert werden!") ||
+                    u.gemeldet("Kann Mandantenverzeichnis nicht anlegen!"))
+            << u.letzte_meldung();
+        EXPECT_NE(befund, Umgebung::Befund::Vollstaendig);
+      });
 }
 
 // What a failure could not remove stays marked: the year is refused when
@@ -155,9 +169,7 @@ TEST(Mandantenkopie, UnfertigesJahrWirdAbgewiesenUndUeberschrieben) {
   ASSERT_NO_FATAL_FAILURE(u.muster_anlegen());
   Suitekonfiguration suite;
   TFFibu fibu(u.m, suite, Kommandozeile{});
-  u.ui.formular_skript({S::tippe("Mandantnummer", "7"), S::tippe("Mandantname", "Malerei Farbe"),
-                        S::tippe("Jahr", "2026"), S::tippe("Kontenrahmen", "SKR-03"),
-                        S::tippe("Währung", "EURO"), S::druecke(Taste::Esc)});
+  u.ui.formular_skript(neuer_mandant());
   ASSERT_TRUE(fibu.ausfuehren(1431));
   const std::string halb = u.m.daten_verzeichnis(8, 2026);
   ASSERT_TRUE(u.fs.verzeichnis_anlegen(halb).ok());

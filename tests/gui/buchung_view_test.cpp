@@ -34,6 +34,25 @@ void tippe(const QString& text) {
   }
 }
 
+// Row 1 of a document typed with the keyboard: 4210 rent paid from the bank
+// on 15.01.2007, debit, with the amount given; no cost centre, the proposed
+// document number, no text key; Enter goes on like Tab.
+void rentenzeile(const QString& betrag) {
+  tippe("4210");
+  taste(Qt::Key_Tab);
+  taste(Qt::Key_Tab);
+  taste(Qt::Key_Return);
+  tippe("150107");
+  taste(Qt::Key_Tab);
+  taste(Qt::Key_Tab);
+  tippe("S");
+  taste(Qt::Key_Tab);
+  tippe(betrag);
+  taste(Qt::Key_Tab);
+  tippe("1200");
+  taste(Qt::Key_Tab);
+}
+
 }  // namespace
 
 class BuchungViewTest : public QObject {
@@ -72,22 +91,8 @@ class BuchungViewTest : public QObject {
       d->activateWindow();
       QVERIFY(QTest::qWaitForWindowActive(d));
       QCOMPARE(d->tabelle()->currentIndex().column(), static_cast<int>(fibu::TFBuchung::Konto));
-      // Then 4210 rent, paid from the bank: account, no cost centre, the
-      // proposed document number, the date, no text key, debit, amount,
-      // counter-account; Enter goes on like Tab.
-      tippe("4210");
-      taste(Qt::Key_Tab);
-      taste(Qt::Key_Tab);
-      taste(Qt::Key_Return);
-      tippe("150107");
-      taste(Qt::Key_Tab);
-      taste(Qt::Key_Tab);
-      tippe("S");
-      taste(Qt::Key_Tab);
-      tippe("250,00");
-      taste(Qt::Key_Tab);
-      tippe("1200");
-      taste(Qt::Key_Tab);
+      // Then 4210 rent, paid from the bank.
+      rentenzeile("250,00");
       if (b.zeile() == erste) taste(Qt::Key_Tab);  // the tax-key column, when the account has one
       QCOMPARE(b.zeile(), erste + 1);
       // Row 2: the bank; the amount is proposed from the difference.
@@ -143,19 +148,7 @@ class BuchungViewTest : public QObject {
       d->activateWindow();
       QVERIFY(QTest::qWaitForWindowActive(d));
       QTRY_VERIFY(QApplication::focusWidget() == d->tabelle());
-      tippe("4210");
-      taste(Qt::Key_Tab);
-      taste(Qt::Key_Tab);
-      taste(Qt::Key_Return);
-      tippe("150107");
-      taste(Qt::Key_Tab);
-      taste(Qt::Key_Tab);
-      tippe("S");
-      taste(Qt::Key_Tab);
-      tippe("1.234,56");
-      taste(Qt::Key_Tab);
-      tippe("1200");
-      taste(Qt::Key_Tab);
+      rentenzeile("1.234,56");
       if (b.zeile() == erste) taste(Qt::Key_Tab);
       QCOMPARE(b.zeile(), erste + 1);
       gezeigt = d->tabelle()->model()->index(static_cast<int>(erste - 1), fibu::TFBuchung::Betrag_)
