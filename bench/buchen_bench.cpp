@@ -77,7 +77,7 @@ void massenlauf(const std::string& basis, long anzahl) {
               static_cast<unsigned long long>(l.m.verzeichnis().journalseiten()));
   dateigroessen(l.m.daten_verzeichnis());
   // A sample: the collective receivables account equals the sum of the customers.
-  l.m.sach->suchen("1400");
+  if (!l.m.sach->suchen("1400")) bench::abbrechen("Sammelkonto 1400 fehlt");
   Betrag sammel = l.m.sach->satz().get(SachFelder::Saldo), summe = 0;
   for (int i = 0; i < debitoren; ++i)
     if (l.m.personen->suchen(l.m.personenkonto_text(10000 + i)))

@@ -105,11 +105,11 @@ int main(int argc, char** argv) {
   using K = Kontenplan;
   for (auto [nr, k] :
        {std::pair{K::erloese19, 1}, {K::erloese7, 2}, {K::aufwand19, 9}, {K::aufwand7, 8}}) {
-    m.sach->suchen(m.sachkonto_text(nr));
+    if (!m.sach->suchen(m.sachkonto_text(nr))) bench::abbrechen("Sachkonto fehlt");
     m.sach->satz().set(SachFelder::Steuerschluessel, static_cast<std::uint8_t>(k));
     m.sach->speichern(m.sachkonto_text(nr));
   }
-  m.personen->suchen(m.personenkonto_text(14999));
+  if (!m.personen->suchen(m.personenkonto_text(14999))) bench::abbrechen("Debitor 14999 fehlt");
   m.personen->satz().set(PersonenFelder::Diverse, true);
   m.personen->speichern(m.personenkonto_text(14999));
   m.basis.set(BasisFelder::DebitorDiverse, std::int32_t{14999});
@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
   d.close_drucker();
   dateigroessen(m.daten_verzeichnis());
   // A sample: the collective receivables account equals the sum of the customers.
-  m.sach->suchen(m.sachkonto_text(K::forderungen));
+  if (!m.sach->suchen(m.sachkonto_text(K::forderungen))) bench::abbrechen("Sammelkonto fehlt");
   Betrag sammel = m.sach->satz().get(SachFelder::Saldo), summe = 0;
   std::string k = m.personenkonto_text(10000);
   for (bool ok = m.personen->suche_ab(1, k) && m.personen->suchen(k); ok;

@@ -165,7 +165,7 @@ bool personen_anlegen(Mandant& m) {
   // The collective account of one-time customers, "Debitor Diverse" of the
   // base data (the imports post customer 0 there).
   anlegen({demo_diverse, "Diverse Kunden", "", "", 0}, true);
-  m.personen->suchen(m.personenkonto_text(demo_diverse));
+  if (!m.personen->suchen(m.personenkonto_text(demo_diverse))) return false;
   m.personen->satz().set(PF::Diverse, true);
   m.personen->speichern(m.personenkonto_text(demo_diverse));
   m.basis.set(BF::DebitorDiverse, std::int32_t{demo_diverse});

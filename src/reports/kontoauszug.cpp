@@ -86,7 +86,7 @@ struct Summen {
 // booking number on moves right by ten.
 class Blatt {
  public:
-  Blatt(Mandant& m, const Kontoauszuege& e) : m_(m), e_(e), d_(m.ui()) {
+  Blatt(Mandant& m, const Kontoauszuege& e) : e_(e), d_(m.ui()) {
     const int v = e.kostenstellen ? 10 : 0;
     text_ = 44 + v;
     kopf_ = seitenkopf(m, "Kontoauszug", listenbreite);
@@ -151,7 +151,6 @@ class Blatt {
     a.druckeln();
   }
 
-  Mandant& m_;
   const Kontoauszuege& e_;
   Ausgabe3 d_;
   Seitenkopf kopf_;

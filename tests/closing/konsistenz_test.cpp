@@ -293,7 +293,7 @@ TEST(Konsistenzpruefung, JedeSpeicherpruefungDerStammdatenMitPraefix) {
   u.kostenstelle(1, 0);
   u.kostenstelle(2, 17);
   for (int nr : {1, 2}) {
-    m.kosten->suchen(kostenschluessel(Kostenstamm::Kostenstelle, nr));
+    ASSERT_TRUE(m.kosten->suchen(kostenschluessel(Kostenstamm::Kostenstelle, nr)));
     const Satz s = m.kosten->satz();
     kosten("Kostenstellen:", "Kostenstelle K000" + std::to_string(nr) + ": ",
            [&m, s](Pruefmeldung& p) { kostenstelle_pruefen(m, s, p); });

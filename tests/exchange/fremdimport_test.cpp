@@ -505,7 +505,7 @@ TEST_F(Fremdimporttest, ErsatzKostenstelleUndDifferenzkonten) {
   // 3400 wants a cost centre; the new customer's key 5 has no receivables
   // account; 4402's own key 4 has no tax account. 4403 with key 0 needs no
   // tax account and keeps its line.
-  m().sach->suchen("3400");
+  ASSERT_TRUE(m().sach->suchen("3400"));
   m().sach->satz().set(S::Kostenstellenzwang, true);
   m().sach->speichern("3400");
   Fremdzeile kunde = zeile('R', "10060", 'S', 5000, "4403", "R60");

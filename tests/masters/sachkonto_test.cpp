@@ -97,7 +97,7 @@ TEST(Sachkontopruefung, ReferenzkontoDerZweitenZeile) {
   EXPECT_EQ(u.dialog(k).second,
             std::vector<std::string>{
                 "Das in der 2.Zeile angegebene Sachkonto 1200 hat nicht die\rerwartete UST-Zeile 99 !"});
-  u.m().sach->suchen("1200");
+  ASSERT_TRUE(u.m().sach->suchen("1200"));
   u.m().sach->satz().set(S::UstZeile, std::uint8_t{99});
   u.m().sach->speichern("1200");
   EXPECT_TRUE(u.dialog(k).first);

@@ -357,8 +357,8 @@ TEST_F(Buchen, AFailedWriteLeavesNothingOfTheBooking) {
 }
 
 TEST_F(Buchen, WorkingRecordsOfTheOtherFilesAreLeftAlone) {
-  t.m->sach->suchen("1200");
-  t.m->personen->suchen("70002");
+  ASSERT_TRUE(t.m->sach->suchen("1200"));
+  ASSERT_TRUE(t.m->personen->suchen("70002"));
   t.buchung("10001", 'S', 11900, "4400", "", 'R', "R1");
   ASSERT_TRUE(t.kern->buchen(1));
   EXPECT_EQ(t.m->sach->satz().get(S::Kontonummer), "1200");

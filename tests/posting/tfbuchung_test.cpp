@@ -185,7 +185,7 @@ TEST(TFBuchung, PersonenkontenSeiteUndOffenePosten) {
 TEST(TFBuchung, BruttoUndNettoSteuer) {
   Bildschirm s;
   // 4711 may change its key: the row goes on to column 9.
-  s.m().sach->suchen("4711");
+  ASSERT_TRUE(s.m().sach->suchen("4711"));
   s.m().sach->satz().set(SachFelder::SteuerschluesselAenderbar, true);
   s.m().sach->speichern("4711");
   ASSERT_TRUE(s.gl("4711", "1", "S", "119,00", "1200"));
