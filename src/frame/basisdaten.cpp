@@ -4,6 +4,7 @@
 
 #include "suite/allgemei.h"
 #include "store/puffer.h"
+#include "suite/formularbindung.h"
 
 namespace fibu {
 
@@ -232,105 +233,135 @@ TFBasisdaten::TFBasisdaten(Mandant& m) : m_(m), basis_(m.basis), form_("Mandante
   aufbauen();
 }
 
-void TFBasisdaten::aufbauen() {
-  const Satz& b = basis_;
-  TEntryForm& f = form_;
-  f.Seite(seitennamen[0]);
-  f.AddString(fin, "Finanzamt", b.get(F::Finanzamt), 20);
-  f.AddString(steuernr, "Steuernummer", b.get(F::Steuernummer), 20);
-  f.AddString(name, "Name", b.get(F::Name), 40);
-  f.AddString(titel, "Titel", b.get(F::Titel), 40);
-  f.AddString(strasse, "Straße", b.get(F::Strasse), 40);
-  f.AddString(plzort, "PLZ/Ort", b.get(F::PlzOrt), 40);
-  f.AddString(egid, "EG-Id", b.get(F::EgId), 20);
-  f.AddLongInt(sach_von, "Sachkonten von", b.get(F::SachVon), 0, 99999999);
-  f.AddLongInt(sach_bis, "Sachkonten bis", b.get(F::SachBis), 0, 99999999);
-  f.AddLongInt(deb_von, "Debitoren von", b.get(F::DebitorVon), 0, 99999999);
-  f.AddLongInt(deb_bis, "Debitoren bis", b.get(F::DebitorBis), 0, 99999999);
-  f.AddLongInt(kred_von, "Kreditoren von", b.get(F::KreditorVon), 0, 99999999);
-  f.AddLongInt(kred_bis, "Kreditoren bis", b.get(F::KreditorBis), 0, 99999999);
-  f.AddByte(perioden, "Anzahl Perioden", b.get(F::AnzahlPerioden));
-  f.AddByte(aktuell, "Aktuelle Periode", b.get(F::AktuellePeriode));
-  f.ProtectControl(aktuell);
-  f.AddChoice(automatik, "Automatik", {"Ein", "Aus"}, b.get(F::Automatik) == 0 ? 0 : 1);
-  f.AddChoice(kostzwang, "Kostenstellenzwang", {"Nein", "Ja"},
-              b.get(F::Kostenstellenzwang) == 1 ? 1 : 0);
-  f.AddYesNo(skonto, "Skontobetrag vorschlagen, wenn Zahldatum im Skontozeitraum liegt",
-             b.get(F::SkontoVorschlagen));
-  f.AddString(waehrung, "Basiswährung", m_.euro() ? "EURO" : "DM", 4);
-  f.ProtectControl(waehrung);
-  f.AddKey(Taste::Keine, "A&dresse", [this](TEntryForm&) { return finanzamt(); });
+namespace {
 
-  f.Seite(seitennamen[1]);
-  for (int p = 1; p <= 12; ++p) {
-    f.AddDate(periode_feld(p, 0), "Periode " + nr(p) + " von", b.get(F::periode_von(p)));
-    f.AddDate(periode_feld(p, 1), "Periode " + nr(p) + " bis", b.get(F::periode_bis(p)));
-    f.AddString(periode_feld(p, 2), "Periode " + nr(p) + " Status",
-                periodenstatus_text(b.get(F::periode_status(p))), 20);
-    f.ProtectControl(periode_feld(p, 0));
-    f.ProtectControl(periode_feld(p, 1));
-    f.ProtectControl(periode_feld(p, 2));
-  }
-  f.AddKey(Taste::F5, "Perioden &freigeben", [this](TEntryForm&) { return perioden_freigeben(); });
+constexpr std::int32_t konto_max = 99999999;
 
-  f.Seite(seitennamen[2]);
+void seite(Formularbindung& t, int nr) {
+  t.eigenes([nr](TEntryForm& f) { f.Seite(TFBasisdaten::seitennamen[static_cast<std::size_t>(nr)]); });
+}
+
+void seite_mandant(Formularbindung& t) {
+  seite(t, 0);
+  t.text(fin, "Finanzamt", F::Finanzamt, 20)
+      .text(steuernr, "Steuernummer", F::Steuernummer, 20)
+      .text(name, "Name", F::Name, 40)
+      .text(titel, "Titel", F::Titel, 40)
+      .text(strasse, "Straße", F::Strasse, 40)
+      .text(plzort, "PLZ/Ort", F::PlzOrt, 40)
+      .text(egid, "EG-Id", F::EgId, 20)
+      .longint(sach_von, "Sachkonten von", F::SachVon, 0, konto_max)
+      .longint(sach_bis, "Sachkonten bis", F::SachBis, 0, konto_max)
+      .longint(deb_von, "Debitoren von", F::DebitorVon, 0, konto_max)
+      .longint(deb_bis, "Debitoren bis", F::DebitorBis, 0, konto_max)
+      .longint(kred_von, "Kreditoren von", F::KreditorVon, 0, konto_max)
+      .longint(kred_bis, "Kreditoren bis", F::KreditorBis, 0, konto_max)
+      .byte(perioden, "Anzahl Perioden", F::AnzahlPerioden)
+      .byte(aktuell, "Aktuelle Periode", F::AktuellePeriode)
+      .nur_anzeige()
+      .auswahl(automatik, "Automatik", F::Automatik, {"Ein", "Aus"})
+      .auswahl(kostzwang, "Kostenstellenzwang", F::Kostenstellenzwang, {"Nein", "Ja"})
+      .janein(skonto, "Skontobetrag vorschlagen, wenn Zahldatum im Skontozeitraum liegt",
+              F::SkontoVorschlagen)
+      .eigenes([](TEntryForm& f) {
+        f.AddString(waehrung, "Basiswährung", "", 4);
+        f.ProtectControl(waehrung);
+      });
+}
+
+// The dates are locked until "Perioden freigeben"; the state is only shown.
+void seite_perioden(Formularbindung& t) {
+  seite(t, 1);
+  for (int p = 1; p <= 12; ++p)
+    t.datum(periode_feld(p, 0), "Periode " + nr(p) + " von", F::periode_von(p))
+        .geschuetzt()
+        .datum(periode_feld(p, 1), "Periode " + nr(p) + " bis", F::periode_bis(p))
+        .geschuetzt()
+        .eigenes([p](TEntryForm& f) {
+          f.AddString(periode_feld(p, 2), "Periode " + nr(p) + " Status", "", 20);
+          f.ProtectControl(periode_feld(p, 2));
+        });
+}
+
+void seiten_konten(Formularbindung& t) {
+  seite(t, 2);
   for (int i = 1; i <= 40; ++i)
-    f.AddLongInt(forderung_feld(i), "Forderungskonto " + nr(i), b.get(F::forderungskonto(i)), 0,
-                 99999999);
+    t.longint(forderung_feld(i), "Forderungskonto " + nr(i), F::forderungskonto(i), 0, konto_max);
   for (int i = 1; i <= 40; ++i)
-    f.AddLongInt(verbindlichkeit_feld(i), "Verbindlichkeitskonto " + nr(i),
-                 b.get(F::verbindlichkeitskonto(i)), 0, 99999999);
+    t.longint(verbindlichkeit_feld(i), "Verbindlichkeitskonto " + nr(i),
+              F::verbindlichkeitskonto(i), 0, konto_max);
+  seite(t, 3);
+  for (int k = 1; k <= 40; ++k)
+    t.longint(steuer_feld(k, 0), "Steuerkonto " + nr(k), F::steuerkonto(k), 0, konto_max)
+        .betrag(steuer_feld(k, 1), "Steuersatz " + nr(k), F::steuersatz(k), "###.##")
+        .text(steuer_feld(k, 2), "Steuerbezeichnung " + nr(k), F::steuertext(k), 25);
+  seite(t, 4);
+  for (int n = 1; n <= 20; ++n)
+    t.text(floskel_feld(n, 1), "Floskel " + nr(n) + " Zeile 1", F::floskel1(n), 50)
+        .text(floskel_feld(n, 2), "Floskel " + nr(n) + " Zeile 2", F::floskel2(n), 50);
+}
 
-  f.Seite(seitennamen[3]);
-  for (int k = 1; k <= 40; ++k) {
-    f.AddLongInt(steuer_feld(k, 0), "Steuerkonto " + nr(k), b.get(F::steuerkonto(k)), 0, 99999999);
-    f.AddComp(steuer_feld(k, 1), "Steuersatz " + nr(k), b.get(F::steuersatz(k)), "###.##", 2);
-    f.AddString(steuer_feld(k, 2), "Steuerbezeichnung " + nr(k), b.get(F::steuertext(k)), 25);
-  }
-
-  f.Seite(seitennamen[4]);
-  for (int n = 1; n <= 20; ++n) {
-    f.AddString(floskel_feld(n, 1), "Floskel " + nr(n) + " Zeile 1", b.get(F::floskel1(n)), 50);
-    f.AddString(floskel_feld(n, 2), "Floskel " + nr(n) + " Zeile 2", b.get(F::floskel2(n)), 50);
-  }
-
-  f.Seite(seitennamen[5]);
+void seite_belegnummern(Formularbindung& t) {
+  seite(t, 5);
   const char* kreise[3] = {"Sachkonten", "Debitoren", "Kreditoren"};
   const char* teile[3] = {"von", "bis", "zuletzt"};
   for (int k = 0; k < 9; ++k)
-    f.AddString(beleg_feld(k), std::string("Belegnr ") + kreise[k / 3] + " " + teile[k % 3],
-                b.get(F::belegnummer(k)), 20);
+    t.text(beleg_feld(k), std::string("Belegnr ") + kreise[k / 3] + " " + teile[k % 3],
+           F::belegnummer(k), 20)
+        .getrimmt();
   for (int i = 0; i < 10; ++i)
-    f.AddWord(dispo_feld(0, i), "Tage Dispo Debitoren " + nr(i + 1),
-              b.get(F::tage_dispo_debitoren(i)));
+    t.word(dispo_feld(0, i), "Tage Dispo Debitoren " + nr(i + 1), F::tage_dispo_debitoren(i));
   for (int i = 0; i < 10; ++i)
-    f.AddWord(dispo_feld(1, i), "Tage Dispo Kreditoren " + nr(i + 1),
-              b.get(F::tage_dispo_kreditoren(i)));
-  f.AddYesNo(datev_feld, "Erweitertes Format für Datev - Übergabe verwenden ( siehe Hilfe )",
-             b.get(F::DatevErweitert));
+    t.word(dispo_feld(1, i), "Tage Dispo Kreditoren " + nr(i + 1), F::tage_dispo_kreditoren(i));
+  t.janein(datev_feld, "Erweitertes Format für Datev - Übergabe verwenden ( siehe Hilfe )",
+           F::DatevErweitert);
+}
 
-  f.Seite(seitennamen[6]);
-  f.AddLongInt(svsach, "Saldenvortragskonto Sachkonten", b.get(F::SaldenvortragSach), 0, 99999999);
-  f.AddLongInt(svdeb, "Saldenvortragskonto Debitoren", b.get(F::SaldenvortragDebitor), 0, 99999999);
-  f.AddLongInt(svkred, "Saldenvortragskonto Kreditoren", b.get(F::SaldenvortragKreditor), 0,
-               99999999);
-  f.AddLongInt(diffsach, "Differenzkonto Sachkonten", b.get(F::DifferenzkontoSach), 0, 99999999);
-  f.AddLongInt(diffdeb, "Differenzkonto Debitoren", b.get(F::DifferenzkontoDebitor), 0, 99999999);
-  f.AddLongInt(diffkred, "Differenzkonto Kreditoren", b.get(F::DifferenzkontoKreditor), 0,
-               99999999);
-  f.AddLongInt(diverse, "Debitor für Diverse Kunden", b.get(F::DebitorDiverse), 0, 99999999);
-
-  f.Seite(seitennamen[7]);
+void seiten_vortraege_und_pruefung(Formularbindung& t) {
+  seite(t, 6);
+  t.longint(svsach, "Saldenvortragskonto Sachkonten", F::SaldenvortragSach, 0, konto_max)
+      .longint(svdeb, "Saldenvortragskonto Debitoren", F::SaldenvortragDebitor, 0, konto_max)
+      .longint(svkred, "Saldenvortragskonto Kreditoren", F::SaldenvortragKreditor, 0, konto_max)
+      .longint(diffsach, "Differenzkonto Sachkonten", F::DifferenzkontoSach, 0, konto_max)
+      .longint(diffdeb, "Differenzkonto Debitoren", F::DifferenzkontoDebitor, 0, konto_max)
+      .longint(diffkred, "Differenzkonto Kreditoren", F::DifferenzkontoKreditor, 0, konto_max)
+      .longint(diverse, "Debitor für Diverse Kunden", F::DebitorDiverse, 0, konto_max);
+  seite(t, 7);
   const char* spalten[8] = {"Sachkonto1-Von", "Sachkonto1-Bis", "Sachkonto2-Von", "Sachkonto2-Bis",
                             "Debitor-Von",    "Debitor-Bis",    "Kreditor-Von",   "Kreditor-Bis"};
-  f.AddYesNo(pruef_aktiv + 0, "Prüfung Sachkonten aktiv", b.get(F::PruefungSachAktiv));
-  f.AddYesNo(pruef_aktiv + 1, "Prüfung Debitoren aktiv", b.get(F::PruefungDebitorAktiv));
-  f.AddYesNo(pruef_aktiv + 2, "Prüfung Kreditoren aktiv", b.get(F::PruefungKreditorAktiv));
+  t.janein(pruef_aktiv + 0, "Prüfung Sachkonten aktiv", F::PruefungSachAktiv)
+      .janein(pruef_aktiv + 1, "Prüfung Debitoren aktiv", F::PruefungDebitorAktiv)
+      .janein(pruef_aktiv + 2, "Prüfung Kreditoren aktiv", F::PruefungKreditorAktiv);
   for (int r = 0; r < 10; ++r)
     for (int s = 0; s < 8; ++s)
-      f.AddLongInt(pruef_feld(s, r), std::string(spalten[s]) + " " + nr(r + 1),
-                   b.get(F::pruefung(s, r)), 0, 99999999);
+      t.longint(pruef_feld(s, r), std::string(spalten[s]) + " " + nr(r + 1), F::pruefung(s, r), 0,
+                konto_max);
+}
 
+// The eight pages' fields bound to the base data, in form order.
+const Formularbindung& basis_bindung() {
+  static const Formularbindung b = [] {
+    Formularbindung t;
+    seite_mandant(t);
+    seite_perioden(t);
+    seiten_konten(t);
+    seite_belegnummern(t);
+    seiten_vortraege_und_pruefung(t);
+    return t;
+  }();
+  return b;
+}
+
+}  // namespace
+
+void TFBasisdaten::aufbauen() {
+  TEntryForm& f = form_;
+  basis_bindung().felder_anlegen(f, basis_);
+  f.setze_text(waehrung, m_.euro() ? "EURO" : "DM");
+  for (int p = 1; p <= 12; ++p)
+    f.setze_text(periode_feld(p, 2), periodenstatus_text(basis_.get(F::periode_status(p))));
+  f.AddKey(Taste::Keine, "A&dresse", [this](TEntryForm&) { return finanzamt(); });
+  f.AddKey(Taste::F5, "Perioden &freigeben", [this](TEntryForm&) { return perioden_freigeben(); });
   f.beim_seitenwechsel([this](TEntryForm&, int seite) {
     uebernehmen();
     if (auto fehler = pruefe_seite(seite)) {
@@ -342,63 +373,7 @@ void TFBasisdaten::aufbauen() {
   f.beim_speichern([this](TEntryForm&) { return speichern(); });
 }
 
-void TFBasisdaten::uebernehmen() {
-  Satz& b = basis_;
-  const TEntryForm& f = form_;
-  b.set(F::Finanzamt, f.text(fin));
-  b.set(F::Steuernummer, f.text(steuernr));
-  b.set(F::Name, f.text(name));
-  b.set(F::Titel, f.text(titel));
-  b.set(F::Strasse, f.text(strasse));
-  b.set(F::PlzOrt, f.text(plzort));
-  b.set(F::EgId, f.text(egid));
-  b.set(F::SachVon, static_cast<std::int32_t>(f.zahl(sach_von)));
-  b.set(F::SachBis, static_cast<std::int32_t>(f.zahl(sach_bis)));
-  b.set(F::DebitorVon, static_cast<std::int32_t>(f.zahl(deb_von)));
-  b.set(F::DebitorBis, static_cast<std::int32_t>(f.zahl(deb_bis)));
-  b.set(F::KreditorVon, static_cast<std::int32_t>(f.zahl(kred_von)));
-  b.set(F::KreditorBis, static_cast<std::int32_t>(f.zahl(kred_bis)));
-  b.set(F::AnzahlPerioden, static_cast<std::uint8_t>(f.zahl(perioden)));
-  b.set(F::Automatik, static_cast<std::uint16_t>(f.auswahl(automatik) == 0 ? 0 : 1));
-  b.set(F::Kostenstellenzwang, static_cast<std::uint16_t>(f.auswahl(kostzwang)));
-  b.set(F::SkontoVorschlagen, f.ja(skonto));
-  for (int p = 1; p <= 12; ++p) {
-    b.set(F::periode_von(p), f.datum(periode_feld(p, 0)));
-    b.set(F::periode_bis(p), f.datum(periode_feld(p, 1)));
-  }
-  for (int i = 1; i <= 40; ++i) {
-    b.set(F::forderungskonto(i), static_cast<std::int32_t>(f.zahl(forderung_feld(i))));
-    b.set(F::verbindlichkeitskonto(i), static_cast<std::int32_t>(f.zahl(verbindlichkeit_feld(i))));
-  }
-  for (int k = 1; k <= 40; ++k) {
-    b.set(F::steuerkonto(k), static_cast<std::int32_t>(f.zahl(steuer_feld(k, 0))));
-    b.set(F::steuersatz(k), f.zahl(steuer_feld(k, 1)));
-    b.set(F::steuertext(k), f.text(steuer_feld(k, 2)));
-  }
-  for (int n = 1; n <= 20; ++n) {
-    b.set(F::floskel1(n), f.text(floskel_feld(n, 1)));
-    b.set(F::floskel2(n), f.text(floskel_feld(n, 2)));
-  }
-  for (int k = 0; k < 9; ++k) b.set(F::belegnummer(k), trim(f.text(beleg_feld(k))));
-  for (int i = 0; i < 10; ++i) {
-    b.set(F::tage_dispo_debitoren(i), static_cast<std::uint16_t>(f.zahl(dispo_feld(0, i))));
-    b.set(F::tage_dispo_kreditoren(i), static_cast<std::uint16_t>(f.zahl(dispo_feld(1, i))));
-  }
-  b.set(F::DatevErweitert, f.ja(datev_feld));
-  b.set(F::SaldenvortragSach, static_cast<std::int32_t>(f.zahl(svsach)));
-  b.set(F::SaldenvortragDebitor, static_cast<std::int32_t>(f.zahl(svdeb)));
-  b.set(F::SaldenvortragKreditor, static_cast<std::int32_t>(f.zahl(svkred)));
-  b.set(F::DifferenzkontoSach, static_cast<std::int32_t>(f.zahl(diffsach)));
-  b.set(F::DifferenzkontoDebitor, static_cast<std::int32_t>(f.zahl(diffdeb)));
-  b.set(F::DifferenzkontoKreditor, static_cast<std::int32_t>(f.zahl(diffkred)));
-  b.set(F::DebitorDiverse, static_cast<std::int32_t>(f.zahl(diverse)));
-  b.set(F::PruefungSachAktiv, f.ja(pruef_aktiv + 0));
-  b.set(F::PruefungDebitorAktiv, f.ja(pruef_aktiv + 1));
-  b.set(F::PruefungKreditorAktiv, f.ja(pruef_aktiv + 2));
-  for (int r = 0; r < 10; ++r)
-    for (int s = 0; s < 8; ++s)
-      b.set(F::pruefung(s, r), static_cast<std::int32_t>(f.zahl(pruef_feld(s, r))));
-}
+void TFBasisdaten::uebernehmen() { basis_bindung().uebernehmen(form_, basis_); }
 
 std::optional<std::string> TFBasisdaten::pruefe_seite(int seite) {
   switch (seite) {

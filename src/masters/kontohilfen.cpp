@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
 
@@ -44,6 +45,40 @@ void vorjahre_hinzufuegen(TEntryForm& f, int ab, int jahr, const Kontosummen& s)
     f.ProtectControl(ab + 2 * (j - 1));
     f.ProtectControl(ab + 2 * (j - 1) + 1);
   }
+}
+
+bool konto_laden(tdatenbank& datei, const std::string& k, const Kontofelder& felder, Datum heute,
+                 Satz& konto) {
+  const bool neu = !datei.suchen(k);
+  if (neu) {
+    datei.leeren();
+    datei.satz().set(felder.key, k);
+    datei.satz().set(felder.nummer, kontowert(k));
+    datei.satz().set(felder.eroeffnung, heute);
+  }
+  konto = datei.satz();
+  return neu;
+}
+
+bool kontonummer_im_bereich(TEntryForm& form, int nummer_feld, bool im_bereich,
+                            const std::string& meldung) {
+  if (im_bereich) return true;
+  form.ui().ShowMessageParent(meldung);
+  form.setze_fokus(nummer_feld);
+  return false;
+}
+
+void kontonummer_gewaehlt(TEntryForm& form, int nummer_feld, int weiter) {
+  form.ProtectControl(nummer_feld);
+  form.setze_geaendert(false);
+  form.setze_fokus(weiter);
+}
+
+void kontonummer_frei(TEntryForm& form, int nummer_feld) {
+  form.setze_zahl(nummer_feld, 0);
+  form.ProtectControl(nummer_feld, false);
+  form.setze_geaendert(false);
+  form.setze_fokus(nummer_feld);
 }
 
 void konten_loeschen(Mandant& m, tdatenbank& datei, const std::string& titel,

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "masters/kontohilfen.h"
 #include "masters/sachkonto.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
@@ -217,11 +218,9 @@ bool TFKostenstamm::im_bereich(std::int32_t n) const {
 
 bool TFKostenstamm::nummer_verlassen() {
   if (gewaehlt_) return true;
-  if (!im_bereich(static_cast<std::int32_t>(form_.zahl(f_nummer)))) {
-    form_.ui().ShowMessageParent("Kontonummer stimmt nicht mit Nummernkreis überein!");
-    form_.setze_fokus(f_nummer);
+  if (!kontonummer_im_bereich(form_, f_nummer, im_bereich(static_cast<std::int32_t>(form_.zahl(f_nummer))),
+                              "Kontonummer stimmt nicht mit Nummernkreis überein!"))
     return false;
-  }
   laden(key());
   return true;
 }

@@ -6,6 +6,7 @@
 #include "masters/sachkonto.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
+#include "suite/formularbindung.h"
 #include "suite/ausgabe3.h"
 #include "suite/betrag.h"
 #include "suite/browser.h"
@@ -128,6 +129,50 @@ Ergebnis adressen_lesen(Dateisystem& fs, const std::string& verzeichnis,
 
 // --- The dialog ---
 
+namespace {
+
+// The fields of the dialog that show the account's record, in form order.
+const Formularbindung& personenkonto_bindung() {
+  using T = TFPersonenkonto;
+  static const Formularbindung b = [] {
+    Formularbindung t;
+    t.text(T::f_anrede, "Anrede", P::Anrede)
+        .text(T::f_name, "Name", P::Name)
+        .text(T::f_titel, "Titel", P::Titel)
+        .text(T::f_strasse, "Straße", P::Strasse)
+        .text(T::f_plz_ort, "PLZ/Ort", P::PlzOrt)
+        .text(T::f_telefon, "Telefon", P::Telefon)
+        .text(T::f_suchname, "Suchname", P::Suchname)
+        .text(T::f_egid, "EG-Id", P::EgId)
+        .byte(T::f_filter, "Filter", P::Filter, 0, 99)
+        .betrag(T::f_limit, "Limit", P::Limit, "9999999.99")
+        .text(T::f_bankname, "Bankname", P::Bankname)
+        .text(T::f_blz, "BLZ", P::Blz)
+        .text(T::f_bankkonto, "Kontonummer", P::Bankkonto)
+        .word(T::f_nettotage, "Nettotage", P::Nettotage, 0, 9999)
+        .betrag(T::f_skonto1, "Skonto1 %", P::Skonto1, "##.###", 3)
+        .word(T::f_skontotage1, "Skontotage1", P::Skontotage1, 0, 9999)
+        .betrag(T::f_skonto2, "Skonto2 %", P::Skonto2, "##.###", 3)
+        .word(T::f_skontotage2, "Skontotage2", P::Skontotage2, 0, 9999)
+        .byte(T::f_sammelkonto, "Forderungskonto", P::Sammelkonto)
+        .eigenes([](TEntryForm& f) {
+          f.AddString(T::f_sammelkonto_text, "Sammelkonto", "", 40);
+          f.ProtectControl(T::f_sammelkonto_text);
+        })
+        .janein(T::f_summe, "Summe in Saldenliste", P::SummeInSaldenliste)
+        .janein(T::f_diverse, "Verwendung für diverse Kunden", P::Diverse)
+        .byte(T::f_mkz, "MKZ", P::Mkz)
+        .auswahl(T::f_mahnen, "Mahnen", P::Mahnen, mahnarten)
+        .datum(T::f_eroeffnung, "Datum der Kontoeröffnung", P::Eroeffnungsdatum)
+        .janein(T::f_bebucht, "Bebucht", P::Bebucht)
+        .nur_anzeige();
+    return t;
+  }();
+  return b;
+}
+
+}  // namespace
+
 TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
     : m_(m), adressverzeichnis_(std::move(adressverzeichnis)), form_("Pflege der Personenkonten") {
   const Satz& b = m.basis;
@@ -139,34 +184,10 @@ TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
                       std::to_string(b.get(B::KreditorBis)) + ")",
                   60);
   form_.ProtectControl(f_bereiche);
-  form_.AddString(f_anrede, "Anrede", "", 40);
-  form_.AddString(f_name, "Name", "", 40);
-  form_.AddString(f_titel, "Titel", "", 40);
-  form_.AddString(f_strasse, "Straße", "", 40);
-  form_.AddString(f_plz_ort, "PLZ/Ort", "", 40);
-  form_.AddString(f_telefon, "Telefon", "", 40);
-  form_.AddString(f_suchname, "Suchname", "", 18);
-  form_.AddString(f_egid, "EG-Id", "", 20);
-  form_.AddByte(f_filter, "Filter", 0, 0, 99);
-  form_.AddComp(f_limit, "Limit", 0, "9999999.99");
-  form_.AddString(f_bankname, "Bankname", "", 27);
-  form_.AddString(f_blz, "BLZ", "", 8);
-  form_.AddString(f_bankkonto, "Kontonummer", "", 10);
-  form_.AddWord(f_nettotage, "Nettotage", 0, 0, 9999);
-  form_.AddComp(f_skonto1, "Skonto1 %", 0, "##.###", 3);
-  form_.AddWord(f_skontotage1, "Skontotage1", 0, 0, 9999);
-  form_.AddComp(f_skonto2, "Skonto2 %", 0, "##.###", 3);
-  form_.AddWord(f_skontotage2, "Skontotage2", 0, 0, 9999);
-  form_.AddByte(f_sammelkonto, "Forderungskonto", 1);
-  form_.AddString(f_sammelkonto_text, "Sammelkonto", "", 40);
-  form_.ProtectControl(f_sammelkonto_text);
-  form_.AddYesNo(f_summe, "Summe in Saldenliste", false);
-  form_.AddYesNo(f_diverse, "Verwendung für diverse Kunden", false);
-  form_.AddByte(f_mkz, "MKZ", 1);
-  form_.AddChoice(f_mahnen, "Mahnen", mahnarten, 0);
-  form_.AddDate(f_eroeffnung, "Datum der Kontoeröffnung", kein_datum);
-  form_.AddYesNo(f_bebucht, "Bebucht", false);
-  form_.ProtectControl(f_bebucht);
+  Satz vorgabe(P::groesse);  // what the fields show before an account is chosen
+  vorgabe.set(P::Sammelkonto, std::uint8_t{1});
+  vorgabe.set(P::Mkz, std::uint8_t{1});
+  personenkonto_bindung().felder_anlegen(form_, vorgabe);
   form_.beim_verlassen([this](TEntryForm& f, int nr) {
     if (nr == f_nummer) return nummer_verlassen();
     if (nr == f_sammelkonto && gewaehlt_) {
@@ -221,30 +242,20 @@ std::string TFPersonenkonto::key() const {
 
 bool TFPersonenkonto::nummer_verlassen() {
   if (gewaehlt_) return true;
-  if (!im_personenbereich(m_.basis, key())) {
-    form_.ui().ShowMessageParent("Kontonummer stimmt nicht mit Nummernkreisen überein!");
-    form_.setze_fokus(f_nummer);
+  if (!kontonummer_im_bereich(form_, f_nummer, im_personenbereich(m_.basis, key()),
+                              "Kontonummer stimmt nicht mit Nummernkreisen überein!"))
     return false;
-  }
   laden(key());
   return true;
 }
 
 void TFPersonenkonto::laden(const std::string& k) {
-  neu_ = !m_.personen->suchen(k);
-  if (neu_) {
-    m_.personen->leeren();
-    m_.personen->satz().set(P::Kontonr, k);
-    m_.personen->satz().set(P::Kontonummer, kontowert(k));
-    m_.personen->satz().set(P::Eroeffnungsdatum, m_.tagesdatum().Today());
-  }
-  konto_ = m_.personen->satz();
+  neu_ = konto_laden(*m_.personen, k, {P::Kontonr, P::Kontonummer, P::Eroeffnungsdatum},
+                     m_.tagesdatum().Today(), konto_);
   konto_.set(P::Bebucht, personenkonto_bebucht(m_, konto_));
   gewaehlt_ = true;
   form_aus_satz();
-  form_.ProtectControl(f_nummer);
-  form_.setze_geaendert(false);
-  form_.setze_fokus(f_anrede);
+  kontonummer_gewaehlt(form_, f_nummer, f_anrede);
 }
 
 void TFPersonenkonto::leeren() {
@@ -253,65 +264,22 @@ void TFPersonenkonto::leeren() {
   m_.personen->leeren();
   konto_ = m_.personen->satz();
   form_aus_satz();
-  form_.setze_zahl(f_nummer, 0);
-  form_.ProtectControl(f_nummer, false);
-  form_.setze_geaendert(false);
-  form_.setze_fokus(f_nummer);
+  kontonummer_frei(form_, f_nummer);
 }
 
 void TFPersonenkonto::form_aus_satz() {
   const Satz& s = konto_;
   form_.setze_zahl(f_nummer, kontowert(s.get(P::Kontonr)));
-  const std::pair<int, TextFeld> texte[] = {
-      {f_anrede, P::Anrede},   {f_name, P::Name},         {f_titel, P::Titel},
-      {f_strasse, P::Strasse}, {f_plz_ort, P::PlzOrt},    {f_telefon, P::Telefon},
-      {f_suchname, P::Suchname}, {f_egid, P::EgId},       {f_bankname, P::Bankname},
-      {f_blz, P::Blz},         {f_bankkonto, P::Bankkonto}};
-  for (const auto& [nr, feld] : texte) form_.setze_text(nr, s.get(feld));
-  form_.setze_zahl(f_filter, s.get(P::Filter));
-  form_.setze_zahl(f_limit, s.get(P::Limit));
-  form_.setze_zahl(f_nettotage, s.get(P::Nettotage));
-  form_.setze_zahl(f_skonto1, s.get(P::Skonto1));
-  form_.setze_zahl(f_skontotage1, s.get(P::Skontotage1));
-  form_.setze_zahl(f_skonto2, s.get(P::Skonto2));
-  form_.setze_zahl(f_skontotage2, s.get(P::Skontotage2));
-  form_.setze_zahl(f_sammelkonto, s.get(P::Sammelkonto));
+  personenkonto_bindung().zeigen(form_, s);
   form_.setze_text(f_sammelkonto_text,
                    sammelkonto_anzeige(m_.basis, s.get(P::Kontonr), s.get(P::Sammelkonto)));
-  form_.setze_ja(f_summe, s.get(P::SummeInSaldenliste));
-  form_.setze_ja(f_diverse, s.get(P::Diverse));
-  form_.setze_zahl(f_mkz, s.get(P::Mkz));
-  form_.setze_zahl(f_mahnen, std::min<int>(s.get(P::Mahnen), 2));
-  form_.setze_datum(f_eroeffnung, s.get(P::Eroeffnungsdatum));
-  form_.setze_ja(f_bebucht, s.get(P::Bebucht));
 }
 
 void TFPersonenkonto::satz_aus_form() {
-  Satz& s = konto_;
-  const std::pair<int, TextFeld> texte[] = {
-      {f_anrede, P::Anrede},   {f_name, P::Name},         {f_titel, P::Titel},
-      {f_strasse, P::Strasse}, {f_plz_ort, P::PlzOrt},    {f_telefon, P::Telefon},
-      {f_suchname, P::Suchname}, {f_egid, P::EgId},       {f_bankname, P::Bankname},
-      {f_blz, P::Blz},         {f_bankkonto, P::Bankkonto}};
-  for (const auto& [nr, feld] : texte) s.set(feld, form_.text(nr));
-  s.set(P::Filter, static_cast<std::uint8_t>(form_.zahl(f_filter)));
-  s.set(P::Limit, form_.zahl(f_limit));
-  s.set(P::Nettotage, static_cast<std::uint16_t>(form_.zahl(f_nettotage)));
-  // The file stores the rates from their display fields.
-  s.set(P::Skonto1, form_.zahl(f_skonto1));
-  s.setze_f64(P::Skonto1Anzeige, static_cast<double>(form_.zahl(f_skonto1)) / 1000.0);
-  s.set(P::Skontotage1, static_cast<std::uint16_t>(form_.zahl(f_skontotage1)));
-  s.set(P::Skonto2, form_.zahl(f_skonto2));
-  s.setze_f64(P::Skonto2Anzeige, static_cast<double>(form_.zahl(f_skonto2)) / 1000.0);
-  s.set(P::Skontotage2, static_cast<std::uint16_t>(form_.zahl(f_skontotage2)));
-  s.set(P::Sammelkonto, static_cast<std::uint8_t>(form_.zahl(f_sammelkonto)));
-  s.set(P::SummeInSaldenliste, form_.ja(f_summe));
-  s.set(P::Diverse, form_.ja(f_diverse));
-  s.set(P::Mkz, static_cast<std::uint8_t>(form_.zahl(f_mkz)));
-  // A stored state the choice cannot show stays unless another is chosen.
-  if (form_.auswahl(f_mahnen) != std::min<int>(s.get(P::Mahnen), 2))
-    s.set(P::Mahnen, static_cast<std::uint16_t>(form_.auswahl(f_mahnen)));
-  s.set(P::Eroeffnungsdatum, form_.datum(f_eroeffnung));
+  personenkonto_bindung().uebernehmen(form_, konto_);
+  // The file keeps the rates also as the numbers the display fields held.
+  konto_.setze_f64(P::Skonto1Anzeige, static_cast<double>(konto_.get(P::Skonto1)) / 1000.0);
+  konto_.setze_f64(P::Skonto2Anzeige, static_cast<double>(konto_.get(P::Skonto2)) / 1000.0);
 }
 
 bool TFPersonenkonto::speichern() {

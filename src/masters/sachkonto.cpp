@@ -7,6 +7,7 @@
 #include "suite/numkeys.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
+#include "suite/formularbindung.h"
 #include "suite/ausgabe3.h"
 #include "suite/betrag.h"
 #include "suite/browser.h"
@@ -176,26 +177,41 @@ bool sachkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung) {
 
 // --- The dialog ---
 
+namespace {
+
+// The fields of the dialog that show the account's record, in form order.
+const Formularbindung& sachkonto_bindung() {
+  static const Formularbindung b = [] {
+    Formularbindung t;
+    t.text(TFSachkonto::f_bez1, "Bezeichnung", S::Bezeichnung1)
+        .text(TFSachkonto::f_bez2, "Bezeichnung 2", S::Bezeichnung2)
+        .text(TFSachkonto::f_suchname, "Suchname", S::Suchname)
+        .betrag(TFSachkonto::f_budget, "Budget", S::Budget, "############.##")
+        .janein(TFSachkonto::f_kostenstellenzwang, "Kostenstellenzwang", S::Kostenstellenzwang)
+        .janein(TFSachkonto::f_sammelkonto, "Sammelkonto", S::Sammelkonto)
+        .byte(TFSachkonto::f_kontenart, "Kontenart", S::Kontenart)
+        .byte(TFSachkonto::f_ustzeile, "UST-Zeile", S::UstZeile, 0, 99)
+        .byte(TFSachkonto::f_steuerschluessel, "Steuerschlüssel", S::Steuerschluessel)
+        .janein(TFSachkonto::f_aenderbar, "Steuerschlüssel bei Buchung änderbar",
+                S::SteuerschluesselAenderbar);
+    for (int i = 0; i < 4; ++i)
+      t.text(TFSachkonto::f_zuordnung + 2 * i, std::string(zuordnungsnamen[i]) + " Vorzeichen",
+             S::zuordnung_art(i), 1)
+          .text(TFSachkonto::f_zuordnung + 2 * i + 1, zuordnungsnamen[i], S::zuordnung_code(i), 10);
+    t.janein(TFSachkonto::f_uebernahme, "Übernahme Jahreswechsel", S::UebernahmeJahreswechsel)
+        .datum(TFSachkonto::f_eroeffnung, "Datum der Kontoeröffnung", S::Eroeffnungsdatum)
+        .janein(TFSachkonto::f_bebucht, "Bebucht", S::Bebucht)
+        .nur_anzeige();
+    return t;
+  }();
+  return b;
+}
+
+}  // namespace
+
 TFSachkonto::TFSachkonto(Mandant& m) : m_(m), form_("Pflege der Sachkonten") {
   form_.AddLongInt(f_nummer, "Kontonummer", 0, 0, 99999999);
-  form_.AddString(f_bez1, "Bezeichnung", "", 25);
-  form_.AddString(f_bez2, "Bezeichnung 2", "", 25);
-  form_.AddString(f_suchname, "Suchname", "", 18);
-  form_.AddComp(f_budget, "Budget", 0, "############.##");
-  form_.AddYesNo(f_kostenstellenzwang, "Kostenstellenzwang", false);
-  form_.AddYesNo(f_sammelkonto, "Sammelkonto", false);
-  form_.AddByte(f_kontenart, "Kontenart", 0);
-  form_.AddByte(f_ustzeile, "UST-Zeile", 0, 0, 99);
-  form_.AddByte(f_steuerschluessel, "Steuerschlüssel", 0);
-  form_.AddYesNo(f_aenderbar, "Steuerschlüssel bei Buchung änderbar", false);
-  for (int i = 0; i < 4; ++i) {
-    form_.AddString(f_zuordnung + 2 * i, std::string(zuordnungsnamen[i]) + " Vorzeichen", "", 1);
-    form_.AddString(f_zuordnung + 2 * i + 1, zuordnungsnamen[i], "", 10);
-  }
-  form_.AddYesNo(f_uebernahme, "Übernahme Jahreswechsel", false);
-  form_.AddDate(f_eroeffnung, "Datum der Kontoeröffnung", kein_datum);
-  form_.AddYesNo(f_bebucht, "Bebucht", false);
-  form_.ProtectControl(f_bebucht);
+  sachkonto_bindung().felder_anlegen(form_, Satz(S::groesse));
   form_.beim_verlassen([this](TEntryForm& f, int nr) {
     if (nr == f_nummer) return nummer_verlassen();
     // A cash or VAT account carries no tax key: the field is cleared and locked.
@@ -206,53 +222,18 @@ TFSachkonto::TFSachkonto(Mandant& m) : m_(m), form_("Pflege der Sachkonten") {
     }
     return true;
   });
+  tasten_anlegen();
+}
+
+void TFSachkonto::tasten_anlegen() {
   form_.AddKey(Taste::Esc, "&Ende", [this](TEntryForm&) {
     return speichern() ? Reaktion::Speichern : Reaktion::Weiter;
   });
   form_.AddKey(Taste::F2, "&Liste", [this](TEntryForm&) { return liste(1); });
   form_.AddKey(Taste::F3, "&Suchnamen", [this](TEntryForm&) { return liste(2); });
-  form_.AddKey(Taste::F4, "&Kontenarten", [this](TEntryForm& f) {
-    std::vector<std::string> zeilen;
-    for (int a = 0; a <= 5; ++a)
-      zeilen.push_back(std::to_string(a) + "  " + (a == 0 ? "Standard" : kontenart_name(a)));
-    auto liste = Zeilenbrowser::aus_zeilen("Liste der Kontenarten", zeilen);
-    if (auto wahl = winpicklist(f.ui(), liste)) {
-      f.eingabe(f_kontenart, wahl->zeile.substr(0, 1));
-      steuerschluessel_sperre();
-    }
-    return Reaktion::Weiter;
-  });
-  form_.AddKey(Taste::F5, "S&teuerkonten", [this](TEntryForm& f) {
-    std::vector<Browsereintrag> zeilen;
-    for (int k = 1; k <= 40; ++k) {
-      if (m_.basis.get(B::steuerkonto(k)) == 0) continue;
-      char z[48];
-      std::snprintf(z, sizeof z, "%2d  %8d  ", k, m_.basis.get(B::steuerkonto(k)));
-      zeilen.push_back({zweistellig(k), z + format_maske(m_.basis.get(B::steuersatz(k)), 2, "###,##") +
-                                            " %  " + trim(m_.basis.get(B::steuertext(k)))});
-    }
-    Zeilenbrowser liste("Liste der Steuerschlüssel", zeilen, "St  Konto     Satz      Bezeichnung");
-    if (auto wahl = winpicklist(f.ui(), liste)) f.eingabe(f_steuerschluessel, trim(wahl->schluessel));
-    return Reaktion::Weiter;
-  });
-  form_.AddKey(Taste::F6, "&BWA-Liste", [this](TEntryForm& f) {
-    tdatenbank* gruppen = bwa_gruppen(m_);
-    if (!gruppen) return Reaktion::Weiter;
-    std::string key;
-    Zeilenbauer zeile = [](const Satz& s) {
-      return padcut(s.get(BwakontoFelder::Gruppe), 10) + "  " +
-             trim(s.get(BwakontoFelder::Bezeichnung));
-    };
-    if (gruppen->auswahl(1, "Liste der BWA-Kontengruppen", key, zeile)) {
-      // Into the assignment code the cursor is in, else the BWA assignment.
-      int ziel = f_zuordnung + 1;
-      for (int i = 0; i < 4; ++i)
-        if (f.fokus() == f_zuordnung + 2 * i || f.fokus() == f_zuordnung + 2 * i + 1)
-          ziel = f_zuordnung + 2 * i + 1;
-      f.eingabe(ziel, trim(key));
-    }
-    return Reaktion::Weiter;
-  });
+  form_.AddKey(Taste::F4, "&Kontenarten", [this](TEntryForm&) { return kontenarten(); });
+  form_.AddKey(Taste::F5, "S&teuerkonten", [this](TEntryForm&) { return steuerkonten(); });
+  form_.AddKey(Taste::F6, "&BWA-Liste", [this](TEntryForm&) { return bwa_liste(); });
   form_.AddKey(Taste::F7, "&Umsätze", [this](TEntryForm&) { return umsaetze(); });
   form_.AddKey(Taste::F8, "&Löschen", [this](TEntryForm&) { return loeschen(); });
   form_.AddKey(Taste::F9, "&Info", [this](TEntryForm&) { return info(); });
@@ -260,6 +241,54 @@ TFSachkonto::TFSachkonto(Mandant& m) : m_(m), form_("Pflege der Sachkonten") {
   form_.AddKey(Taste::Keine, "K&opieren", [this](TEntryForm&) { return kopieren(); });
   form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(false); });
   form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(true); });
+}
+
+Reaktion TFSachkonto::kontenarten() {
+  TEntryForm& f = form_;
+  std::vector<std::string> zeilen;
+  for (int a = 0; a <= 5; ++a)
+    zeilen.push_back(std::to_string(a) + "  " + (a == 0 ? "Standard" : kontenart_name(a)));
+  auto liste = Zeilenbrowser::aus_zeilen("Liste der Kontenarten", zeilen);
+  if (auto wahl = winpicklist(f.ui(), liste)) {
+    f.eingabe(f_kontenart, wahl->zeile.substr(0, 1));
+    steuerschluessel_sperre();
+  }
+  return Reaktion::Weiter;
+}
+
+Reaktion TFSachkonto::steuerkonten() {
+  TEntryForm& f = form_;
+  std::vector<Browsereintrag> zeilen;
+  for (int k = 1; k <= 40; ++k) {
+    if (m_.basis.get(B::steuerkonto(k)) == 0) continue;
+    char z[48];
+    std::snprintf(z, sizeof z, "%2d  %8d  ", k, m_.basis.get(B::steuerkonto(k)));
+    zeilen.push_back({zweistellig(k), z + format_maske(m_.basis.get(B::steuersatz(k)), 2, "###,##") +
+                                          " %  " + trim(m_.basis.get(B::steuertext(k)))});
+  }
+  Zeilenbrowser liste("Liste der Steuerschlüssel", zeilen, "St  Konto     Satz      Bezeichnung");
+  if (auto wahl = winpicklist(f.ui(), liste)) f.eingabe(f_steuerschluessel, trim(wahl->schluessel));
+  return Reaktion::Weiter;
+}
+
+Reaktion TFSachkonto::bwa_liste() {
+  TEntryForm& f = form_;
+  tdatenbank* gruppen = bwa_gruppen(m_);
+  if (!gruppen) return Reaktion::Weiter;
+  std::string key;
+  Zeilenbauer zeile = [](const Satz& s) {
+    return padcut(s.get(BwakontoFelder::Gruppe), 10) + "  " +
+           trim(s.get(BwakontoFelder::Bezeichnung));
+  };
+  if (gruppen->auswahl(1, "Liste der BWA-Kontengruppen", key, zeile)) {
+    // Into the assignment code the cursor is in, else the BWA assignment.
+    int ziel = f_zuordnung + 1;
+    for (int i = 0; i < 4; ++i)
+      if (f.fokus() == f_zuordnung + 2 * i || f.fokus() == f_zuordnung + 2 * i + 1)
+        ziel = f_zuordnung + 2 * i + 1;
+    f.eingabe(ziel, trim(key));
+  }
+  return Reaktion::Weiter;
 }
 
 bool TFSachkonto::ausfuehren() {
@@ -278,30 +307,20 @@ std::string TFSachkonto::key() const {
 bool TFSachkonto::nummer_verlassen() {
   if (gewaehlt_) return true;
   const auto nummer = static_cast<std::int32_t>(form_.zahl(f_nummer));
-  if (!im_sachbereich(m_.basis, nummer)) {
-    form_.ui().ShowMessageParent("Kontonummer stimmt nicht mit Nummernkreis überein!");
-    form_.setze_fokus(f_nummer);
+  if (!kontonummer_im_bereich(form_, f_nummer, im_sachbereich(m_.basis, nummer),
+                              "Kontonummer stimmt nicht mit Nummernkreis überein!"))
     return false;
-  }
   laden(key());
   return true;
 }
 
 void TFSachkonto::laden(const std::string& k) {
-  neu_ = !m_.sach->suchen(k);
-  if (neu_) {
-    m_.sach->leeren();
-    m_.sach->satz().set(S::Kontonummer, k);
-    m_.sach->satz().set(S::Nummer, kontowert(k));
-    m_.sach->satz().set(S::Eroeffnungsdatum, m_.tagesdatum().Today());
-  }
-  konto_ = m_.sach->satz();
+  neu_ = konto_laden(*m_.sach, k, {S::Kontonummer, S::Nummer, S::Eroeffnungsdatum},
+                     m_.tagesdatum().Today(), konto_);
   konto_.set(S::Bebucht, sachkonto_bebucht(m_, konto_));
   gewaehlt_ = true;
   form_aus_satz();
-  form_.ProtectControl(f_nummer);
-  form_.setze_geaendert(false);
-  form_.setze_fokus(f_bez1);
+  kontonummer_gewaehlt(form_, f_nummer, f_bez1);
 }
 
 void TFSachkonto::leeren() {
@@ -309,54 +328,16 @@ void TFSachkonto::leeren() {
   neu_ = false;
   konto_ = Satz(SachFelder::groesse);
   form_aus_satz();
-  form_.setze_zahl(f_nummer, 0);
-  form_.ProtectControl(f_nummer, false);
-  form_.setze_geaendert(false);
-  form_.setze_fokus(f_nummer);
+  kontonummer_frei(form_, f_nummer);
 }
 
 void TFSachkonto::form_aus_satz() {
-  const Satz& s = konto_;
-  form_.setze_zahl(f_nummer, kontowert(s.get(S::Kontonummer)));
-  form_.setze_text(f_bez1, s.get(S::Bezeichnung1));
-  form_.setze_text(f_bez2, s.get(S::Bezeichnung2));
-  form_.setze_text(f_suchname, s.get(S::Suchname));
-  form_.setze_zahl(f_budget, s.get(S::Budget));
-  form_.setze_ja(f_kostenstellenzwang, s.get(S::Kostenstellenzwang));
-  form_.setze_ja(f_sammelkonto, s.get(S::Sammelkonto));
-  form_.setze_zahl(f_kontenart, s.get(S::Kontenart));
-  form_.setze_zahl(f_ustzeile, s.get(S::UstZeile));
-  form_.setze_zahl(f_steuerschluessel, s.get(S::Steuerschluessel));
-  form_.setze_ja(f_aenderbar, s.get(S::SteuerschluesselAenderbar));
-  for (int i = 0; i < 4; ++i) {
-    form_.setze_text(f_zuordnung + 2 * i, s.get(S::zuordnung_art(i)));
-    form_.setze_text(f_zuordnung + 2 * i + 1, s.get(S::zuordnung_code(i)));
-  }
-  form_.setze_ja(f_uebernahme, s.get(S::UebernahmeJahreswechsel));
-  form_.setze_datum(f_eroeffnung, s.get(S::Eroeffnungsdatum));
-  form_.setze_ja(f_bebucht, s.get(S::Bebucht));
+  form_.setze_zahl(f_nummer, kontowert(konto_.get(S::Kontonummer)));
+  sachkonto_bindung().zeigen(form_, konto_);
   steuerschluessel_sperre();
 }
 
-void TFSachkonto::satz_aus_form() {
-  Satz& s = konto_;
-  s.set(S::Bezeichnung1, form_.text(f_bez1));
-  s.set(S::Bezeichnung2, form_.text(f_bez2));
-  s.set(S::Suchname, form_.text(f_suchname));
-  s.set(S::Budget, form_.zahl(f_budget));
-  s.set(S::Kostenstellenzwang, form_.ja(f_kostenstellenzwang));
-  s.set(S::Sammelkonto, form_.ja(f_sammelkonto));
-  s.set(S::Kontenart, static_cast<std::uint8_t>(form_.zahl(f_kontenart)));
-  s.set(S::UstZeile, static_cast<std::uint8_t>(form_.zahl(f_ustzeile)));
-  s.set(S::Steuerschluessel, static_cast<std::uint8_t>(form_.zahl(f_steuerschluessel)));
-  s.set(S::SteuerschluesselAenderbar, form_.ja(f_aenderbar));
-  for (int i = 0; i < 4; ++i) {
-    s.set(S::zuordnung_art(i), form_.text(f_zuordnung + 2 * i));
-    s.set(S::zuordnung_code(i), form_.text(f_zuordnung + 2 * i + 1));
-  }
-  s.set(S::UebernahmeJahreswechsel, form_.ja(f_uebernahme));
-  s.set(S::Eroeffnungsdatum, form_.datum(f_eroeffnung));
-}
+void TFSachkonto::satz_aus_form() { sachkonto_bindung().uebernehmen(form_, konto_); }
 
 // Cash, output and input VAT accounts carry no tax key.
 void TFSachkonto::steuerschluessel_sperre() {

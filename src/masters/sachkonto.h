@@ -73,9 +73,13 @@ class TFSachkonto {
   void leeren();
 
  private:
+  void tasten_anlegen();
   void form_aus_satz();
   void satz_aus_form();
   void steuerschluessel_sperre();
+  Reaktion kontenarten();   // F4: the kinds, into the field
+  Reaktion steuerkonten();  // F5: the tax keys of the base data
+  Reaktion bwa_liste();     // F6: the BWA groups, into the assignment at the cursor
   std::string key() const;
   Reaktion blaettern(bool vor);
   Reaktion loeschen();
