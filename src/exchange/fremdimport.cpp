@@ -249,50 +249,70 @@ void Fremdimport::buchungszeile(long nr, std::int64_t n, const Satz& b, Betrag b
               betrag(b.get(B::Steuerbetrag)) + " " + trim(b.get(B::Steuerschluessel)));
 }
 
-bool Fremdimport::zeile(std::string_view bytes, std::size_t laenge, long nr, Pass pass) {
-  const bool buchen = pass == Pass::Buchen;
-  const Satz& basis = m_.basis;
+// One line of a pass, and what its steps learn of it.
+struct Fremdimport::Zeile {
+  long nr = 0;
+  bool buchen = false;  // the posting pass
+  Fremdzeile z;
+  std::string konto, gegen;
+  bool sach = false;  // a GL line
+};
+
+bool Fremdimport::fehler(const Zeile& l, const std::string& text) {
+  melde(l.nr, text);
+  fehler_ = true;
   // In the posting pass the lines were all checked: a line that fails now
   // (the file changed meanwhile) stops the pass.
-  auto fehler = [&](const std::string& text) {
-    melde(nr, text);
-    fehler_ = true;
-    return !buchen;
-  };
+  return !l.buchen;
+}
 
-  // 1. Length and plain text.
-  if (laenge != fremdsatz_laenge) return fehler("Satzlaenge falsch!");
+bool Fremdimport::zeile(std::string_view bytes, std::size_t laenge, long nr, Pass pass) {
+  Zeile l;
+  l.nr = nr;
+  l.buchen = pass == Pass::Buchen;
+  if (auto ende = lesen_und_pruefen(bytes, laenge, l)) return *ende;
+  buchung_fuellen(l);
+  for (auto schritt : {&Fremdimport::bestehender_op, &Fremdimport::steuerschluessel_pruefen,
+                       &Fremdimport::konten_pruefen, &Fremdimport::buchung_pruefen})
+    if (auto ende = (this->*schritt)(l)) return *ende;
+  return buchen(l);
+}
+
+// 1. to 3.: length and plain text, conversion and period, the line's own checks.
+std::optional<bool> Fremdimport::lesen_und_pruefen(std::string_view bytes, std::size_t laenge,
+                                                   Zeile& l) {
+  if (laenge != fremdsatz_laenge) return fehler(l, "Satzlaenge falsch!");
   if (steuerzeichen(bytes))
-    return fehler("Zeile enthält Steuerzeichen, die Datei ist keine Textdatei!");
-
-  // 2. Conversion and the period.
-  Fremdzeile z = fremdzeile_lesen(bytes, e_.negative_als_gutschrift);
+    return fehler(l, "Zeile enthält Steuerzeichen, die Datei ist keine Textdatei!");
+  Fremdzeile& z = l.z;
+  z = fremdzeile_lesen(bytes, e_.negative_als_gutschrift);
   if (z.datum != kein_datum && !im_zeitraum(z.datum)) {
     ++ausserhalb_;
     return true;
   }
-  if (!z.fehler.empty()) {
-    for (std::size_t i = 0; i + 1 < z.fehler.size(); ++i) melde(nr, z.fehler[i]);
-    return fehler(z.fehler.back());
-  }
-
-  // 3. Line checks.
-  if (z.konto.empty()) return fehler("Konto ist leer!");
-  std::string konto = kontotext(z.konto);
-  const bool sach = ist_sachkonto(basis, konto);
+  auto alle_melden = [&](const std::vector<std::string>& fehlerliste) {
+    for (std::size_t i = 0; i + 1 < fehlerliste.size(); ++i) melde(l.nr, fehlerliste[i]);
+    return fehler(l, fehlerliste.back());
+  };
+  if (!z.fehler.empty()) return alle_melden(z.fehler);
+  if (z.konto.empty()) return fehler(l, "Konto ist leer!");
+  l.konto = kontotext(z.konto);
+  l.sach = ist_sachkonto(basis(), l.konto);
   const char art = z.buchungsart;
-  if (art == 'E' && z.eroeffnungsart == 3) return fehler("Eroeffnungsart ist falsch!");
-  if (!sach && std::string_view("EGRZ").find(art ? art : ' ') == std::string_view::npos)
-    return fehler("Buchungsart ist falsch!");
-  if (!sach && !z.personenfehler.empty()) {
-    for (std::size_t i = 0; i + 1 < z.personenfehler.size(); ++i) melde(nr, z.personenfehler[i]);
-    return fehler(z.personenfehler.back());
-  }
+  if (art == 'E' && z.eroeffnungsart == 3) return fehler(l, "Eroeffnungsart ist falsch!");
+  if (!l.sach && std::string_view("EGRZ").find(art ? art : ' ') == std::string_view::npos)
+    return fehler(l, "Buchungsart ist falsch!");
+  if (!l.sach && !z.personenfehler.empty()) return alle_melden(z.personenfehler);
+  return std::nullopt;
+}
 
+void Fremdimport::buchung_fuellen(Zeile& l) {
+  const Fremdzeile& z = l.z;
+  const char art = z.buchungsart;
   Satz& b = m_.buchung->satz();
   b.leeren();
   b.setze_u8(B::Buchungsart, static_cast<std::uint8_t>(art));
-  b.set(B::Konto, konto);
+  b.set(B::Konto, l.konto);
   b.set(B::Kost, z.kost);
   b.set(B::Belegnr, z.belegnr);
   b.set(B::Datum, z.datum);
@@ -301,71 +321,80 @@ bool Fremdimport::zeile(std::string_view bytes, std::size_t laenge, long nr, Pas
   b.set(B::Text2, z.text2);
   b.setze_u8(B::SollHaben, static_cast<std::uint8_t>(z.soll_haben));
   b.set(B::Betrag, z.brutto);
-  const std::string gegen = kontotext(z.gegenkonto);
-  b.set(B::Gegenkonto, gegen);
+  l.gegen = kontotext(z.gegenkonto);
+  b.set(B::Gegenkonto, l.gegen);
   b.set(B::Periode, static_cast<std::uint8_t>(e_.periode));
   b.set(B::Eroeffnungsart, static_cast<std::uint8_t>(art == 'E' ? z.eroeffnungsart : 0));
+}
 
-  // 4. An item that is there already, in the books or from an earlier line.
-  if (eroeffnet_op(basis, b)) {
-    const std::string key = op_schluessel(basis, b);
-    std::optional<Betrag> da;
-    if (auto it = ops_.find(key); it != ops_.end())
-      da = it->second;
-    else if (m_.opstamm->suchen(key))
-      da = m_.opstamm->satz().get(O::Betrag);
-    if (da) {
-      if (!buchen) melde(nr, "Rechnung/OP existiert bereits");
-      if (*da != vorzeichenbetrag(b)) {
-        if (!buchen)
-          melde(nr, "Betrag des OP " + betrag_text(*da) + " weicht vom Betrag der Zeile " +
-                        betrag_text(vorzeichenbetrag(b)) + " ab");
-        differenz_ = true;
-      }
-      return true;
-    }
+// 4. An item that is there already, in the books or from an earlier line:
+// the line is left out (the check pass says so).
+std::optional<bool> Fremdimport::bestehender_op(Zeile& l) {
+  const Satz& b = m_.buchung->satz();
+  if (!eroeffnet_op(basis(), b)) return std::nullopt;
+  const std::string key = op_schluessel(basis(), b);
+  std::optional<Betrag> da;
+  if (auto it = ops_.find(key); it != ops_.end())
+    da = it->second;
+  else if (m_.opstamm->suchen(key))
+    da = m_.opstamm->satz().get(O::Betrag);
+  if (!da) return std::nullopt;
+  if (!l.buchen) melde(l.nr, "Rechnung/OP existiert bereits");
+  if (*da != vorzeichenbetrag(b)) {
+    if (!l.buchen)
+      melde(l.nr, "Betrag des OP " + betrag_text(*da) + " weicht vom Betrag der Zeile " +
+                      betrag_text(vorzeichenbetrag(b)) + " ab");
+    differenz_ = true;
   }
+  return true;
+}
 
-  // 5. The tax key of a GL line.
-  if (sach && !z.steuerschluessel.empty() && z.steuerschluessel != "0" &&
-      z.steuerschluessel != "00") {
-    const int k = ganzzahl_text(z.steuerschluessel) ? std::stoi(z.steuerschluessel) : -1;
-    if (k < 1 || k > 40) return fehler(pruef_text(14));
-    if (m_.sach->suchen(konto)) {
-      const Satz& s = m_.sach->satz();
-      const bool aenderbar = s.get(SachFelder::SteuerschluesselAenderbar);
-      const std::int64_t satz = basis.get(BF::steuersatz(k));
-      const bool passt = aenderbar ? satz == std::int64_t{z.steuersatz.value_or(0)} * 100
-                                   : k == s.get(SachFelder::Steuerschluessel);
-      if (!passt)
-        return fehler("Steuerschlüssel " + std::to_string(k) + " ist bei Konto " + konto +
-                      " nicht zulässig!");
-      b.set(B::Steuerschluessel, std::to_string(k));
-    }
+// 5. The tax key of a GL line.
+std::optional<bool> Fremdimport::steuerschluessel_pruefen(Zeile& l) {
+  const std::string& st = l.z.steuerschluessel;
+  if (!l.sach || st.empty() || st == "0" || st == "00") return std::nullopt;
+  const int k = ganzzahl_text(st) ? std::stoi(st) : -1;
+  if (k < 1 || k > 40) return fehler(l, pruef_text(14));
+  if (!m_.sach->suchen(l.konto)) return std::nullopt;  // step 6 reports the account
+  const Satz& s = m_.sach->satz();
+  const bool aenderbar = s.get(SachFelder::SteuerschluesselAenderbar);
+  const std::int64_t satz = basis().get(BF::steuersatz(k));
+  const bool passt = aenderbar ? satz == std::int64_t{l.z.steuersatz.value_or(0)} * 100
+                               : k == s.get(SachFelder::Steuerschluessel);
+  if (!passt)
+    return fehler(l, "Steuerschlüssel " + std::to_string(k) + " ist bei Konto " + l.konto +
+                         " nicht zulässig!");
+  m_.buchung->satz().set(B::Steuerschluessel, std::to_string(k));
+  return std::nullopt;
+}
+
+// 6. Account and counter-account; the file's new account is made before
+// its line is checked (in the check pass inside a unit that is rolled back).
+std::optional<bool> Fremdimport::konten_pruefen(Zeile& l) {
+  if (!vorhanden(l.konto)) return fehler(l, "Konto \"" + l.konto + "\" existiert nicht!");
+  if (!l.gegen.empty() && !vorhanden(l.gegen))
+    return fehler(l, "Gegenkonto \"" + l.gegen + "\" existiert nicht!");
+  if (auto it = neue_konten_.find(l.konto); !l.sach && it != neue_konten_.end() && !it->second) {
+    konto_anlegen(l.konto, l.z.person);
+    if (l.buchen) ++angelegt_;
   }
+  return std::nullopt;
+}
 
-  // 6. Account and counter-account.
-  if (!vorhanden(konto)) return fehler("Konto \"" + konto + "\" existiert nicht!");
-  if (!gegen.empty() && !vorhanden(gegen))
-    return fehler("Gegenkonto \"" + gegen + "\" existiert nicht!");
-
-  // The file's new account is there before its line is checked (in the
-  // check pass inside a unit that is rolled back).
-  if (auto it = neue_konten_.find(konto); !sach && it != neue_konten_.end() && !it->second) {
-    konto_anlegen(konto, z.person);
-    if (buchen) ++angelegt_;
-  }
-
-  // 7. The booking check, with the replacements of the base data.
+// 7. The booking check, with the replacements the base data allow: the
+// difference cost centre, the difference account.
+std::optional<bool> Fremdimport::buchung_pruefen(Zeile& l) {
+  const Satz& basis = m_.basis;
+  Satz& b = m_.buchung->satz();
   bool kost_ersetzt = false, konto_ersetzt = false;
   for (;;) {
     const int code = kern_.buchung_pruefen(b, false);
-    if (code == 0 || code == 6 || code == 19) break;
+    if (code == 0 || code == 6 || code == 19) return std::nullopt;
     const bool sach_jetzt = ist_sachkonto(basis, b.get(B::Konto));
     if (code == 12 && sach_jetzt && !kost_ersetzt && basis.get(BF::Differenzkostenstelle) != 0) {
       kost_ersetzt = true;
       b.set(B::Kost, vierstellig(basis.get(BF::Differenzkostenstelle)));
-      if (!buchen) melde(nr, "Differenzkostenstelle " + trim(b.get(B::Kost)) + " eingesetzt");
+      if (!l.buchen) melde(l.nr, "Differenzkostenstelle " + trim(b.get(B::Kost)) + " eingesetzt");
       continue;
     }
     if (code == 20 && !konto_ersetzt) {
@@ -379,42 +408,46 @@ bool Fremdimport::zeile(std::string_view bytes, std::size_t laenge, long nr, Pas
             sach_jetzt ? sachkonto_text(basis, ersatz) : personenkonto_text(basis, ersatz);
         b.set(B::Konto, neu);
         if (sach_jetzt) b.set(B::Steuerschluessel, "");
-        if (!buchen) melde(nr, "Konto " + alt + " durch Differenzkonto " + neu + " ersetzt");
+        if (!l.buchen) melde(l.nr, "Konto " + alt + " durch Differenzkonto " + neu + " ersetzt");
         continue;
       }
     }
     const std::string text = pruef_text(code);
-    return fehler(
-        text.empty() ? "Buchung ist nicht zulässig (Prüfung " + std::to_string(code) + ")!" : text);
+    return fehler(l, text.empty() ? "Buchung ist nicht zulässig (Prüfung " + std::to_string(code) +
+                                        ")!"
+                                  : text);
   }
-  konto = trim(b.get(B::Konto));
+}
+
+// 8. and 9.: in the posting pass the address, the booking and its open
+// item; in both the items opened and the pass balance.
+bool Fremdimport::buchen(Zeile& l) {
+  const Satz& basis = m_.basis;
+  const Satz& b = m_.buchung->satz();
+  const std::string konto = trim(b.get(B::Konto));
   const bool oeffnet = eroeffnet_op(basis, b);
   const std::string key = oeffnet ? op_schluessel(basis, b) : std::string();
   const Betrag brutto = b.get(B::Betrag);
   const Betrag signiert = vorzeichenbetrag(b);
-
-  // 8. Posting: the address, the booking, its open item.
-  if (buchen) {
-    if (e_.adressen && !ist_sachkonto(basis, konto)) adresse_ersetzen(konto, z.person);
+  if (l.buchen) {
+    if (e_.adressen && !ist_sachkonto(basis, konto)) adresse_ersetzen(konto, l.z.person);
     const std::int64_t n = letzte_ + 1;
     if (!kern_.buchen(n) || !lauf_->ok()) {
-      melde(nr, "Buchung konnte nicht geschrieben werden!");
+      melde(l.nr, "Buchung konnte nicht geschrieben werden!");
       fehler_ = true;
       return false;
     }
     letzte_ = n;
-    if (oeffnet) op_vorbereiten(key, z);
+    if (oeffnet) op_vorbereiten(key, l.z);
     if (!lauf_->ok()) {
-      melde(nr, "Offener Posten " + key + " konnte nicht geschrieben werden!");
+      melde(l.nr, "Offener Posten " + key + " konnte nicht geschrieben werden!");
       fehler_ = true;
       return false;
     }
-    buchungszeile(nr, n, m_.buchung->satz(), brutto);
+    buchungszeile(l.nr, n, m_.buchung->satz(), brutto);
     ++gebucht_;
   }
   if (oeffnet) ops_.emplace(key, signiert);
-
-  // 9. The pass balance.
   saldo_ += signiert;
   return true;
 }

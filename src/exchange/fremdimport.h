@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -103,6 +104,17 @@ class Fremdimport {
   struct Zeile;
   // One line through the steps of a pass; false when the pass must stop.
   bool zeile(std::string_view bytes, std::size_t laenge, long nr, Pass pass);
+  // The steps of a line: each answers nullopt to go on, else what the line
+  // answers.
+  std::optional<bool> lesen_und_pruefen(std::string_view bytes, std::size_t laenge, Zeile& l);
+  void buchung_fuellen(Zeile& l);
+  std::optional<bool> bestehender_op(Zeile& l);
+  std::optional<bool> steuerschluessel_pruefen(Zeile& l);
+  std::optional<bool> konten_pruefen(Zeile& l);
+  std::optional<bool> buchung_pruefen(Zeile& l);
+  bool buchen(Zeile& l);
+  // A line refused: its message; the check pass goes on, the posting pass stops.
+  bool fehler(const Zeile& l, const std::string& text);
   bool lesen(Datei& datei, Pass pass);
   void vorschau(Datei& datei);
   std::string kontotext(const std::string& text) const;

@@ -78,17 +78,31 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     : QDialog(parent), form_(form) {
   setWindowTitle(q(form.titel()));
   auto* aussen = new QVBoxLayout(this);
+  const std::vector<QGridLayout*> gitter = seiten_anlegen(aussen);
+  felder_anlegen(gitter);
+  tabelle_anlegen(aussen);
+  QHBoxLayout* knopfleiste = knoepfe_anlegen();
+  aussen->addLayout(knopfleiste);
 
-  // One grid per page in a scroll area; long pages get up to three columns.
+  // Large enough for the largest page, within the screen; beyond that the
+  // page scrolls.
+  QSize inhalt;
+  for (auto* g : gitter) inhalt = inhalt.expandedTo(g->parentWidget()->sizeHint());
+  QSize ziel = inhalt + QSize(48, knopfleiste->sizeHint().height() + (seiten_ ? 90 : 50));
+  if (QScreen* bildschirm = screen())
+    ziel = ziel.boundedTo(bildschirm->availableGeometry().size() * 0.9);
+  resize(ziel.expandedTo(sizeHint()));
+
+  auffrischen();
+}
+
+int TEntryFormDialog::seitenzahl() const {
+  return std::max<int>(1, static_cast<int>(form_.seiten().size()));
+}
+
+std::vector<QGridLayout*> TEntryFormDialog::seiten_anlegen(QVBoxLayout* aussen) {
+  // One grid per page in a scroll area.
   std::vector<QGridLayout*> gitter;
-  const int seitenzahl = std::max<int>(1, static_cast<int>(form.seiten().size()));
-  std::vector<int> belegt(static_cast<std::size_t>(seitenzahl), 0);
-  std::vector<int> zeilen(static_cast<std::size_t>(seitenzahl), 0);
-  for (const auto& f : form.felder()) ++zeilen[static_cast<std::size_t>(std::clamp(f.seite, 0, seitenzahl - 1))];
-  for (int& z : zeilen) {
-    const int spalten = std::clamp((z + zeilen_je_spalte - 1) / zeilen_je_spalte, 1, 3);
-    z = std::max(1, (z + spalten - 1) / spalten);
-  }
   auto neue_seite = [&](QWidget* eltern) {
     auto* rollen = new QScrollArea(eltern);
     rollen->setWidgetResizable(true);
@@ -99,27 +113,42 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     rollen->setWidget(flaeche);
     return rollen;
   };
-  if (!form.seiten().empty()) {
-    seiten_ = new QTabWidget(this);
-    for (const auto& name : form.seiten()) seiten_->addTab(neue_seite(seiten_), q(name));
-    seiten_->tabBar()->installEventFilter(this);
-    // Whatever else might turn the page (the wheel, a style's key), the
-    // form's page holds.
-    connect(seiten_, &QTabWidget::currentChanged, this, [this](int seite) {
-      if (im_modell_ || seite == form_.aktuelle_seite()) return;
-      im_modell_ = true;
-      seiten_->setCurrentIndex(form_.aktuelle_seite());
-      im_modell_ = false;
-    });
-    seiten_->tabBar()->setFocusPolicy(Qt::NoFocus);
-    seiten_->setFocusPolicy(Qt::NoFocus);
-    aussen->addWidget(seiten_);
-  } else {
+  if (form_.seiten().empty()) {
     aussen->addWidget(neue_seite(this));
+    return gitter;
   }
+  seiten_ = new QTabWidget(this);
+  for (const auto& name : form_.seiten()) seiten_->addTab(neue_seite(seiten_), q(name));
+  seiten_->tabBar()->installEventFilter(this);
+  // Whatever else might turn the page (the wheel, a style's key), the
+  // form's page holds.
+  connect(seiten_, &QTabWidget::currentChanged, this, [this](int seite) {
+    if (im_modell_ || seite == form_.aktuelle_seite()) return;
+    im_modell_ = true;
+    seiten_->setCurrentIndex(form_.aktuelle_seite());
+    im_modell_ = false;
+  });
+  seiten_->tabBar()->setFocusPolicy(Qt::NoFocus);
+  seiten_->setFocusPolicy(Qt::NoFocus);
+  aussen->addWidget(seiten_);
+  return gitter;
+}
 
-  for (const auto& f : form.felder()) {
-    const auto s = static_cast<std::size_t>(std::clamp(f.seite, 0, seitenzahl - 1));
+void TEntryFormDialog::felder_anlegen(const std::vector<QGridLayout*>& gitter) {
+  // Long pages get up to three columns of fields.
+  const int seiten = seitenzahl();
+  auto seite_von = [seiten](const TEntryForm::Feld& f) {
+    return static_cast<std::size_t>(std::clamp(f.seite, 0, seiten - 1));
+  };
+  std::vector<int> belegt(static_cast<std::size_t>(seiten), 0);
+  std::vector<int> zeilen(static_cast<std::size_t>(seiten), 0);
+  for (const auto& f : form_.felder()) ++zeilen[seite_von(f)];
+  for (int& z : zeilen) {
+    const int spalten = std::clamp((z + zeilen_je_spalte - 1) / zeilen_je_spalte, 1, 3);
+    z = std::max(1, (z + spalten - 1) / spalten);
+  }
+  for (const auto& f : form_.felder()) {
+    const std::size_t s = seite_von(f);
     const int pos = belegt[s]++;
     const int zeile = pos % zeilen[s];
     const int spalte = pos / zeilen[s] * 2;
@@ -147,33 +176,42 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     g->setRowStretch(g->rowCount(), 1);
     g->setColumnStretch(g->columnCount(), 1);
   }
+}
 
-  // The table of lines below the fields.
-  if (const auto& t = form.tabelle()) {
-    tabelle_ = new QTableWidget(t->zeilen(), static_cast<int>(t->spalten.size()), this);
-    QStringList spalten;
-    for (const auto& sp : t->spalten) spalten << q(sp);
-    tabelle_->setHorizontalHeaderLabels(spalten);
-    tabelle_->setMinimumHeight(240);
-    tabelle_->installEventFilter(this);
-    tabelle_->setItemDelegate(new Zelleneditor(this, [this](Taste gedrueckt) { taste(gedrueckt); }));
-    connect(tabelle_, &QTableWidget::cellChanged, this, [this](int z, int sp) {
-      if (!im_auffrischen_) zelle_geaendert(z, sp);
-    });
-    aussen->addWidget(tabelle_, 1);
-  }
+// The table of lines below the fields.
+void TEntryFormDialog::tabelle_anlegen(QVBoxLayout* aussen) {
+  const auto& t = form_.tabelle();
+  if (!t) return;
+  tabelle_ = new QTableWidget(t->zeilen(), static_cast<int>(t->spalten.size()), this);
+  QStringList spalten;
+  for (const auto& sp : t->spalten) spalten << q(sp);
+  tabelle_->setHorizontalHeaderLabels(spalten);
+  tabelle_->setMinimumHeight(240);
+  tabelle_->installEventFilter(this);
+  tabelle_->setItemDelegate(new Zelleneditor(this, [this](Taste gedrueckt) { taste(gedrueckt); }));
+  connect(tabelle_, &QTableWidget::cellChanged, this, [this](int z, int sp) {
+    if (!im_auffrischen_) zelle_geaendert(z, sp);
+  });
+  aussen->addWidget(tabelle_, 1);
+}
 
+QPushButton* TEntryFormDialog::knopf_anlegen(const QString& text) {
+  auto* k = new QPushButton(text, this);
+  k->setAutoDefault(false);
+  k->setFocusPolicy(Qt::NoFocus);  // the cursor stays in the fields
+  return k;
+}
+
+QHBoxLayout* TEntryFormDialog::knoepfe_anlegen() {
   auto* knopfleiste = new QHBoxLayout;
-  const auto& befehle = form.befehle();
+  const auto& befehle = form_.befehle();
   bool esc_befehl = false;
   for (std::size_t i = 0; i < befehle.size(); ++i) {
     const auto& b = befehle[i];
     esc_befehl |= b.taste == Taste::Esc;
     QString text = q(b.beschriftung);
     if (b.taste != Taste::Keine) text += QStringLiteral("  [") + q(tastenname(b.taste)) + ']';
-    auto* k = new QPushButton(text, this);
-    k->setAutoDefault(false);
-    k->setFocusPolicy(Qt::NoFocus);  // the cursor stays in the fields
+    auto* k = knopf_anlegen(text);
     connect(k, &QPushButton::clicked, this, [this, i] { befehl(i); });
     knopfleiste->addWidget(k);
     knoepfe_.push_back(k);
@@ -182,36 +220,20 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
   // A form with fields to edit gets "save" (Esc) and "close"; a notice
   // with buttons of its own gets nothing more, one without any an "OK".
   bool editierbar = false;
-  for (const auto& f : form.felder()) editierbar |= !f.geschuetzt;
+  for (const auto& f : form_.felder()) editierbar |= !f.geschuetzt;
   if (!esc_befehl && (editierbar || befehle.empty())) {
     const QString esc =
-        form.esc_befehl().empty() ? QStringLiteral("&Speichern") : q(form.esc_befehl());
-    auto* speichern =
-        new QPushButton(editierbar ? esc + QStringLiteral("  [Esc]") : QStringLiteral("OK"), this);
-    speichern->setAutoDefault(false);
-    speichern->setFocusPolicy(Qt::NoFocus);
+        form_.esc_befehl().empty() ? QStringLiteral("&Speichern") : q(form_.esc_befehl());
+    auto* speichern = knopf_anlegen(editierbar ? esc + QStringLiteral("  [Esc]") : QStringLiteral("OK"));
     connect(speichern, &QPushButton::clicked, this, [this] { taste(Taste::Esc); });
     knopfleiste->addWidget(speichern);
   }
   if (editierbar) {
-    auto* schliessen = new QPushButton(QStringLiteral("S&chließen"), this);
-    schliessen->setAutoDefault(false);
-    schliessen->setFocusPolicy(Qt::NoFocus);
+    auto* schliessen = knopf_anlegen(QStringLiteral("S&chließen"));
     connect(schliessen, &QPushButton::clicked, this, &TEntryFormDialog::reject);
     knopfleiste->addWidget(schliessen);
   }
-  aussen->addLayout(knopfleiste);
-
-  // Large enough for the largest page, within the screen; beyond that the
-  // page scrolls.
-  QSize inhalt;
-  for (auto* g : gitter) inhalt = inhalt.expandedTo(g->parentWidget()->sizeHint());
-  QSize ziel = inhalt + QSize(48, knopfleiste->sizeHint().height() + (seiten_ ? 90 : 50));
-  if (QScreen* bildschirm = screen())
-    ziel = ziel.boundedTo(bildschirm->availableGeometry().size() * 0.9);
-  resize(ziel.expandedTo(sizeHint()));
-
-  auffrischen();
+  return knopfleiste;
 }
 
 QWidget* TEntryFormDialog::editor_erzeugen(const TEntryForm::Feld& f) {

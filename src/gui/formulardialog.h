@@ -12,12 +12,17 @@
 #include <exception>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "suite/entryform.h"
 
+class QGridLayout;
+class QHBoxLayout;
+class QPushButton;
 class QTabWidget;
 class QTabBar;
 class QTableWidget;
+class QVBoxLayout;
 
 namespace fibu {
 
@@ -30,7 +35,7 @@ class TEntryFormDialog : public QDialog {
   // The editor of field nr (for tests and the view's focus handling).
   QWidget* editor(int nr) const;
   // The button of the form's command `index`.
-  class QPushButton* knopf(std::size_t index) const;
+  QPushButton* knopf(std::size_t index) const;
   QTabWidget* seiten() const { return seiten_; }
   // The form's table, when it has one.
   QTableWidget* tabelle() const { return tabelle_; }
@@ -50,6 +55,13 @@ class TEntryFormDialog : public QDialog {
   void showEvent(QShowEvent* ereignis) override;
 
  private:
+  // The parts the constructor puts together.
+  int seitenzahl() const;
+  std::vector<QGridLayout*> seiten_anlegen(QVBoxLayout* aussen);
+  void felder_anlegen(const std::vector<QGridLayout*>& gitter);
+  void tabelle_anlegen(QVBoxLayout* aussen);
+  QHBoxLayout* knoepfe_anlegen();
+  QPushButton* knopf_anlegen(const QString& text);
   QWidget* editor_erzeugen(const TEntryForm::Feld& f);
   // The editor's text handed to the form when it differs from the form's
   // value; false when the form refused it.

@@ -3,6 +3,9 @@
 // then replaces the old one by rename.
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "isam/bytes.h"
 #include "isam/crc32c.h"
@@ -127,18 +130,167 @@ int baum_schreiben(Indexschreiber& w, int nr, const Schluesseldef& def,
 
 }  // namespace
 
+namespace {
+
+// The table of keys a rebuild is asked for: a usable name, record size and
+// key lengths.
+bool parameter_gueltig(const std::string& name, std::uint32_t satzgroesse, int schluesselanzahl,
+                       const Schluesseltabelle& schluessel) {
+  if (name.empty() || satzgroesse == 0 || satzgroesse > 65535 || schluesselanzahl < 1 ||
+      schluesselanzahl > max_schluessel || static_cast<int>(schluessel.size()) < schluesselanzahl)
+    return false;
+  for (int k = 0; k < schluesselanzahl; ++k) {
+    const auto laenge = schluessel[static_cast<std::size_t>(k)].laenge;
+    if (laenge < 1 || laenge > max_schluessellaenge) return false;
+  }
+  return true;
+}
+
+// The scan of the data file: its slots, header and free chain repaired on
+// the way, inside one unit of work.
+class Datenscan {
+ public:
+  using Aufnehmen = std::function<void(std::uint32_t ref, const char* satz)>;
+
+  Datenscan(IsamVerzeichnis& v, std::uint32_t satzgroesse, int schluesselanzahl)
+      : v_(v), satzgroesse_(satzgroesse), schluesselanzahl_(schluesselanzahl),
+        slot_(Datendatei::slotgroesse(satzgroesse)) {}
+
+  // Reads every used slot (handed to `aufnehmen` when given) and rewrites
+  // what the header and the free chain must say.
+  int ausfuehren(const std::string& dat_pfad, const Aufnehmen& aufnehmen) {
+    std::unique_ptr<Datei> d;
+    Dateisystem& fs = v_.fs();
+    if (!fs.oeffnen(dat_pfad, Oeffnen::LesenSchreiben, d)) return fehler_ein_ausgabe;
+    std::uint64_t groesse = 0;
+    if (!d->groesse(groesse)) return fehler_ein_ausgabe;
+    Seitendatei daten(v_, name_von(dat_pfad), std::move(d), false);
+    Dateisperre sperre(v_, daten.datei());
+    Einheit einheit(v_);
+    int f = einheit.fehler();
+    if (f == isam_ok) f = sperre.fuer_einheit();
+    if (f == isam_ok && groesse >= 64) f = kopf_pruefen(daten);
+    slots_ = groesse < seitengroesse
+                 ? 0
+                 : static_cast<std::uint32_t>((groesse - seitengroesse) / slot_);
+    if (f == isam_ok) f = slots_lesen(daten, aufnehmen);
+    if (f == isam_ok) f = freie_kette_schreiben(daten);
+    if (f == isam_ok) f = kopf_schreiben(daten);
+    return einheit.ende(f);
+  }
+
+ private:
+  // A data file that names another record size is not read with this one.
+  int kopf_pruefen(Seitendatei& daten) {
+    char kopf[64];
+    if (!daten.lesen(0, sizeof kopf, kopf)) return fehler_ein_ausgabe;
+    std::uint32_t gespeichert, crc;
+    std::memcpy(&gespeichert, kopf + 8, 4);
+    std::memcpy(&crc, kopf + 60, 4);
+    if (std::memcmp(kopf, "FIBUDA01", 8) == 0 && crc == crc32c(kopf, 60) &&
+        gespeichert != satzgroesse_)
+      return fehler_parameter;
+    return isam_ok;
+  }
+
+  int slots_lesen(Seitendatei& daten, const Aufnehmen& aufnehmen) {
+    std::string puffer;
+    constexpr std::uint32_t stapel = 4096;
+    for (std::uint32_t erster = 1; erster <= slots_; erster += stapel) {
+      std::uint32_t n = std::min(stapel, slots_ - erster + 1);
+      puffer.resize(static_cast<std::size_t>(n * slot_));
+      if (!daten.lesen(Datendatei::position(erster, satzgroesse_), puffer.size(), puffer.data()))
+        return fehler_ein_ausgabe;
+      for (std::uint32_t i = 0; i < n; ++i) {
+        const char* s = puffer.data() + i * slot_;
+        if (s[0] == 1) {
+          ++benutzt_;
+          if (aufnehmen) aufnehmen(erster + i, s + 1);
+        } else {
+          freie_.push_back(erster + i);
+        }
+      }
+      // The scan reads each page once; keep the cache from growing.
+      daten.aufraeumen();
+    }
+    return isam_ok;
+  }
+
+  // Linked from the highest slot down, so that the lowest is reused first.
+  int freie_kette_schreiben(Seitendatei& daten) {
+    for (auto it = freie_.rbegin(); it != freie_.rend(); ++it) {
+      std::string s(static_cast<std::size_t>(slot_), '\0');
+      put(s.data(), 1, frei_);
+      char alt[5];
+      if (!daten.lesen(Datendatei::position(*it, satzgroesse_), 5, alt)) return fehler_ein_ausgabe;
+      if (std::memcmp(alt, s.data(), 5) != 0 &&
+          !daten.schreiben(Datendatei::position(*it, satzgroesse_), s.data(), s.size()))
+        return fehler_ein_ausgabe;
+      frei_ = *it;
+    }
+    return isam_ok;
+  }
+
+  int kopf_schreiben(Seitendatei& daten) {
+    std::string kopf =
+        Datendatei::kopf_bytes(satzgroesse_, schluesselanzahl_, slots_, benutzt_, frei_);
+    char alt[64];
+    if (!daten.lesen(0, sizeof alt, alt)) return fehler_ein_ausgabe;
+    if (std::memcmp(alt, kopf.data(), kopf.size()) != 0 &&
+        !daten.schreiben(0, kopf.data(), kopf.size()))
+      return fehler_ein_ausgabe;
+    // The file ends after its last slot.
+    const std::uint64_t ende = Datendatei::position(slots_ + 1, satzgroesse_);
+    if (daten.groesse() != ende && !daten.groesse_setzen(ende)) return fehler_ein_ausgabe;
+    return isam_ok;
+  }
+
+  IsamVerzeichnis& v_;
+  std::uint32_t satzgroesse_;
+  int schluesselanzahl_;
+  std::uint64_t slot_;
+  std::uint32_t slots_ = 0, benutzt_ = 0, frei_ = 0;
+  std::vector<std::uint32_t> freie_;
+};
+
+// Writes the new index file `pfad` from the sorted entries of every key.
+int index_schreiben(Dateisystem& fs, const std::string& pfad, std::uint32_t satzgroesse,
+                    int schluesselanzahl, const Schluesseltabelle& schluessel,
+                    const std::vector<std::vector<Eintrag>>& eintraege) {
+  std::unique_ptr<Datei> d;
+  if (!fs.oeffnen(pfad, Oeffnen::Neu, d)) return fehler_ein_ausgabe;
+  Schluesseltabelle tabelle(schluessel.begin(), schluessel.begin() + schluesselanzahl);
+  std::string kopf = Indexbaum::neue_datei(satzgroesse, tabelle)[0];
+  Indexschreiber w(*d);
+  for (int k = 1; k <= schluesselanzahl; ++k) {
+    std::uint32_t wurzel;
+    std::uint8_t hoehe;
+    const auto& e = eintraege[static_cast<std::size_t>(k - 1)];
+    if (int f = baum_schreiben(w, k, schluessel[static_cast<std::size_t>(k - 1)], e, wurzel, hoehe);
+        f != isam_ok)
+      return f;
+    std::size_t b = 64 + static_cast<std::size_t>(k - 1) * 32;
+    put(kopf.data(), b + 2, hoehe);
+    put(kopf.data(), b + 4, wurzel);
+    put(kopf.data(), b + 8, static_cast<std::uint64_t>(e.size()));
+  }
+  if (int f = w.leeren(); f != isam_ok) return f;
+  put(kopf.data(), 12, w.naechste());
+  std::uint32_t c = crc32c(kopf.data(), pruefsummen_offset);
+  std::memcpy(kopf.data() + pruefsummen_offset, &c, 4);
+  if (!d->schreiben(0, kopf) || !d->sync()) return fehler_ein_ausgabe;
+  return isam_ok;
+}
+
+}  // namespace
+
 int RebuildFileBlock(IsamVerzeichnis& v, const std::string& name_roh, std::uint32_t satzgroesse,
                      int schluesselanzahl, const Schluesseltabelle& schluessel,
                      const Schluesselfunktion& schluessel_von,
                      const std::function<void()>& fortschritt, const Satzquelle& quelle,
                      std::uint64_t* doppelte) {
-  if (name_roh.empty() || satzgroesse == 0 || satzgroesse > 65535 || schluesselanzahl < 1 ||
-      schluesselanzahl > max_schluessel || static_cast<int>(schluessel.size()) < schluesselanzahl)
+  if (!parameter_gueltig(name_roh, satzgroesse, schluesselanzahl, schluessel))
     return fehler_parameter;
-  for (int k = 0; k < schluesselanzahl; ++k)
-    if (schluessel[static_cast<std::size_t>(k)].laenge < 1 ||
-        schluessel[static_cast<std::size_t>(k)].laenge > max_schluessellaenge)
-      return fehler_parameter;
   if (int f = v.oeffnen(); f != isam_ok) return f;
   if (int f = v.generation_erhoehen(); f != isam_ok) return f;
   Dateisystem& fs = v.fs();
@@ -165,86 +317,10 @@ int RebuildFileBlock(IsamVerzeichnis& v, const std::string& name_roh, std::uint3
       eintraege[static_cast<std::size_t>(k - 1)].push_back({std::move(key), ref});
     }
   };
-
-  // Scan the data file; repair its header and free chain on the way.
-  {
-    std::unique_ptr<Datei> d;
-    if (!fs.oeffnen(*dat_pfad, Oeffnen::LesenSchreiben, d)) return fehler_ein_ausgabe;
-    std::uint64_t groesse = 0;
-    if (!d->groesse(groesse)) return fehler_ein_ausgabe;
-    Seitendatei daten(v, name_von(*dat_pfad), std::move(d), false);
-    Dateisperre sperre(v, daten.datei());
-    Einheit einheit(v);
-    int f = einheit.fehler();
-    if (f == isam_ok) f = sperre.fuer_einheit();
-
-    // A data file that names another record size is not read with this one.
-    if (f == isam_ok && groesse >= 64) {
-      char kopf[64];
-      if (!daten.lesen(0, sizeof kopf, kopf)) f = fehler_ein_ausgabe;
-      std::uint32_t gespeichert, crc;
-      std::memcpy(&gespeichert, kopf + 8, 4);
-      std::memcpy(&crc, kopf + 60, 4);
-      if (f == isam_ok && std::memcmp(kopf, "FIBUDA01", 8) == 0 && crc == crc32c(kopf, 60) &&
-          gespeichert != satzgroesse)
-        f = fehler_parameter;
-    }
-
-    const std::uint64_t slot = Datendatei::slotgroesse(satzgroesse);
-    std::uint32_t slots =
-        groesse < seitengroesse ? 0 : static_cast<std::uint32_t>((groesse - seitengroesse) / slot);
-    std::uint32_t benutzt = 0, frei = 0;
-    std::vector<std::uint32_t> freie;
-    std::string puffer;
-    constexpr std::uint32_t stapel = 4096;
-    for (std::uint32_t erster = 1; f == isam_ok && erster <= slots; erster += stapel) {
-      std::uint32_t n = std::min(stapel, slots - erster + 1);
-      puffer.resize(static_cast<std::size_t>(n * slot));
-      if (!daten.lesen(Datendatei::position(erster, satzgroesse), puffer.size(), puffer.data())) {
-        f = fehler_ein_ausgabe;
-        break;
-      }
-      for (std::uint32_t i = 0; i < n; ++i) {
-        const char* s = puffer.data() + i * slot;
-        if (s[0] == 1) {
-          ++benutzt;
-          if (!quelle) aufnehmen(erster + i, s + 1);
-        } else {
-          freie.push_back(erster + i);
-        }
-      }
-      // The scan reads each page once; keep the cache from growing.
-      daten.aufraeumen();
-    }
-    // Free chain linked from the highest slot down, so the lowest is reused first.
-    for (auto it = freie.rbegin(); f == isam_ok && it != freie.rend(); ++it) {
-      std::string s(static_cast<std::size_t>(slot), '\0');
-      put(s.data(), 1, frei);
-      char alt[5];
-      if (!daten.lesen(Datendatei::position(*it, satzgroesse), 5, alt))
-        f = fehler_ein_ausgabe;
-      else if (std::memcmp(alt, s.data(), 5) != 0 &&
-               !daten.schreiben(Datendatei::position(*it, satzgroesse), s.data(), s.size()))
-        f = fehler_ein_ausgabe;
-      frei = *it;
-    }
-    if (f == isam_ok) {
-      std::string kopf =
-          Datendatei::kopf_bytes(satzgroesse, schluesselanzahl, slots, benutzt, frei);
-      char alt[64];
-      if (!daten.lesen(0, sizeof alt, alt))
-        f = fehler_ein_ausgabe;
-      else if (std::memcmp(alt, kopf.data(), kopf.size()) != 0 &&
-               !daten.schreiben(0, kopf.data(), kopf.size()))
-        f = fehler_ein_ausgabe;
-      // The file ends after its last slot.
-      std::uint64_t ende = Datendatei::position(slots + 1, satzgroesse);
-      if (f == isam_ok && daten.groesse() != ende && !daten.groesse_setzen(ende))
-        f = fehler_ein_ausgabe;
-    }
-    f = einheit.ende(f);
-    if (f != isam_ok) return f;
-  }
+  // The records come from the data file, or from the caller's source.
+  Datenscan scan(v, satzgroesse, schluesselanzahl);
+  if (int f = scan.ausfuehren(*dat_pfad, quelle ? Datenscan::Aufnehmen() : aufnehmen); f != isam_ok)
+    return f;
   if (quelle) {
     if (int f = quelle(aufnehmen); f != isam_ok) return f;
   }
@@ -260,32 +336,10 @@ int RebuildFileBlock(IsamVerzeichnis& v, const std::string& name_roh, std::uint3
   if (doppelte) *doppelte = doppelt;
 
   // The new index beside the old one, then the rename.
-  std::string neu_pfad = ix_ziel + ".NEU";
-  {
-    std::unique_ptr<Datei> d;
-    if (!fs.oeffnen(neu_pfad, Oeffnen::Neu, d)) return fehler_ein_ausgabe;
-    Schluesseltabelle tabelle(schluessel.begin(), schluessel.begin() + schluesselanzahl);
-    std::string kopf = Indexbaum::neue_datei(satzgroesse, tabelle)[0];
-    Indexschreiber w(*d);
-    for (int k = 1; k <= schluesselanzahl; ++k) {
-      std::uint32_t wurzel;
-      std::uint8_t hoehe;
-      const auto& e = eintraege[static_cast<std::size_t>(k - 1)];
-      if (int f =
-              baum_schreiben(w, k, schluessel[static_cast<std::size_t>(k - 1)], e, wurzel, hoehe);
-          f != isam_ok)
-        return f;
-      std::size_t b = 64 + static_cast<std::size_t>(k - 1) * 32;
-      put(kopf.data(), b + 2, hoehe);
-      put(kopf.data(), b + 4, wurzel);
-      put(kopf.data(), b + 8, static_cast<std::uint64_t>(e.size()));
-    }
-    if (int f = w.leeren(); f != isam_ok) return f;
-    put(kopf.data(), 12, w.naechste());
-    std::uint32_t c = crc32c(kopf.data(), pruefsummen_offset);
-    std::memcpy(kopf.data() + pruefsummen_offset, &c, 4);
-    if (!d->schreiben(0, kopf) || !d->sync()) return fehler_ein_ausgabe;
-  }
+  const std::string neu_pfad = ix_ziel + ".NEU";
+  if (int f = index_schreiben(fs, neu_pfad, satzgroesse, schluesselanzahl, schluessel, eintraege);
+      f != isam_ok)
+    return f;
   if (!fs.umbenennen(neu_pfad, ix_ziel) || !fs.verzeichnis_sync(v.pfad()))
     return fehler_ein_ausgabe;
   return v.generation_erhoehen();

@@ -92,6 +92,45 @@ bool sachkonto_bebucht(Mandant& m, const Satz& konto) {
   return m.buchung && nummer != 0 && m.buchung->key_vorhanden(2, LongToKey(nummer));
 }
 
+namespace {
+
+// The group codes of the four assignments: each once, each known.
+void gruppen_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung) {
+  std::vector<std::string> codes;
+  for (int i = 0; i < 4; ++i)
+    if (std::string c = trim(konto.get(S::zuordnung_code(i))); !c.empty()) codes.push_back(c);
+  std::sort(codes.begin(), codes.end());
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (i > 0 && codes[i] == codes[i - 1]) {
+      if (i < 2 || codes[i - 2] != codes[i])
+        meldung.melde("Die BWA-Kontogruppe \"" + codes[i] + "\" kommt doppelt vor!");
+      continue;
+    }
+    if (tdatenbank* gruppen = bwa_gruppen(m); gruppen && !gruppen->key_vorhanden(1, codes[i]))
+      meldung.melde("Die BWA-Kontogruppe \"" + codes[i] + "\" existiert nicht!");
+  }
+}
+
+// What is wrong with the reference account "<kkkk>" of the second name
+// line, if anything: itself, missing, or without VAT line 99.
+std::optional<std::string> referenz_falsch(Mandant& m, const Satz& konto, std::int32_t nummer) {
+  const auto ref = referenzkonto(konto.get(S::Bezeichnung2));
+  if (!ref) return std::nullopt;
+  const std::int32_t r = kontowert(*ref);
+  const std::string text = "Das in der 2.Zeile angegebene Sachkonto " + *ref;
+  if (r == nummer)
+    return text + " referenziert sich selbst!\rVerwenden Sie ein anderes Referenzkonto für "
+                  "die MwSt-Buchungen";
+  const auto referenz = sachkonto_lesen(m, r);
+  if (!referenz)
+    return text + " existiert nicht!\rVerwenden Sie in der zweiten Zeile keine Bezeichnung "
+                  "mit <kkkk>";
+  if (referenz->get(S::UstZeile) != 99) return text + " hat nicht die\rerwartete UST-Zeile 99 !";
+  return std::nullopt;
+}
+
+}  // namespace
+
 bool sachkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung) {
   const Satz& basis = m.basis;
   const bool alle = meldung.alle_pruefen();
@@ -115,19 +154,7 @@ bool sachkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung) {
       stopp("Steuerschlüssel muß zu diesem Konto Null sein!"))
     return false;
   // 4. The group codes of the four assignments: each once, each known (warnings).
-  std::vector<std::string> codes;
-  for (int i = 0; i < 4; ++i)
-    if (std::string c = trim(konto.get(S::zuordnung_code(i))); !c.empty()) codes.push_back(c);
-  std::sort(codes.begin(), codes.end());
-  for (std::size_t i = 0; i < codes.size(); ++i) {
-    if (i > 0 && codes[i] == codes[i - 1]) {
-      if (i < 2 || codes[i - 2] != codes[i])
-        meldung.melde("Die BWA-Kontogruppe \"" + codes[i] + "\" kommt doppelt vor!");
-      continue;
-    }
-    if (tdatenbank* gruppen = bwa_gruppen(m); gruppen && !gruppen->key_vorhanden(1, codes[i]))
-      meldung.melde("Die BWA-Kontogruppe \"" + codes[i] + "\" existiert nicht!");
-  }
+  gruppen_pruefen(m, konto, meldung);
   // 5. The tax key of kinds 0 to 4.
   if (art <= 4) {
     if (schluessel > 40) {
@@ -157,21 +184,7 @@ bool sachkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung) {
       return false;
   }
   // 7. The reference account of the second name line.
-  if (auto ref = referenzkonto(konto.get(S::Bezeichnung2))) {
-    const std::int32_t r = kontowert(*ref);
-    const std::string text = "Das in der 2.Zeile angegebene Sachkonto " + *ref;
-    if (r == nummer) {
-      if (stopp(text + " referenziert sich selbst!\rVerwenden Sie ein anderes Referenzkonto für "
-                       "die MwSt-Buchungen"))
-        return false;
-    } else if (auto referenz = sachkonto_lesen(m, r); !referenz) {
-      if (stopp(text + " existiert nicht!\rVerwenden Sie in der zweiten Zeile keine Bezeichnung "
-                       "mit <kkkk>"))
-        return false;
-    } else if (referenz->get(S::UstZeile) != 99) {
-      if (stopp(text + " hat nicht die\rerwartete UST-Zeile 99 !")) return false;
-    }
-  }
+  if (auto text = referenz_falsch(m, konto, nummer); text && stopp(*text)) return false;
   return ok;
 }
 
