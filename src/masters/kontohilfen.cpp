@@ -68,6 +68,13 @@ bool kontonummer_im_bereich(TEntryForm& form, int nummer_feld, bool im_bereich,
   return false;
 }
 
+bool konto_bebucht(Mandant& m, const Kontosummen& summen, std::int32_t nummer) {
+  if (summen.eroeffnung != 0) return true;
+  for (int p = 1; p <= 12; ++p)
+    if (summen.soll(p) != 0 || summen.haben(p) != 0) return true;
+  return m.buchung && nummer != 0 && m.buchung->key_vorhanden(2, LongToKey(nummer));
+}
+
 void kontonummer_gewaehlt(TEntryForm& form, int nummer_feld, int weiter) {
   form.ProtectControl(nummer_feld);
   form.setze_geaendert(false);

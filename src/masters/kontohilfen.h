@@ -29,16 +29,21 @@ void umsaetze_drucken(Mandant& m, Interaktion& ui, const std::string& dokument,
 // only.
 void vorjahre_hinzufuegen(TEntryForm& form, int ab, int jahr, const Kontosummen& summen);
 
-// Where an account's key, number and opening date are in its record.
+// Where an account's key, number, opening date and posted flag are in its
+// record.
 struct Kontofelder {
   TextFeld key;
   ZahlFeld<std::int32_t> nummer;
   DatumFeld eroeffnung;
+  JaNeinFeld bebucht;
 };
 // The account of key `k` from `datei` into `konto`, or a new record with
 // the key, its number and `heute` as the opening date; true when it is new.
 bool konto_laden(tdatenbank& datei, const std::string& k, const Kontofelder& felder, Datum heute,
                  Satz& konto);
+// Whether an account has an opening balance, a period total or a booking.
+bool konto_bebucht(Mandant& m, const Kontosummen& summen, std::int32_t nummer);
+
 // The number field of an account dialog: locked once an account is chosen,
 // with the cursor on the record's first field `weiter`; free again and
 // holding the cursor when the dialog is emptied. Either way unchanged.

@@ -57,11 +57,7 @@ std::string personenkonto_praefix(const Satz& konto) {
 }
 
 bool personenkonto_bebucht(Mandant& m, const Satz& konto) {
-  if (konto.get(P::Eroeffnungssaldo) != 0) return true;
-  for (int p = 1; p <= 12; ++p)
-    if (konto.get(P::soll(p)) != 0 || konto.get(P::haben(p)) != 0) return true;
-  const std::int32_t nummer = kontowert(konto.get(P::Kontonr));
-  return m.buchung && nummer != 0 && m.buchung->key_vorhanden(2, LongToKey(nummer));
+  return konto_bebucht(m, summen(konto), kontowert(konto.get(P::Kontonr)));
 }
 
 bool personenkonto_pruefen(Mandant& m, const Satz& konto, Pruefmeldung& meldung) {
@@ -174,7 +170,11 @@ const Formularbindung& personenkonto_bindung() {
 }  // namespace
 
 TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
-    : m_(m), adressverzeichnis_(std::move(adressverzeichnis)), form_("Pflege der Personenkonten") {
+    : Kontodialog(m, "Pflege der Personenkonten",
+                  {*m.personen, {P::Kontonr, P::Kontonummer, P::Eroeffnungsdatum, P::Bebucht},
+                   f_nummer, f_anrede, "Kontonummer stimmt nicht mit Nummernkreisen überein!",
+                   im_personenbereich, personenkonto_bebucht, personenkonto_pruefen}),
+      adressverzeichnis_(std::move(adressverzeichnis)) {
   const Satz& b = m.basis;
   form_.AddLongInt(f_nummer, "Kontonr", 0, 0, 99999999);
   form_.AddString(f_bereiche, "Nummernkreise",
@@ -216,7 +216,9 @@ TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
     return Reaktion::Weiter;
   });
   form_.AddKey(Taste::F7, "&Umsätze", [this](TEntryForm&) { return umsaetze(); });
-  form_.AddKey(Taste::F8, "L&öschen", [this](TEntryForm&) { return loeschen(); });
+  form_.AddKey(Taste::F8, "L&öschen", [this](TEntryForm&) {
+    return loeschen("Wollen Sie dieses Personenkonto löschen?");
+  });
   form_.AddKey(Taste::F9, "&Infos", [this](TEntryForm&) { return info(); });
   form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(false); });
   form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(true); });
@@ -240,33 +242,6 @@ std::string TFPersonenkonto::key() const {
   return personenkonto_text(m_.basis, static_cast<std::int32_t>(form_.zahl(f_nummer)));
 }
 
-bool TFPersonenkonto::nummer_verlassen() {
-  if (gewaehlt_) return true;
-  if (!kontonummer_im_bereich(form_, f_nummer, im_personenbereich(m_.basis, key()),
-                              "Kontonummer stimmt nicht mit Nummernkreisen überein!"))
-    return false;
-  laden(key());
-  return true;
-}
-
-void TFPersonenkonto::laden(const std::string& k) {
-  neu_ = konto_laden(*m_.personen, k, {P::Kontonr, P::Kontonummer, P::Eroeffnungsdatum},
-                     m_.tagesdatum().Today(), konto_);
-  konto_.set(P::Bebucht, personenkonto_bebucht(m_, konto_));
-  gewaehlt_ = true;
-  form_aus_satz();
-  kontonummer_gewaehlt(form_, f_nummer, f_anrede);
-}
-
-void TFPersonenkonto::leeren() {
-  gewaehlt_ = false;
-  neu_ = false;
-  m_.personen->leeren();
-  konto_ = m_.personen->satz();
-  form_aus_satz();
-  kontonummer_frei(form_, f_nummer);
-}
-
 void TFPersonenkonto::form_aus_satz() {
   const Satz& s = konto_;
   form_.setze_zahl(f_nummer, kontowert(s.get(P::Kontonr)));
@@ -280,26 +255,6 @@ void TFPersonenkonto::satz_aus_form() {
   // The file keeps the rates also as the numbers the display fields held.
   konto_.setze_f64(P::Skonto1Anzeige, static_cast<double>(konto_.get(P::Skonto1)) / 1000.0);
   konto_.setze_f64(P::Skonto2Anzeige, static_cast<double>(konto_.get(P::Skonto2)) / 1000.0);
-}
-
-bool TFPersonenkonto::speichern() {
-  if (!gewaehlt_ || !form_.geaendert()) return true;
-  satz_aus_form();
-  Pruefmeldung meldung(form_.ui());
-  if (!personenkonto_pruefen(m_, konto_, meldung)) return false;
-  m_.personen->satz() = konto_;
-  m_.personen->speichern(key());
-  form_.setze_geaendert(false);
-  neu_ = false;
-  return true;
-}
-
-Reaktion TFPersonenkonto::blaettern(bool vor) {
-  if (!speichern()) return Reaktion::Weiter;
-  std::string k = gewaehlt_ ? key() : "";
-  const bool ok = vor ? m_.personen->weiter_key(1, k) : m_.personen->zurueck_key(1, k);
-  if (ok) laden(trim(k));
-  return Reaktion::Weiter;
 }
 
 Reaktion TFPersonenkonto::liste(int key_nr) {
@@ -347,15 +302,6 @@ Reaktion TFPersonenkonto::adresse() {
   return Reaktion::Weiter;
 }
 
-Reaktion TFPersonenkonto::loeschen() {
-  if (!gewaehlt_) return Reaktion::Weiter;
-  if (!form_.ui().JaNein2("Wollen Sie dieses Personenkonto löschen?")) return Reaktion::Weiter;
-  // The file refuses posted accounts.
-  m_.personen->satz() = konto_;
-  m_.personen->loeschen(key());
-  leeren();
-  return Reaktion::Weiter;
-}
 
 Reaktion TFPersonenkonto::info() {
   if (!gewaehlt_) return Reaktion::Weiter;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "frame/mandant.h"
+#include "masters/kontodialog.h"
 #include "masters/pruefmeldung.h"
 #include "suite/entryform.h"
 
@@ -34,7 +35,7 @@ struct Adresse {
 Ergebnis adressen_lesen(Dateisystem& fs, const std::string& verzeichnis,
                         std::vector<Adresse>& aus);
 
-class TFPersonenkonto {
+class TFPersonenkonto : public Kontodialog {
  public:
   enum Feld : int {
     f_nummer = 1,
@@ -70,31 +71,17 @@ class TFPersonenkonto {
   // `adressverzeichnis`: the suite's address directory.
   TFPersonenkonto(Mandant& m, std::string adressverzeichnis);
   bool ausfuehren();
-  TEntryForm& form() { return form_; }
-  const Satz& konto() const { return konto_; }
-
-  bool nummer_verlassen();
-  bool speichern();
-  void laden(const std::string& key);
-  void leeren();
 
  private:
-  void form_aus_satz();
-  void satz_aus_form();
-  std::string key() const;
-  Reaktion blaettern(bool vor);
+  std::string key() const override;
+  void form_aus_satz() override;
+  void satz_aus_form() override;
   Reaktion liste(int key_nr);
   Reaktion adresse();
-  Reaktion loeschen();
   Reaktion info();
   Reaktion umsaetze();
 
-  Mandant& m_;
   std::string adressverzeichnis_;
-  TEntryForm form_;
-  Satz konto_{PersonenFelder::groesse};
-  bool gewaehlt_ = false;
-  bool neu_ = false;
 };
 
 // "Liste der Personenkonten": a range, then the printed chart.

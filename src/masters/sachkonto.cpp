@@ -85,11 +85,7 @@ std::string sachkonto_praefix(const Satz& konto) {
 }
 
 bool sachkonto_bebucht(Mandant& m, const Satz& konto) {
-  if (konto.get(S::Eroeffnungssaldo) != 0) return true;
-  for (int p = 1; p <= 12; ++p)
-    if (konto.get(S::soll(p)) != 0 || konto.get(S::haben(p)) != 0) return true;
-  const std::int32_t nummer = kontowert(konto.get(S::Kontonummer));
-  return m.buchung && nummer != 0 && m.buchung->key_vorhanden(2, LongToKey(nummer));
+  return konto_bebucht(m, summen(konto), kontowert(konto.get(S::Kontonummer)));
 }
 
 namespace {
@@ -222,7 +218,12 @@ const Formularbindung& sachkonto_bindung() {
 
 }  // namespace
 
-TFSachkonto::TFSachkonto(Mandant& m) : m_(m), form_("Pflege der Sachkonten") {
+TFSachkonto::TFSachkonto(Mandant& m)
+    : Kontodialog(m, "Pflege der Sachkonten",
+                  {*m.sach, {S::Kontonummer, S::Nummer, S::Eroeffnungsdatum, S::Bebucht}, f_nummer,
+                   f_bez1, "Kontonummer stimmt nicht mit Nummernkreis überein!",
+                   [](const Satz& b, const std::string& k) { return im_sachbereich(b, kontowert(k)); },
+                   sachkonto_bebucht, sachkonto_pruefen}) {
   form_.AddLongInt(f_nummer, "Kontonummer", 0, 0, 99999999);
   sachkonto_bindung().felder_anlegen(form_, Satz(S::groesse));
   form_.beim_verlassen([this](TEntryForm& f, int nr) {
@@ -248,7 +249,10 @@ void TFSachkonto::tasten_anlegen() {
   form_.AddKey(Taste::F5, "S&teuerkonten", [this](TEntryForm&) { return steuerkonten(); });
   form_.AddKey(Taste::F6, "&BWA-Liste", [this](TEntryForm&) { return bwa_liste(); });
   form_.AddKey(Taste::F7, "&Umsätze", [this](TEntryForm&) { return umsaetze(); });
-  form_.AddKey(Taste::F8, "&Löschen", [this](TEntryForm&) { return loeschen(); });
+  form_.AddKey(Taste::F8, "&Löschen", [this](TEntryForm&) {
+    // The file refuses posted accounts and those of the base data itself.
+    return loeschen("Wollen Sie dieses Sachkonto löschen?");
+  });
   form_.AddKey(Taste::F9, "&Info", [this](TEntryForm&) { return info(); });
   form_.AddKey(Taste::F10, "U&mbenenn", [this](TEntryForm&) { return umbenennen(); });
   form_.AddKey(Taste::Keine, "K&opieren", [this](TEntryForm&) { return kopieren(); });
@@ -317,33 +321,6 @@ std::string TFSachkonto::key() const {
   return sachkonto_text(m_.basis, static_cast<std::int32_t>(form_.zahl(f_nummer)));
 }
 
-bool TFSachkonto::nummer_verlassen() {
-  if (gewaehlt_) return true;
-  const auto nummer = static_cast<std::int32_t>(form_.zahl(f_nummer));
-  if (!kontonummer_im_bereich(form_, f_nummer, im_sachbereich(m_.basis, nummer),
-                              "Kontonummer stimmt nicht mit Nummernkreis überein!"))
-    return false;
-  laden(key());
-  return true;
-}
-
-void TFSachkonto::laden(const std::string& k) {
-  neu_ = konto_laden(*m_.sach, k, {S::Kontonummer, S::Nummer, S::Eroeffnungsdatum},
-                     m_.tagesdatum().Today(), konto_);
-  konto_.set(S::Bebucht, sachkonto_bebucht(m_, konto_));
-  gewaehlt_ = true;
-  form_aus_satz();
-  kontonummer_gewaehlt(form_, f_nummer, f_bez1);
-}
-
-void TFSachkonto::leeren() {
-  gewaehlt_ = false;
-  neu_ = false;
-  konto_ = Satz(SachFelder::groesse);
-  form_aus_satz();
-  kontonummer_frei(form_, f_nummer);
-}
-
 void TFSachkonto::form_aus_satz() {
   form_.setze_zahl(f_nummer, kontowert(konto_.get(S::Kontonummer)));
   sachkonto_bindung().zeigen(form_, konto_);
@@ -356,28 +333,6 @@ void TFSachkonto::satz_aus_form() { sachkonto_bindung().uebernehmen(form_, konto
 void TFSachkonto::steuerschluessel_sperre() {
   const auto art = form_.zahl(f_kontenart);
   form_.ProtectControl(f_steuerschluessel, art == 1 || art == 2 || art == 4);
-}
-
-bool TFSachkonto::speichern() {
-  // Nothing entered, or nothing typed into the account: nothing to save
-  // (a number alone makes no account).
-  if (!gewaehlt_ || !form_.geaendert()) return true;
-  satz_aus_form();
-  Pruefmeldung meldung(form_.ui());
-  if (!sachkonto_pruefen(m_, konto_, meldung)) return false;
-  m_.sach->satz() = konto_;
-  m_.sach->speichern(key());
-  form_.setze_geaendert(false);
-  neu_ = false;
-  return true;
-}
-
-Reaktion TFSachkonto::blaettern(bool vor) {
-  if (!speichern()) return Reaktion::Weiter;
-  std::string k = gewaehlt_ ? key() : "";
-  const bool ok = vor ? m_.sach->weiter_key(1, k) : m_.sach->zurueck_key(1, k);
-  if (ok) laden(k);
-  return Reaktion::Weiter;
 }
 
 Reaktion TFSachkonto::liste(int key_nr) {
@@ -425,15 +380,6 @@ Reaktion TFSachkonto::umsaetze() {
   return Reaktion::Weiter;
 }
 
-Reaktion TFSachkonto::loeschen() {
-  if (!gewaehlt_) return Reaktion::Weiter;
-  if (!form_.ui().JaNein2("Wollen Sie dieses Sachkonto löschen?")) return Reaktion::Weiter;
-  // The file refuses posted accounts and those of the base data itself.
-  m_.sach->satz() = konto_;
-  m_.sach->loeschen(key());
-  leeren();
-  return Reaktion::Weiter;
-}
 
 // The target of a renaming or a copy: in the GL range and not taken.
 bool TFSachkonto::neue_nummer_frei(std::int32_t neu) {

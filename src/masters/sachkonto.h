@@ -9,6 +9,7 @@
 #include <string>
 
 #include "frame/mandant.h"
+#include "masters/kontodialog.h"
 #include "masters/pruefmeldung.h"
 #include "suite/entryform.h"
 
@@ -37,7 +38,7 @@ std::optional<Satz> sachkonto_lesen(Mandant& m, std::int32_t nummer);
 // "Kasse (K)" ... for the kinds 0..5 ("" for 0).
 const char* kontenart_name(int art);
 
-class TFSachkonto {
+class TFSachkonto : public Kontodialog {
  public:
   // Field numbers of the dialog.
   enum Feld : int {
@@ -61,40 +62,22 @@ class TFSachkonto {
   explicit TFSachkonto(Mandant& m);
   // Runs the dialog; false when the GL range is not usable.
   bool ausfuehren();
-  TEntryForm& form() { return form_; }
-  // The account shown (its record as the dialog holds it).
-  const Satz& konto() const { return konto_; }
-  bool konto_gewaehlt() const { return gewaehlt_; }
-
-  // The steps of the dialog, also for scripts.
-  bool nummer_verlassen();
-  bool speichern();
-  void laden(const std::string& key);
-  void leeren();
 
  private:
+  std::string key() const override;
+  void form_aus_satz() override;
+  void satz_aus_form() override;
   void tasten_anlegen();
-  void form_aus_satz();
-  void satz_aus_form();
   void steuerschluessel_sperre();
   Reaktion kontenarten();   // F4: the kinds, into the field
   Reaktion steuerkonten();  // F5: the tax keys of the base data
   Reaktion bwa_liste();     // F6: the BWA groups, into the assignment at the cursor
-  std::string key() const;
-  Reaktion blaettern(bool vor);
-  Reaktion loeschen();
   bool neue_nummer_frei(std::int32_t neu);
   Reaktion umbenennen();
   Reaktion kopieren();
   Reaktion info();
   Reaktion umsaetze();
   Reaktion liste(int key_nr);
-
-  Mandant& m_;
-  TEntryForm form_;
-  Satz konto_{SachFelder::groesse};
-  bool gewaehlt_ = false;
-  bool neu_ = false;  // the account is not stored yet
 };
 
 // "Liste der Sachkonten": a range and "Kurzliste", then the printed chart.
