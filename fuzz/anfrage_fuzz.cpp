@@ -14,25 +14,19 @@
 #include "frame/anfrage.h"
 #include "frame/tffibu.h"
 #include "store/kontenbereiche.h"
-#include "suite/test_dateisystem.h"
-#include "suite/test_interaktion.h"
+#include "speichermandant.h"
 
 namespace fibu {
 namespace {
 
-struct Dienst {
-  TestDateisystem fs;
-  TestInteraktion ui;
-  Tagesdatum heute{DMYtoDate(6, 12, 2024)};
-  Netzwerk netz{fs, "/r", false};
-  Mandant m{fs, ui, heute, "/r/FIBU/", netz};
+struct Dienst : Speichermandant {
   Suitekonfiguration suite;
   TFFibu fibu{m, suite, Kommandozeile{}};
   Anfrageserver server;
   std::string pfad;
 
   Dienst() {
-    if (!fs.verzeichnis_anlegen("/r/FIBU/") || !m.mandant_oeffnen(1, 2024, true)) __builtin_trap();
+    oeffnen();
     for (auto [nr, limit] : {std::pair{10001, 0}, std::pair{10002, 50000}}) {
       m.personen->leeren();
       m.personen->satz().set(PersonenFelder::Limit, static_cast<std::int64_t>(limit));

@@ -11,25 +11,18 @@
 
 #include "exchange/fremdimport.h"
 #include "store/kontenbereiche.h"
-#include "suite/test_dateisystem.h"
-#include "suite/test_interaktion.h"
+#include "speichermandant.h"
 
 namespace fibu {
 namespace {
 
-struct Fuzzmandant {
-  TestDateisystem fs;
-  TestInteraktion ui;
-  Tagesdatum heute{DMYtoDate(6, 12, 2024)};
-  Netzwerk netz{fs, "/r", false};
-  Mandant m{fs, ui, heute, "/r/FIBU/", netz};
+struct Fuzzmandant : Speichermandant {
   Fremdeinstellungen e;
   std::uint32_t personen = 0;
 
   Fuzzmandant() {
-    if (!fs.verzeichnis_anlegen("/r/FIBU/") || !fs.verzeichnis_anlegen("/import") ||
-        !m.mandant_oeffnen(1, 2024, true))
-      __builtin_trap();
+    oeffnen();
+    if (!fs.verzeichnis_anlegen("/import")) __builtin_trap();
     Satz& b = m.basis;
     b.set(BasisFelder::steuerkonto(1), std::int32_t{1776});
     b.set(BasisFelder::steuersatz(1), std::int64_t{1900});

@@ -11,12 +11,17 @@ Formularbindung& Formularbindung::neu(Eintrag e) {
   return *this;
 }
 
-Formularbindung& Formularbindung::text(int nr, std::string beschriftung, TextFeld feld,
-                                       int laenge) {
+Formularbindung::Eintrag Formularbindung::kopf(int nr, std::string beschriftung, Feldart art) {
   Eintrag e;
   e.nr = nr;
   e.beschriftung = std::move(beschriftung);
-  e.art = Feldart::Text;
+  e.art = art;
+  return e;
+}
+
+Formularbindung& Formularbindung::text(int nr, std::string beschriftung, TextFeld feld,
+                                       int laenge) {
+  Eintrag e = kopf(nr, std::move(beschriftung), Feldart::Text);
   e.textfeld = feld;
   e.laenge = laenge > 0 ? laenge : static_cast<int>(feld.kapazitaet);
   return neu(std::move(e));
@@ -25,25 +30,19 @@ Formularbindung& Formularbindung::text(int nr, std::string beschriftung, TextFel
 Formularbindung& Formularbindung::byte(int nr, std::string beschriftung,
                                        ZahlFeld<std::uint8_t> feld, std::uint8_t min,
                                        std::uint8_t max) {
-  Eintrag e = zahl_eintrag(nr, std::move(beschriftung), feld, Feldart::Byte);
-  e.min = min, e.max = max;
-  return neu(std::move(e));
+  return ganzzahl(nr, std::move(beschriftung), feld, Feldart::Byte, min, max);
 }
 
 Formularbindung& Formularbindung::word(int nr, std::string beschriftung,
                                        ZahlFeld<std::uint16_t> feld, std::uint16_t min,
                                        std::uint16_t max) {
-  Eintrag e = zahl_eintrag(nr, std::move(beschriftung), feld, Feldart::Word);
-  e.min = min, e.max = max;
-  return neu(std::move(e));
+  return ganzzahl(nr, std::move(beschriftung), feld, Feldart::Word, min, max);
 }
 
 Formularbindung& Formularbindung::longint(int nr, std::string beschriftung,
                                           ZahlFeld<std::int32_t> feld, std::int32_t min,
                                           std::int32_t max) {
-  Eintrag e = zahl_eintrag(nr, std::move(beschriftung), feld, Feldart::LongInt);
-  e.min = min, e.max = max;
-  return neu(std::move(e));
+  return ganzzahl(nr, std::move(beschriftung), feld, Feldart::LongInt, min, max);
 }
 
 Formularbindung& Formularbindung::betrag(int nr, std::string beschriftung,
@@ -56,20 +55,14 @@ Formularbindung& Formularbindung::betrag(int nr, std::string beschriftung,
 }
 
 Formularbindung& Formularbindung::datum(int nr, std::string beschriftung, DatumFeld feld) {
-  Eintrag e;
-  e.nr = nr;
-  e.beschriftung = std::move(beschriftung);
-  e.art = Feldart::Kalenderdatum;
+  Eintrag e = kopf(nr, std::move(beschriftung), Feldart::Kalenderdatum);
   e.lesen = [feld](const Satz& s) { return static_cast<std::int64_t>(s.get(feld)); };
   e.schreiben = [feld](Satz& s, std::int64_t v) { s.set(feld, static_cast<Datum>(v)); };
   return neu(std::move(e));
 }
 
 Formularbindung& Formularbindung::janein(int nr, std::string beschriftung, JaNeinFeld feld) {
-  Eintrag e;
-  e.nr = nr;
-  e.beschriftung = std::move(beschriftung);
-  e.art = Feldart::JaNein;
+  Eintrag e = kopf(nr, std::move(beschriftung), Feldart::JaNein);
   e.lesen = [feld](const Satz& s) { return static_cast<std::int64_t>(s.get(feld)); };
   e.schreiben = [feld](Satz& s, std::int64_t v) { s.set(feld, v != 0); };
   return neu(std::move(e));

@@ -77,15 +77,20 @@ class Formularbindung {
     std::function<void(TEntryForm&)> eigenes;  // set: a field of the dialog's own
   };
 
+  static Eintrag kopf(int nr, std::string beschriftung, Feldart art);
   template <typename T>
   static Eintrag zahl_eintrag(int nr, std::string beschriftung, ZahlFeld<T> feld, Feldart art) {
-    Eintrag e;
-    e.nr = nr;
-    e.beschriftung = std::move(beschriftung);
-    e.art = art;
+    Eintrag e = kopf(nr, std::move(beschriftung), art);
     e.lesen = [feld](const Satz& s) { return static_cast<std::int64_t>(s.get(feld)); };
     e.schreiben = [feld](Satz& s, std::int64_t v) { s.set(feld, static_cast<T>(v)); };
     return e;
+  }
+  template <typename T>
+  Formularbindung& ganzzahl(int nr, std::string beschriftung, ZahlFeld<T> feld, Feldart art,
+                            T min, T max) {
+    Eintrag e = zahl_eintrag(nr, std::move(beschriftung), feld, art);
+    e.min = min, e.max = max;
+    return neu(std::move(e));
   }
   Formularbindung& neu(Eintrag e);
   std::int64_t angezeigt(const Eintrag& e, const Satz& satz) const;

@@ -72,8 +72,7 @@ class BuchungViewTest : public QObject {
     auto lief = beim_naechsten_dialog([&](QWidget* w) {
       auto* d = qobject_cast<fibu::Rasterdialog*>(w);
       QVERIFY(d);
-      d->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(d));
+      QVERIFY(fibu::test::aktiv_machen(d));
       QTRY_VERIFY(QApplication::focusWidget() == d->tabelle());
       auto* status = d->findChild<QLabel*>(QStringLiteral("statuszeile"));
       QVERIFY(status);
@@ -88,8 +87,7 @@ class BuchungViewTest : public QObject {
       QTRY_COMPARE(meldungen.size(), 1);
       // The offscreen platform has no window manager to give the window
       // back its activation after the message box.
-      d->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(d));
+      QVERIFY(fibu::test::aktiv_machen(d));
       QCOMPARE(d->tabelle()->currentIndex().column(), static_cast<int>(fibu::TFBuchung::Konto));
       // Then 4210 rent, paid from the bank.
       rentenzeile("250,00");
@@ -145,8 +143,7 @@ class BuchungViewTest : public QObject {
     auto lief = beim_naechsten_dialog([&](QWidget* w) {
       auto* d = qobject_cast<fibu::Rasterdialog*>(w);
       QVERIFY(d);
-      d->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(d));
+      QVERIFY(fibu::test::aktiv_machen(d));
       QTRY_VERIFY(QApplication::focusWidget() == d->tabelle());
       rentenzeile("1.234,56");
       if (b.zeile() == erste) taste(Qt::Key_Tab);
@@ -208,15 +205,13 @@ class BuchungViewTest : public QObject {
               QVERIFY2(form.eingabe(feld(name), wert) && form.verlassen(feld(name)), name);
             }
             f->auffrischen();
-            a->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(a));
+            QVERIFY(fibu::test::aktiv_machen(a));
             QTRY_VERIFY(QApplication::focusWidget());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_F8);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
           },
           w);
-      d->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(d));
+      QVERIFY(fibu::test::aktiv_machen(d));
       QTRY_VERIFY(QApplication::focusWidget() == d->tabelle());
       QTest::keyClick(d->tabelle(), Qt::Key_F6);
       d->activateWindow();

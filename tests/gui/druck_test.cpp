@@ -202,8 +202,7 @@ class DruckTest : public QObject {
       QVERIFY(v);
       seiten = v->seitenzahl();
       QCOMPARE(v->aktuelle_seite(), 1);
-      v->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(v));
+      QVERIFY(fibu::test::aktiv_machen(v));
       // The keys go where the user's keys go: to the page view inside.
       QWidget* ziel = v->focusWidget() ? v->focusWidget() : v;
       QTest::keyClick(ziel, Qt::Key_PageDown);

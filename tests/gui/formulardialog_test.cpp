@@ -58,8 +58,7 @@ struct Testformular {
 fibu::TEntryFormDialog* als_dialog(QWidget* w) {
   auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);
   if (d) {
-    d->activateWindow();
-    if (!QTest::qWaitForWindowActive(d)) qWarning("Dialog nicht aktiv");
+    if (!fibu::test::aktiv_machen(d)) qWarning("Dialog nicht aktiv");
   }
   return d;
 }

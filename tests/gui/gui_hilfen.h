@@ -53,6 +53,13 @@ inline std::shared_ptr<bool> beim_naechsten_dialog(std::function<void(QWidget*)>
   return gelaufen;
 }
 
+// Brings a window to the front and waits until it has the keyboard; the
+// offscreen platform has no window manager that would do it.
+inline bool aktiv_machen(QWidget* w) {
+  w->activateWindow();
+  return QTest::qWaitForWindowActive(w);
+}
+
 // The text of a message box, with "\n" line breaks; empty for other widgets.
 inline QString meldungstext(QWidget* w) {
   auto* box = qobject_cast<QMessageBox*>(w);

@@ -18,8 +18,7 @@ namespace {
 fibu::TEntryFormDialog* vorne(QWidget* w) {
   auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);
   if (d) {
-    d->activateWindow();
-    if (!QTest::qWaitForWindowActive(d)) qWarning("Dialog nicht aktiv");
+    if (!fibu::test::aktiv_machen(d)) qWarning("Dialog nicht aktiv");
   }
   return d;
 }

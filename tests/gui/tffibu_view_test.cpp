@@ -301,15 +301,13 @@ class TFFibuViewTest : public QObject {
       QVERIFY(d);
       QCOMPARE(d->windowTitle(), QStringLiteral("Mandant auswählen"));
       auto* nummer = qobject_cast<QLineEdit*>(d->editor(1));
-      d->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(d));
+      QVERIFY(fibu::test::aktiv_machen(d));
       nummer->setFocus();
       nummer->selectAll();
       QTest::keyClicks(nummer, "999");
       fibu::test::meldung_beantworten(hinweis, d);
       QTest::keyClick(nummer, Qt::Key_Escape);
-      d->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(d));
+      QVERIFY(fibu::test::aktiv_machen(d));
       nummer->setFocus();
       nummer->selectAll();
       QTest::keyClicks(nummer, "5");
@@ -347,8 +345,7 @@ class TFFibuViewTest : public QObject {
       auto* d = qobject_cast<fibu::TEntryFormDialog*>(w);
       QVERIFY(d);
       QCOMPARE(d->windowTitle(), QStringLiteral("Neuen Mandant anlegen"));
-      d->activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(d));
+      QVERIFY(fibu::test::aktiv_machen(d));
       auto tippe = [&](int nr, const QString& text) {
         auto* e = qobject_cast<QLineEdit*>(d->editor(nr));
         e->setFocus();
