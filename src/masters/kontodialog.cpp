@@ -1,5 +1,6 @@
 #include "masters/kontodialog.h"
 
+#include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 
 namespace fibu {
@@ -16,12 +17,25 @@ bool Kontodialog::nummer_verlassen() {
   return true;
 }
 
+// The account of the key, or a new one with the key, its number and today
+// as its opening date. The number field is locked then, and the cursor
+// goes to the account's first field.
 void Kontodialog::laden(const std::string& k) {
-  neu_ = konto_laden(d_.datei, k, d_.felder, m_.tagesdatum().Today(), konto_);
+  tdatenbank& datei = d_.datei;
+  neu_ = !datei.suchen(k);
+  if (neu_) {
+    datei.leeren();
+    datei.satz().set(d_.felder.key, k);
+    datei.satz().set(d_.felder.nummer, kontowert(k));
+    datei.satz().set(d_.felder.eroeffnung, m_.tagesdatum().Today());
+  }
+  konto_ = datei.satz();
   konto_.set(d_.felder.bebucht, d_.bebucht(m_, konto_));
   gewaehlt_ = true;
   form_aus_satz();
-  kontonummer_gewaehlt(form_, d_.nummer_feld, d_.erstes_feld);
+  form_.ProtectControl(d_.nummer_feld);
+  form_.setze_geaendert(false);
+  form_.setze_fokus(d_.erstes_feld);
 }
 
 void Kontodialog::leeren() {
@@ -30,7 +44,10 @@ void Kontodialog::leeren() {
   d_.datei.leeren();
   konto_ = d_.datei.satz();
   form_aus_satz();
-  kontonummer_frei(form_, d_.nummer_feld);
+  form_.setze_zahl(d_.nummer_feld, 0);
+  form_.ProtectControl(d_.nummer_feld, false);
+  form_.setze_geaendert(false);
+  form_.setze_fokus(d_.nummer_feld);
 }
 
 bool Kontodialog::speichern() {

@@ -15,6 +15,15 @@
 
 namespace fibu {
 
+// Where an account's key, number, opening date and posted flag are in its
+// record.
+struct Kontofelder {
+  TextFeld key;
+  ZahlFeld<std::int32_t> nummer;
+  DatumFeld eroeffnung;
+  JaNeinFeld bebucht;
+};
+
 class Kontodialog {
  public:
   virtual ~Kontodialog() = default;

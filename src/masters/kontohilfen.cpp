@@ -47,19 +47,6 @@ void vorjahre_hinzufuegen(TEntryForm& f, int ab, int jahr, const Kontosummen& s)
   }
 }
 
-bool konto_laden(tdatenbank& datei, const std::string& k, const Kontofelder& felder, Datum heute,
-                 Satz& konto) {
-  const bool neu = !datei.suchen(k);
-  if (neu) {
-    datei.leeren();
-    datei.satz().set(felder.key, k);
-    datei.satz().set(felder.nummer, kontowert(k));
-    datei.satz().set(felder.eroeffnung, heute);
-  }
-  konto = datei.satz();
-  return neu;
-}
-
 bool kontonummer_im_bereich(TEntryForm& form, int nummer_feld, bool im_bereich,
                             const std::string& meldung) {
   if (im_bereich) return true;
@@ -73,19 +60,6 @@ bool konto_bebucht(Mandant& m, const Kontosummen& summen, std::int32_t nummer) {
   for (int p = 1; p <= 12; ++p)
     if (summen.soll(p) != 0 || summen.haben(p) != 0) return true;
   return m.buchung && nummer != 0 && m.buchung->key_vorhanden(2, LongToKey(nummer));
-}
-
-void kontonummer_gewaehlt(TEntryForm& form, int nummer_feld, int weiter) {
-  form.ProtectControl(nummer_feld);
-  form.setze_geaendert(false);
-  form.setze_fokus(weiter);
-}
-
-void kontonummer_frei(TEntryForm& form, int nummer_feld) {
-  form.setze_zahl(nummer_feld, 0);
-  form.ProtectControl(nummer_feld, false);
-  form.setze_geaendert(false);
-  form.setze_fokus(nummer_feld);
 }
 
 void konten_loeschen(Mandant& m, tdatenbank& datei, const std::string& titel,

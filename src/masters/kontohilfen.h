@@ -29,30 +29,13 @@ void umsaetze_drucken(Mandant& m, Interaktion& ui, const std::string& dokument,
 // only.
 void vorjahre_hinzufuegen(TEntryForm& form, int ab, int jahr, const Kontosummen& summen);
 
-// Where an account's key, number, opening date and posted flag are in its
-// record.
-struct Kontofelder {
-  TextFeld key;
-  ZahlFeld<std::int32_t> nummer;
-  DatumFeld eroeffnung;
-  JaNeinFeld bebucht;
-};
-// The account of key `k` from `datei` into `konto`, or a new record with
-// the key, its number and `heute` as the opening date; true when it is new.
-bool konto_laden(tdatenbank& datei, const std::string& k, const Kontofelder& felder, Datum heute,
-                 Satz& konto);
 // Whether an account has an opening balance, a period total or a booking.
 bool konto_bebucht(Mandant& m, const Kontosummen& summen, std::int32_t nummer);
 
-// The number field of an account dialog: locked once an account is chosen,
-// with the cursor on the record's first field `weiter`; free again and
-// holding the cursor when the dialog is emptied. Either way unchanged.
-void kontonummer_gewaehlt(TEntryForm& form, int nummer_feld, int weiter);
 // A number typed into the number field: false, with `meldung` and the
 // cursor kept there, when it is outside its range.
 bool kontonummer_im_bereich(TEntryForm& form, int nummer_feld, bool im_bereich,
                             const std::string& meldung);
-void kontonummer_frei(TEntryForm& form, int nummer_feld);
 
 // The dialog `titel` with a range, the question, then every account of the
 // file between the two numbers handed to the file's deletion; `bebucht`
