@@ -81,22 +81,18 @@ class Pruefung {
       aufraeumen.balken("Konsistenzprüfung", datensaetze());
       basisdaten();
       abschnitt("Sachkonten:", [this] { alle_saetze(*m_.sach, [this](const Satz& s) {
-                  Pruefmeldung p = meldung(sachkonto_praefix(s));
-                  sachkonto_pruefen(m_, s, p);
-                  auswerten(p);
+                  melden(sachkonto_praefix(s),
+                         [&](Pruefmeldung& p) { sachkonto_pruefen(m_, s, p); });
                 }); });
       abschnitt("Personenkonten:", [this] { alle_saetze(*m_.personen, [this](const Satz& s) {
-                  Pruefmeldung p = meldung(personenkonto_praefix(s));
-                  personenkonto_pruefen(m_, s, p);
-                  auswerten(p);
+                  melden(personenkonto_praefix(s),
+                         [&](Pruefmeldung& p) { personenkonto_pruefen(m_, s, p); });
                 }); });
       abschnitt("Kostenstellen:", [this] { kostenstamm('K'); });
       abschnitt("Verteilschlüssel:", [this] { kostenstamm('V'); });
       abschnitt("Kostenarten:", [this] { alle_saetze(*m_.kostart, [this](const Satz& s) {
-                  Pruefmeldung p =
-                      meldung("Kostenart " + trim(s.get(KostartFelder::Schluessel1)) + ": ");
-                  kostenart_pruefen(m_, s, p);
-                  auswerten(p);
+                  melden("Kostenart " + trim(s.get(KostartFelder::Schluessel1)) + ": ",
+                         [&](Pruefmeldung& p) { kostenart_pruefen(m_, s, p); });
                 }); });
       abschnitt("Überschneidung der Sachkonten:", [this] { ueberschneidungen(); });
     }
@@ -123,19 +119,20 @@ class Pruefung {
     zeile();
   }
 
-  // A message routine printing protocol lines behind `praefix`; what it
-  // reports counts for the whole check.
-  Pruefmeldung meldung(const std::string& praefix) {
-    return Pruefmeldung(praefix, [this](const std::string& text) { zeile(text); });
+  // Runs a check with a message routine that prints protocol lines behind
+  // `praefix`; what it reports counts for the whole check.
+  void melden(const std::string& praefix, const std::function<void(Pruefmeldung&)>& pruefe) {
+    Pruefmeldung p(praefix, [this](const std::string& text) { zeile(text); });
+    pruefe(p);
+    fehler_ = fehler_ || p.fehler();
   }
-  void auswerten(const Pruefmeldung& p) { fehler_ = fehler_ || p.fehler(); }
 
   // A base-data page check: its message, if any, as a protocol line.
   void seite(const char* ueberschrift, const std::function<std::optional<std::string>()>& pruefe) {
     abschnitt(ueberschrift, [&] {
-      Pruefmeldung p = meldung("");
-      if (auto text = pruefe()) p.melde(*text);
-      auswerten(p);
+      melden("", [&](Pruefmeldung& p) {
+        if (auto text = pruefe()) p.melde(*text);
+      });
     });
   }
 
@@ -197,16 +194,14 @@ class Pruefung {
     jeder_satz(db, anfang, anfang, [&](const Satz& s) {
       const std::string key = trim(s.get(KostenFelder::Schluessel));
       if (art == 'K') {
-        Pruefmeldung p = meldung("Kostenstelle " + key + ": ");
-        kostenstelle_pruefen(m_, s, p);
-        auswerten(p);
+        melden("Kostenstelle " + key + ": ",
+               [&](Pruefmeldung& p) { kostenstelle_pruefen(m_, s, p); });
       } else {
         // The table was read with the record; the check reads other
         // records of the same file, which replaces it.
         const std::vector<Verteilzeile> zeilen = db.verteilung;
-        Pruefmeldung p = meldung("Verteilschluessel " + key + ": ");
-        verteilschluessel_pruefen(m_, zeilen, p);
-        auswerten(p);
+        melden("Verteilschluessel " + key + ": ",
+               [&](Pruefmeldung& p) { verteilschluessel_pruefen(m_, zeilen, p); });
       }
     });
   }
