@@ -85,4 +85,19 @@ void konten_loeschen(Mandant& m, tdatenbank& datei, const std::string& titel,
   }
 }
 
+std::vector<std::string> personenkonten_nach_suchname(Mandant& m, std::int32_t von,
+                                                      std::int32_t bis) {
+  std::vector<std::pair<std::string, std::string>> folge;
+  auto& p = *m.personen;
+  std::string k = m.personenkonto_text(von);
+  const std::string ende = m.personenkonto_text(bis);
+  for (bool ok = p.suche_ab(1, k) && p.suchen(k); ok && trim(k) <= ende; ok = p.lies_weiter(1, k))
+    folge.emplace_back(trim(p.satz().get(PersonenFelder::Suchname)), trim(k));
+  std::sort(folge.begin(), folge.end());
+  std::vector<std::string> nummern;
+  nummern.reserve(folge.size());
+  for (auto& [suchname, nummer] : folge) nummern.push_back(std::move(nummer));
+  return nummern;
+}
+
 }  // namespace fibu

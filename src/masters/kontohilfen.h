@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "frame/mandant.h"
 #include "suite/betrag.h"
@@ -28,6 +29,12 @@ void umsaetze_drucken(Mandant& m, Interaktion& ui, const std::string& dokument,
 // The fields of the five previous years (numbers ab, ab + 1, ...), shown
 // only.
 void vorjahre_hinzufuegen(TEntryForm& form, int ab, int jahr, const Kontosummen& summen);
+
+// The personal accounts numbered von..bis by search name, then number;
+// accounts without a search name first (the search-name index leaves them
+// out, so the order is made here).
+std::vector<std::string> personenkonten_nach_suchname(Mandant& m, std::int32_t von,
+                                                      std::int32_t bis);
 
 // Whether an account has an opening balance, a period total or a booking.
 bool konto_bebucht(Mandant& m, const Kontosummen& summen, std::int32_t nummer);

@@ -6,7 +6,7 @@
 
 #include "posting/buchen.h"
 #include "posting/periodenwahl.h"
-#include "reports/listenformat.h"
+#include "suite/listenformat.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"

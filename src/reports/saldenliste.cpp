@@ -4,7 +4,8 @@
 #include <functional>
 #include <vector>
 
-#include "reports/listenformat.h"
+#include "masters/kontohilfen.h"
+#include "suite/listenformat.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
@@ -236,14 +237,7 @@ bool saldenliste_drucken(Mandant& m, const SaldenlistePersonen& e) {
   std::string k = personenkonto_text(b, e.konto_von);
   const std::string ende = personenkonto_text(b, e.konto_bis);
   if (e.nach_suchname) {
-    // By search name, then number; accounts without a search name first
-    // (the search-name index leaves them out, so the order is made here).
-    std::vector<std::pair<std::string, std::string>> folge;
-    for (bool ok = m.personen->suche_ab(1, k) && m.personen->suchen(k); ok && trim(k) <= ende;
-         ok = m.personen->lies_weiter(1, k))
-      folge.emplace_back(trim(m.personen->satz().get(PersonenFelder::Suchname)), trim(k));
-    std::sort(folge.begin(), folge.end());
-    for (const auto& [suchname, nummer] : folge)
+    for (const std::string& nummer : personenkonten_nach_suchname(m, e.konto_von, e.konto_bis))
       if (m.personen->suchen(nummer)) eine(m.personen->satz());
   } else {
     for (bool ok = m.personen->suche_ab(1, k) && m.personen->suchen(k); ok && trim(k) <= ende;

@@ -455,19 +455,19 @@ bool tdbbuchung_datenbank::buchung_ablegen(std::int64_t n) {
   return einheit.ende(isam::isam_ok) == isam::isam_ok;
 }
 
-long tdbbuchung_datenbank::buchungen_des_kontos(std::int32_t konto, Datum von, Datum bis,
-                                                const Buchungsbesuch& nimm) {
+// Walks key `nr` from `von` while the keys do not pass `bis`, reading each
+// booking the entry points to.
+long tdbbuchung_datenbank::buchungen_im_index(int nr, const std::string& von,
+                                              const std::string& bis, const Buchungsbesuch& nimm) {
   if (!ist_offen()) return 0;
-  const std::string kontokey = LongToKey(konto);
-  const std::string ende = kontokey + WordToKey(bis);
   long anzahl = 0;
   Satz s(BuchungFelder::groesse);
   const bool gesperrt = unter_sperre(false, [&] {
     auto& fb = datei();
-    std::string k = kontokey + WordToKey(von);
+    std::string k = von;
     std::uint32_t ref = 0;
-    bool ok = fb.SearchNetKey(7, ref, k);
-    for (; ok && k <= ende; ok = fb.NextNetKey(7, ref, k)) {
+    bool ok = fb.SearchNetKey(nr, ref, k);
+    for (; ok && k <= bis; ok = fb.NextNetKey(nr, ref, k)) {
       if (!da1_.lesen(ref, s.bytes().data())) {
         anzahl = -1;
         return;
@@ -482,6 +482,18 @@ long tdbbuchung_datenbank::buchungen_des_kontos(std::int32_t konto, Datum von, D
       anzahl = -1;
   });
   return gesperrt ? anzahl : -1;
+}
+
+long tdbbuchung_datenbank::buchungen_des_kontos(std::int32_t konto, Datum von, Datum bis,
+                                                const Buchungsbesuch& nimm) {
+  const std::string kontokey = LongToKey(konto);
+  return buchungen_im_index(7, kontokey + WordToKey(von), kontokey + WordToKey(bis), nimm);
+}
+
+long tdbbuchung_datenbank::buchungen_zum_beleg(char kennung, const std::string& belegnr,
+                                               const Buchungsbesuch& nimm) {
+  const std::string key = (std::string(1, kennung) + belegnr).substr(0, 20);
+  return buchungen_im_index(4, key, key, nimm);
 }
 
 bool tdbbuchung_datenbank::buchungen_lesen(std::int64_t von, std::int64_t bis,

@@ -146,6 +146,10 @@ class tdbbuchung_datenbank : public tdatenbank {
   // booking data file cannot be read.
   using Buchungsbesuch = std::function<bool(std::uint32_t nr, const Satz& buchung)>;
   long buchungen_des_kontos(std::int32_t konto, Datum von, Datum bis, const Buchungsbesuch& nimm);
+  // The bookings whose index key by document is `kennung` ("S", "D" or
+  // "K") + the document number, in the order of their numbers; the same
+  // answers as buchungen_des_kontos.
+  long buchungen_zum_beleg(char kennung, const std::string& belegnr, const Buchungsbesuch& nimm);
   // Bookings n = von..bis of the current view in blocks, for scans over
   // the whole file; `nimm` stops the scan by answering false. False when
   // the file cannot be read.
@@ -159,6 +163,8 @@ class tdbbuchung_datenbank : public tdatenbank {
 
  private:
   std::int64_t versatz() const;
+  long buchungen_im_index(int nr, const std::string& von, const std::string& bis,
+                          const Buchungsbesuch& nimm);
   Mandantenbezug m_;
   isam::Festsatzdatei da1_;
   std::optional<std::pair<std::uint32_t, Satz>>
