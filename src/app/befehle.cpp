@@ -4,6 +4,7 @@
 #include "exchange/datenaustausch.h"
 #include "frame/tffibu.h"
 #include "masters/stammdaten.h"
+#include "openitems/opbefehle.h"
 #include "posting/assistent.h"
 #include "posting/tfbuchung.h"
 #include "reports/auswertungen.h"
@@ -38,6 +39,7 @@ void befehle_registrieren(TFFibu& fibu) {
   auswertungen_registrieren(fibu);
   fremddaten_registrieren(fibu);
   abschluss_registrieren(fibu);
+  offeneposten_registrieren(fibu);
   fibu.registriere(21, [&fibu] { buchen(fibu); });
 }
 

@@ -352,7 +352,9 @@ std::string TFFibu::anfrage(const std::string& item, const std::string& text) {
       return "FEHLER";
     }
     if (!mandant_.offen() || !opliste) return "FEHLER";
-    return beschaeftigt_ausfuehren([&] { opliste(trim(text)); }) ? "OK" : "FEHLER";
+    bool gedruckt = false;
+    const bool lief = beschaeftigt_ausfuehren([&] { gedruckt = opliste(trim(text)); });
+    return lief && gedruckt ? "OK" : "FEHLER";
   }
   return "FEHLER";
 }

@@ -91,8 +91,9 @@ class TFFibu {
   // (true when it found no errors), the client backup.
   std::function<bool()> konsistenzpruefung;
   std::function<void()> datensicherung;
-  // The open-item list for a customer (the "OPLISTE" request).
-  std::function<void(const std::string& kunde)> opliste;
+  // The open-item list for a customer (the "OPLISTE" request); false when
+  // it printed nothing (no such customer, printer cancelled).
+  std::function<bool(const std::string& kunde)> opliste;
 
   // Whether the command can run: it has a function, or it only refreshes
   // the title. The menu shows the others disabled.

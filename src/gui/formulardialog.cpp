@@ -78,6 +78,11 @@ TEntryFormDialog::TEntryFormDialog(TEntryForm& form, QWidget* parent)
     : QDialog(parent), form_(form) {
   setWindowTitle(q(form.titel()));
   auto* aussen = new QVBoxLayout(this);
+  if (!form.erklaerung().empty()) {
+    auto* erklaerung = new QLabel(q(form.erklaerung()), this);
+    erklaerung->setWordWrap(true);
+    aussen->addWidget(erklaerung);
+  }
   const std::vector<QGridLayout*> gitter = seiten_anlegen(aussen);
   felder_anlegen(gitter);
   tabelle_anlegen(aussen);

@@ -474,6 +474,39 @@ bool Buchungskern::buchen(std::int64_t n) {
   return ok;
 }
 
+bool Buchungskern::buchung_loeschen(std::int64_t n) {
+  using O = OpstammFelder;
+  auto& bu = *u_.buchung;
+  if (!bu.ist_offen()) return false;
+  Satz alt(B::groesse);
+  if (!bu.buchung_lesen_in(n, alt)) return false;
+  const Basisstand basis_vorher(*u_.basis);
+  const Satz eingabe = bu.satz();
+  isam::Einheit einheit(bu.verzeichnis());
+  if (einheit.fehler() != isam::isam_ok) return false;
+  bu.satz().leeren();
+  bool ok = buchung_schreiben(n);
+  if (ok && eroeffnet_op(*u_.basis, alt) && u_.opstamm->offen()) {
+    Puffer op_puffer(u_.opstamm);
+    auto& op = *u_.opstamm;
+    const std::string key = op_schluessel(*u_.basis, alt);
+    if (op.suchen(key) && op.satz().get(O::Betrag) == 0 && op.satz().get(O::NochOffen) == 0) {
+      op.loeschen(key);
+      ok = !op.verzeichnis().vergiftet();
+    }
+  }
+  if (!ok) {
+    einheit.abbrechen();
+  } else if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
+    ok = false;
+  }
+  if (!ok) {
+    basis_vorher.zurueck(*u_.basis);
+    bu.satz() = eingabe;
+  }
+  return ok;
+}
+
 // --- Bulk runs ---
 
 Buchungslauf::Buchungslauf(Buchungskern& kern) : kern_(kern), basis_vorher_(BasisFelder::groesse) {

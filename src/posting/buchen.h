@@ -105,6 +105,13 @@ class Buchungskern {
   // written, or adds the booking to the item of the same document number.
   [[nodiscard]] bool op_buchen(const Satz& buchung);
 
+  // Deletes booking n of the current view: an empty record takes its place
+  // and its effects are taken back. An item the booking opened goes with
+  // it once nothing is left in it (no other line, no payment); an item of
+  // several lines keeps the others. One unit of work; false when nothing
+  // was changed.
+  [[nodiscard]] bool buchung_loeschen(std::int64_t n);
+
   // The order every posting source follows, as one unit of work:
   // buchung_schreiben, then op_buchen when the booking opens an item.
   [[nodiscard]] bool buchen(std::int64_t n);

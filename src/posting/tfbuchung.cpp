@@ -904,20 +904,7 @@ void TFBuchung::loeschen() {
   }
   if (!ui.JaNein2("Aktuelle Buchung löschen?")) return;
   const Betrag alt = vorzeichenbrutto(original_);
-  isam::Einheit einheit(m_.verzeichnis());
-  bool ok = einheit.fehler() == isam::isam_ok;
-  m_.buchung->satz().leeren();
-  if (ok) ok = kern_.buchung_schreiben(zeile_);
-  // The engine took the row's amount out of its item; an item left empty
-  // goes (other lines of the document may still be in it).
-  if (ok && alter_eroeffnet_op()) {
-    const std::string key = op_schluessel(m_.basis, original_);
-    if (m_.opstamm->suchen(key) && m_.opstamm->satz().get(O::Betrag) == 0 &&
-        m_.opstamm->satz().get(O::NochOffen) == 0)
-      m_.opstamm->loeschen(key);
-  }
-  if (!ok || m_.verzeichnis().vergiftet() || einheit.ende(isam::isam_ok) != isam::isam_ok) {
-    if (ok) einheit.abbrechen();
+  if (!kern_.buchung_loeschen(zeile_)) {
     ui.ShowMessageMain("Die Buchung konnte nicht gelöscht werden!");
     return;
   }

@@ -133,9 +133,7 @@ struct BasisFelder {
   static constexpr JaNeinFeld AusbuchungFristgerecht{22593};
   static constexpr DatumFeld AusbuchungDatum{22594};
   static constexpr ZahlFeld<std::int64_t> AusbuchungSchwelleBetrag{22596};  // cents
-  static constexpr ZahlFeld<std::int64_t> AusbuchungSchwelleProzent{
-      22604};                                                            // hundredths of a percent
-  static constexpr ZahlFeld<std::uint8_t> AusbuchungSchwelleArt{22612};  // 0 absolute, 1 percentage
+  static constexpr ZahlFeld<std::int64_t> AusbuchungSchwelleProzent{22604};  // hundredths of a %
   // Bank statement import.
   static constexpr TextFeld BankPfad{22613, 200, cp};
   static constexpr TextFeld BankDatei{22814, 40, cp};

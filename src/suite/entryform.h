@@ -149,6 +149,9 @@ class TEntryForm {
   // caption of its button ("&Drucken", "&Start"); empty: "&Speichern".
   void EscBefehl(std::string beschriftung) { esc_befehl_ = std::move(beschriftung); }
   const std::string& esc_befehl() const { return esc_befehl_; }
+  // A text above the fields that explains what the dialog does.
+  void Erklaerung(std::string text) { erklaerung_ = std::move(text); }
+  const std::string& erklaerung() const { return erklaerung_; }
 
   // Runs the form modally on `ui`; true when closed by saving.
   bool Execute(Interaktion& ui);
@@ -223,6 +226,7 @@ class TEntryForm {
   int seite_ = 0;
   bool frage_speichern_ = true;
   std::string esc_befehl_;
+  std::string erklaerung_;
   std::set<int> zu_pruefen_;  // typed into, not yet left with a passing check
   bool geaendert_ = false;
   int fokus_ = 0;

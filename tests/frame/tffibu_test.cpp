@@ -193,12 +193,19 @@ TEST(Anfragen, KreditlimitNachSaldoUndFaelligenPosten) {
   EXPECT_EQ(h.fibu->anfrage("KREDITLIMIT", "10002 faellig"), "OK");
   op("3", DMYtoDate(1, 1, 2024), 40001);
   EXPECT_EQ(h.fibu->anfrage("KREDITLIMIT", "10002 FAELLIG"), "KO");
-  // OPLISTE cannot run until the open-item list exists.
+  // OPLISTE answers what the list did: nothing registered, a list that
+  // printed nothing, a list that printed.
   EXPECT_EQ(h.fibu->anfrage("OPLISTE", "10001"), "FEHLER");
   std::string kunde_gesehen;
-  h.fibu->opliste = [&](const std::string& k) { kunde_gesehen = k; };
-  EXPECT_EQ(h.fibu->anfrage("OPLISTE", "10001"), "OK");
+  bool druckt = false;
+  h.fibu->opliste = [&](const std::string& k) {
+    kunde_gesehen = k;
+    return druckt;
+  };
+  EXPECT_EQ(h.fibu->anfrage("OPLISTE", " 10001 "), "FEHLER");
   EXPECT_EQ(kunde_gesehen, "10001");
+  druckt = true;
+  EXPECT_EQ(h.fibu->anfrage("OPLISTE", "10001"), "OK");
 }
 
 TEST(Hauptfenster, FensterpositionUndEnde) {

@@ -199,6 +199,33 @@ TEST_F(Buchen, OverwritingTakesTheOldBookingBackFirst) {
   EXPECT_TRUE(t.m->buchung->key_vorhanden(1, LongToKey(2)));
 }
 
+TEST_F(Buchen, DeletingALineKeepsAnItemThatStillHoldsOthers) {
+  // An item of two lines (100.00 and 50.00) and a payment of 30.00.
+  t.buchung("10001", 'S', 10000, "4400", "", 'R', "R1");
+  ASSERT_TRUE(t.kern->buchen(1));
+  t.buchung("10001", 'S', 5000, "4400", "", 'R', "R1");
+  ASSERT_TRUE(t.kern->buchen(2));
+  t.buchung("10001", 'H', 3000, "1200", "", 'Z', "R1");
+  ASSERT_TRUE(t.kern->buchen(3));
+  ASSERT_EQ(t.op("DR1")->get(O::Betrag), 15000);
+
+  ASSERT_TRUE(t.kern->buchung_loeschen(2));
+  ASSERT_TRUE(t.op("DR1"));
+  EXPECT_EQ(t.op("DR1")->get(O::Betrag), 10000);
+  EXPECT_EQ(t.op("DR1")->get(O::NochOffen), 7000);
+  EXPECT_TRUE(t.m->buchung->satz_ist_leer(t.m->buchung->satz()));
+  // The payment goes back onto the item; the last line empties it and
+  // the item goes.
+  ASSERT_TRUE(t.kern->buchung_loeschen(3));
+  EXPECT_EQ(t.op("DR1")->get(O::NochOffen), 10000);
+  ASSERT_TRUE(t.kern->buchung_loeschen(1));
+  EXPECT_FALSE(t.op("DR1"));
+  EXPECT_EQ(saldo(1400), 0);
+  EXPECT_EQ(t.m->buchung->letzte_buchung(), 0);
+  // A number that holds no booking cannot be deleted.
+  EXPECT_FALSE(t.kern->buchung_loeschen(9));
+}
+
 TEST_F(Buchen, PeriodsOpeningBookingsAndTheActivePeriod) {
   for (int p : {0, 13}) {
     t.buchung("3400", 'S', 11600, "1200", "9", ' ', "", p);
