@@ -448,12 +448,16 @@ bool Festsatzdatei::lesen_mehrere(std::uint64_t nr, std::uint64_t anzahl, void* 
     f = sperre.fehler();
     if (f == isam_ok && (nr == 0 || anzahl == 0 || nr + anzahl - 1 > this->anzahl()))
       f = fehler_satzreferenz;
-    if (f == isam_ok && !datei_->lesen((nr - 1) * satzgroesse_, anzahl * satzgroesse_,
-                                       static_cast<char*>(saetze)))
+    if (f == isam_ok && !datei_->durchlesen((nr - 1) * satzgroesse_, anzahl * satzgroesse_,
+                                            static_cast<char*>(saetze)))
       f = fehler_ein_ausgabe;
   }
   datei_->aufraeumen();
   return ergebnis(f);
+}
+
+std::size_t Festsatzdatei::seiten_im_cache() const {
+  return datei_ ? datei_->seiten_im_cache() : 0;
 }
 
 bool Festsatzdatei::schreiben(std::uint64_t nr, const void* satz) {

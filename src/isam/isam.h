@@ -146,7 +146,8 @@ class Festsatzdatei {
   std::uint32_t satzgroesse() const { return satzgroesse_; }
   std::uint64_t anzahl();
   [[nodiscard]] bool lesen(std::uint64_t nr, void* satz);
-  // Records nr .. nr + anzahl − 1 into `saetze` (anzahl records) in one read.
+  // Records nr .. nr + anzahl − 1 into `saetze` (anzahl records) in one read;
+  // for scans: what is not cached is not kept in the cache.
   [[nodiscard]] bool lesen_mehrere(std::uint64_t nr, std::uint64_t anzahl, void* saetze);
   // Writes record nr; nr may be anzahl() + 1 (appending). Records beyond
   // the end in between are written as zeros.
@@ -157,6 +158,7 @@ class Festsatzdatei {
   [[nodiscard]] bool sperren_exklusiv();
   [[nodiscard]] bool sperren_geteilt();
   [[nodiscard]] bool entsperren();
+  std::size_t seiten_im_cache() const;
 
  private:
   bool ergebnis(int fehler);  // sets IsamError and IsamOK; true for isam_ok

@@ -131,6 +131,44 @@ Ergebnis Seitendatei::lesen(std::uint64_t pos, std::size_t n, char* aus) {
   return Ergebnis::erfolg();
 }
 
+Ergebnis Seitendatei::durchlesen(std::uint64_t pos, std::size_t n, char* aus) {
+  if (pruefsummen_) return lesen(pos, n, aus);
+  auto im_cache = [this](std::uint64_t nr) { return nr < seiten_.size() && seiten_[nr].daten; };
+  // What lies beyond the end the unit sees (after a truncation) reads as zeros.
+  const std::uint64_t platte = std::min(groesse_platte_, groesse_);
+  const std::uint64_t ende = pos + n;
+  std::string puffer;
+  while (pos < ende) {
+    std::uint64_t nr = pos / seitengroesse;
+    if (im_cache(nr)) {
+      // A cached page may hold this unit's changes.
+      const std::size_t in_seite = static_cast<std::size_t>(pos % seitengroesse);
+      const std::size_t stueck = static_cast<std::size_t>(
+          std::min<std::uint64_t>(ende - pos, seitengroesse - in_seite));
+      std::memcpy(aus, seiten_[nr].daten.get() + in_seite, stueck);
+      pos += stueck;
+      aus += stueck;
+      continue;
+    }
+    // The pages up to the next cached one in one read.
+    while ((nr + 1) * seitengroesse < ende && !im_cache(nr + 1)) ++nr;
+    const std::uint64_t bis = std::min(ende, (nr + 1) * seitengroesse);
+    const std::size_t stueck = static_cast<std::size_t>(bis - pos);
+    std::size_t gelesen = 0;
+    if (pos < platte) {
+      const std::size_t von_platte =
+          static_cast<std::size_t>(std::min<std::uint64_t>(stueck, platte - pos));
+      if (Ergebnis r = datei_->lesen(pos, von_platte, puffer); !r) return r;
+      gelesen = std::min(puffer.size(), von_platte);
+      std::memcpy(aus, puffer.data(), gelesen);
+    }
+    std::memset(aus + gelesen, 0, stueck - gelesen);
+    pos += stueck;
+    aus += stueck;
+  }
+  return Ergebnis::erfolg();
+}
+
 Ergebnis Seitendatei::schreiben(std::uint64_t pos, const char* daten, std::size_t n) {
   std::uint64_t ende = pos + n;
   while (n > 0) {

@@ -49,6 +49,11 @@ class Seitendatei {
 
   // Byte access across pages (data and plain files).
   [[nodiscard]] Ergebnis lesen(std::uint64_t pos, std::size_t n, char* aus);
+  // The same for a scan over a large part of a file: what is not in the
+  // cache is read straight from the file and not kept, so a scan does not
+  // push the pages of other work out of memory (a file with checksums
+  // reads through the cache).
+  [[nodiscard]] Ergebnis durchlesen(std::uint64_t pos, std::size_t n, char* aus);
   [[nodiscard]] Ergebnis schreiben(std::uint64_t pos, const char* daten, std::size_t n);
 
   // Size as the running unit sees it.

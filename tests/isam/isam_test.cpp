@@ -335,6 +335,46 @@ TEST(Festsatzdatei, FixedRecordsAppendReadAndTruncate) {
   EXPECT_EQ(k.IsamError, fehler_daten_defekt);
 }
 
+TEST(Festsatzdatei, ScansSeeTheUnitAndLeaveTheCacheAlone) {
+  Umgebung u;
+  auto text = [](int i) { return "Buchung " + std::to_string(i); };
+  {
+    Festsatzdatei p(u.v);
+    ASSERT_TRUE(p.oeffnen("BUCHUNG.DA1", 321, true));
+    for (int i = 1; i <= 40; ++i)
+      ASSERT_TRUE(p.schreiben(static_cast<std::uint64_t>(i), satz(text(i), 321).data()));
+  }
+  Festsatzdatei p(u.v);
+  ASSERT_TRUE(p.oeffnen("BUCHUNG.DA1", 321, false));
+  std::string alle(41 * 321, '\x7f');
+  auto record = [&](int i) { return std::string(alle.c_str() + (i - 1) * 321); };
+  ASSERT_TRUE(p.lesen_mehrere(1, 40, alle.data()));
+  for (int i : {1, 13, 40}) EXPECT_EQ(record(i), text(i));
+  EXPECT_EQ(p.seiten_im_cache(), 0u);
+  // Within a unit a scan sees its changes: a changed record (its page is
+  // cached, the ones around it are not), an appended one, a cut.
+  std::string b(321, '\0');
+  ASSERT_TRUE(p.lesen(20, b.data()));  // one page in the cache
+  ASSERT_EQ(u.v.beginne(), isam_ok);
+  ASSERT_TRUE(p.schreiben(13, satz("geändert", 321).data()));
+  ASSERT_TRUE(p.schreiben(41, satz("neu", 321).data()));
+  ASSERT_TRUE(p.lesen_mehrere(1, 41, alle.data()));
+  EXPECT_EQ(record(13), "geändert");
+  EXPECT_EQ(record(20), text(20));
+  EXPECT_EQ(record(39), text(39));
+  EXPECT_EQ(record(41), "neu");
+  ASSERT_TRUE(p.kuerzen(30));
+  EXPECT_FALSE(p.lesen_mehrere(1, 31, alle.data()));
+  ASSERT_TRUE(p.lesen_mehrere(25, 6, alle.data()));
+  EXPECT_EQ(record(6), text(30));
+  u.v.verwerfe();
+  // Rolled back: the file as before.
+  ASSERT_EQ(p.anzahl(), 40u);
+  ASSERT_TRUE(p.lesen_mehrere(1, 40, alle.data()));
+  EXPECT_EQ(record(13), text(13));
+  EXPECT_EQ(record(40), text(40));
+}
+
 TEST(IsamDatei, RealFilesOnDisk) {
   Testverzeichnis tmp;
   auto fs = echtes_dateisystem();
