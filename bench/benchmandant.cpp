@@ -71,7 +71,7 @@ void mandant_anlegen(Mandant& m) {
   if (v.beginne() != isam::isam_ok) abbrechen("Einheit für die Konten kann nicht beginnen");
   std::vector<int> gl = {
       K::bank, K::forderungen, K::verbindlichkeiten, K::ust19,     K::ust7,    K::vst19,
-      K::vst7, K::erloese19,   K::erloese7,          K::aufwand19, K::aufwand7};
+      K::vst7, K::erloese19,   K::erloese7,          K::aufwand19, K::aufwand7, K::skonto};
   for (int i = 0; static_cast<int>(gl.size()) < sachkonten; ++i) gl.push_back(2000 + i);
   for (int nr : gl) {
     m.sach->leeren();
@@ -90,6 +90,8 @@ void mandant_anlegen(Mandant& m) {
     s.set(PersonenFelder::Suchname, "P" + std::to_string(nr));
     s.set(PersonenFelder::Sammelkonto, std::uint8_t{1});
     s.set(PersonenFelder::Nettotage, std::uint16_t{30});
+    s.setze_f64(PersonenFelder::Skonto1Anzeige, 2.0);  // 2 % within 10 days
+    s.set(PersonenFelder::Skontotage1, std::uint16_t{10});
     m.personen->speichern(m.personenkonto_text(nr));
   }
   if (v.bestaetige() != isam::isam_ok) abbrechen("Konten können nicht bestätigt werden");
@@ -150,10 +152,10 @@ void Erzeuger::naechste(Satz& s) {
   Datum datum = DMYtoDate(1 + wuerfel(28), p, 2024);
   Betrag betrag = 100 + wuerfel(500000);
   Satz zweite(B::groesse);
-  if (art < 45 || offen_.empty()) {
+  if (art < 50 || offen_.empty()) {
     // A customer invoice with its revenue line, or a supplier invoice
     // with its expense line; 19 % or 7 % tax.
-    bool debitor = art < 30 || offen_.empty();
+    bool debitor = art < 34 || offen_.empty();
     std::string beleg = (debitor ? "" : "E") + std::to_string(++rechnung_);
     std::string person =
         m_.personenkonto_text(debitor ? 10000 + wuerfel(debitoren) : 70000 + wuerfel(kreditoren));
@@ -165,12 +167,15 @@ void Erzeuger::naechste(Satz& s) {
             datum);
     offen_.push_back({person, beleg, betrag, debitor});
     if (offen_.size() > 2000) offen_.pop_front();
-  } else if (art < 70) {  // payment of a recent invoice + bank line; the item is then paid
+  } else if (art < 70) {  // payment of a recent invoice + bank line
     const auto i = static_cast<std::size_t>(wuerfel(static_cast<int>(offen_.size())));
     const Offen o = offen_[i];
     offen_.erase(offen_.begin() + static_cast<std::ptrdiff_t>(i));
-    fuellen(s, o.konto, o.debitor ? 'H' : 'S', o.betrag, "1200", "", 'Z', o.beleg, p, datum);
-    fuellen(zweite, "1200", o.debitor ? 'S' : 'H', o.betrag, o.konto, "", 0, o.beleg, p, datum);
+    // In full, less the discount (a remainder to write off), or half.
+    const int wie = wuerfel(3);
+    const Betrag gezahlt = wie == 0 ? o.betrag : wie == 1 ? o.betrag - o.betrag / 50 : o.betrag / 2;
+    fuellen(s, o.konto, o.debitor ? 'H' : 'S', gezahlt, "1200", "", 'Z', o.beleg, p, datum);
+    fuellen(zweite, "1200", o.debitor ? 'S' : 'H', gezahlt, o.konto, "", 0, o.beleg, p, datum);
   } else {  // GL to GL with its counter line
     const std::string von = m_.sachkonto_text(2000 + wuerfel(sachkonten - 20));
     const std::string nach = m_.sachkonto_text(2000 + wuerfel(sachkonten - 20));

@@ -5,8 +5,11 @@
 //
 // The mix: customer invoices with their revenue line (19 % or 7 %),
 // supplier invoices with their expense line (input VAT 19 % or 7 %),
-// payments of recent invoices with their bank line, and GL-to-GL bookings
-// with their counter line. Every document balances.
+// payments of recent invoices with their bank line (a third in full, a
+// third less the 2 % discount the accounts grant, a third half), and
+// GL-to-GL bookings with their counter line. Every document balances.
+// 1,000,000 bookings leave about 250,000 open items, over 200,000 of them
+// not settled.
 #pragma once
 
 #include <chrono>
@@ -45,6 +48,7 @@ struct Kontenplan {
   static constexpr int bank = 1200, forderungen = 1400, verbindlichkeiten = 1600;
   static constexpr int ust19 = 1776, ust7 = 1771, vst19 = 1576, vst7 = 1571;
   static constexpr int erloese19 = 8400, erloese7 = 8300, aufwand19 = 3400, aufwand7 = 3300;
+  static constexpr int skonto = 8730;  // discounts granted (no tax key)
 };
 
 // A client 001/2024 below `wurzel` on the real file system.

@@ -161,7 +161,10 @@ bool TestInteraktion::drucker_waehlen(Druckauftrag& auftrag) {
 }
 
 void TestInteraktion::drucken(const Druckauftrag& auftrag) {
-  druckauftraege_.push_back(auftrag);
+  if (ansehen_)
+    ansehen_(auftrag);
+  else
+    druckauftraege_.push_back(auftrag);
   protokoll_.push_back("Druck: " + auftrag.name);
 }
 

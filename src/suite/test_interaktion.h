@@ -69,6 +69,11 @@ class TestInteraktion : public Interaktion {
   const std::vector<std::string>& meldungen() const { return meldungen_; }
   const std::vector<std::string>& fragen() const { return fragen_; }
   const std::vector<Druckauftrag>& druckauftraege() const { return druckauftraege_; }
+  // Print jobs go to `ansehen` instead of being kept (benchmarks of long
+  // lists: a preview also only looks at the job the report holds).
+  void druckauftraege_ansehen(std::function<void(const Druckauftrag&)> ansehen) {
+    ansehen_ = std::move(ansehen);
+  }
   // Every event in order: "Meldung: ...", "Frage: ... -> Ja", "Balken: ...", ...
   const std::vector<std::string>& protokoll() const { return protokoll_; }
   long balken_stand() const { return balken_stand_; }
@@ -110,6 +115,7 @@ class TestInteraktion : public Interaktion {
   std::vector<std::string> meldungen_;
   std::vector<std::string> fragen_;
   std::vector<Druckauftrag> druckauftraege_;
+  std::function<void(const Druckauftrag&)> ansehen_;
   std::vector<std::string> protokoll_;
   long balken_stand_ = 0;
   long balken_max_ = 0;
