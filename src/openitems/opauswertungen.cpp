@@ -1,6 +1,7 @@
 #include "openitems/opauswertungen.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <string>
 #include <utility>
@@ -21,6 +22,10 @@ using O = OpstammFelder;
 using P = PersonenFelder;
 
 constexpr int listenbreite = 79;
+
+std::string datum(Datum d) {
+  return DateToDateString("dd.mm.yyyy", d);
+}
 
 // A report of one print job: the standard page header and, while a
 // section runs, its column line, repeated on every new page.
@@ -172,6 +177,127 @@ bool zahlungsmoral_drucken(Mandant& m) {
   }
   bericht.schliessen();
   return true;
+}
+
+// ---------------------------------------------------------------------------
+// Finance disposition
+
+namespace {
+
+// A due-date interval with the sum of the open amounts due in it. Bounds
+// are wider than a date so that the day before the first date and the
+// end of the last interval can be held.
+struct Zeitraum {
+  std::int32_t von = 0, bis = 0;
+  bool vor_stichtag = false;
+  Betrag faellig = 0;
+};
+
+// "Vor Stichtag", then one interval per dispo day value up to the last one
+// that is not 0 (the first from the reference date on, each running its
+// days beyond its first day), then the rest of the date range.
+std::vector<Zeitraum> zeitraeume(const Satz& basis, bool kreditoren, Datum stichtag) {
+  std::array<std::int32_t, 10> tage{};
+  int n = 0;
+  for (int i = 0; i < 10; ++i) {
+    tage[static_cast<std::size_t>(i)] = kreditoren
+                                            ? basis.get(BasisFelder::tage_dispo_kreditoren(i))
+                                            : basis.get(BasisFelder::tage_dispo_debitoren(i));
+    if (tage[static_cast<std::size_t>(i)] != 0) n = i + 1;
+  }
+  std::vector<Zeitraum> z;
+  z.push_back({0, std::int32_t{stichtag} - 1, true});
+  std::int32_t von = stichtag;
+  for (int i = 0; i < n && von <= letztes_datum; ++i) {
+    const std::int32_t bis =
+        std::min<std::int32_t>(von + tage[static_cast<std::size_t>(i)], letztes_datum);
+    z.push_back({von, bis});
+    von = bis + 1;
+  }
+  if (von <= letztes_datum) z.push_back({von, letztes_datum});
+  return z;
+}
+
+void einordnen(std::vector<Zeitraum>& z, Datum faellig, Betrag betrag) {
+  for (Zeitraum& r : z)
+    if (faellig >= r.von && faellig <= r.bis) {
+      r.faellig += betrag;
+      return;
+    }
+}
+
+std::string zeitraumtext(const Zeitraum& r) {
+  if (r.vor_stichtag) return "Vor Stichtag";
+  return datum(static_cast<Datum>(r.von)) + " - " + datum(static_cast<Datum>(r.bis));
+}
+
+// Interval text under "Zeitraum", the amounts under "Fällig" and
+// "Summe-Fällig".
+std::string dispozeile(const std::string& text, Betrag faellig) {
+  return padcut(space(8) + text, 32) + listenbetrag(faellig);
+}
+
+void abschnitt_drucken(Bericht& bericht, const std::string& spalten,
+                       const std::vector<Zeitraum>& z) {
+  bericht.abschnitt(spalten, static_cast<int>(z.size()) + 1);
+  Betrag summe = 0;
+  for (const Zeitraum& r : z) {
+    summe += r.faellig;
+    bericht.zeile(dispozeile(zeitraumtext(r), r.faellig) + "   " + listenbetrag(summe));
+  }
+  bericht.zeile(dispozeile("Summe", summe));
+}
+
+}  // namespace
+
+bool finanzdisposition_drucken(Mandant& m, Datum stichtag) {
+  OpstammOffen offen(m);
+  Interaktion& ui = m.ui();
+  Bericht bericht(m, "Finanzdisposition");
+  bericht.kopf().untertitel = "Stichtag: " + datum(stichtag);
+  if (!bericht.oeffnen()) return false;
+
+  std::vector<Zeitraum> debitoren = zeitraeume(m.basis, false, stichtag);
+  std::vector<Zeitraum> kreditoren = zeitraeume(m.basis, true, stichtag);
+  ui.Balken_Oeffnen("Druck Finanzdisposition", static_cast<long>(m.opstamm->anzahl_keys(1)));
+  bool abgebrochen = false;
+  for (const bool k : {false, true}) {
+    // Suppliers' items are booked on the credit side: what the client owes
+    // counts positive like what it is owed.
+    op_durchlaufen(m, op_kennung(k), [&](const Satz& op) {
+      if (!schritt(ui)) {
+        abgebrochen = true;
+        return false;
+      }
+      const Betrag noch_offen = op.get(O::NochOffen);
+      einordnen(k ? kreditoren : debitoren, op.get(O::Faelligkeitsdatum),
+                k ? -noch_offen : noch_offen);
+      return true;
+    });
+    if (abgebrochen) break;
+  }
+  ui.Balken_Schliessen();
+  if (abgebrochen) return false;
+
+  abschnitt_drucken(bericht, "Debitoren            Zeitraum           Fällig     Summe-Fällig",
+                    debitoren);
+  bericht.zeile();
+  abschnitt_drucken(bericht, "Kreditoren           Zeitraum           Fällig     Summe-Fällig",
+                    kreditoren);
+  bericht.schliessen();
+  return true;
+}
+
+TFFinanzdisposition::TFFinanzdisposition(Mandant& m) : m_(m), form_("Selektion Finanzdisposition") {
+  form_.AddDate(1, "Stichtag Berechnung", m.tagesdatum().Today());
+  form_.FrageDatenSpeichern(false);
+  form_.EscBefehl("&Drucken");
+}
+
+bool TFFinanzdisposition::ausfuehren() {
+  if (!form_.Execute(m_.ui())) return false;
+  const Datum stichtag = form_.datum(1);
+  return finanzdisposition_drucken(m_, stichtag != kein_datum ? stichtag : m_.tagesdatum().Today());
 }
 
 }  // namespace fibu
