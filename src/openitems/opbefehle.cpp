@@ -2,6 +2,7 @@
 
 #include "frame/tffibu.h"
 #include "openitems/ausbuchung.h"
+#include "openitems/opauswertungen.h"
 #include "openitems/opliste.h"
 
 namespace fibu {
@@ -10,6 +11,8 @@ void offeneposten_registrieren(TFFibu& fibu) {
   Mandant& m = fibu.mandant();
   fibu.registriere_pruefend(342, [&m] { return TFOPListe1(m, false).ausfuehren(); });
   fibu.registriere_pruefend(343, [&m] { return TFOPListe1(m, true).ausfuehren(); });
+  fibu.registriere_pruefend(345, [&m] { return TFFinanzdisposition(m).ausfuehren(); });
+  fibu.registriere_pruefend(347, [&m] { return zahlungsmoral_drucken(m); });
   fibu.registriere_pruefend(3461, [&m] { return TFSkontoausgleich(m, true).ausfuehren(); });
   fibu.registriere_pruefend(3462, [&m] { return TFSkontoausgleich(m, false).ausfuehren(); });
   fibu.opliste = [&m](const std::string& kunde) { return opliste_fuer_konto(m, kunde); };

@@ -3,7 +3,6 @@
 // disturbing what a screen holds in those files.
 #pragma once
 
-#include <optional>
 #include <utility>
 
 #include "store/tdatenbank.h"
@@ -12,15 +11,11 @@ namespace fibu {
 
 class Puffer {
  public:
-  explicit Puffer(tdatenbank* db) : db_(db) {
-    if (db_) {
-      satz_ = db_->satz();
-      ref_ = db_->aktuelle_ref();
-    }
-  }
+  explicit Puffer(tdatenbank* db)
+      : db_(db), satz_(db ? db->satz() : Satz(0)), ref_(db ? db->aktuelle_ref() : 0) {}
   ~Puffer() {
     if (db_) {
-      db_->satz() = std::move(*satz_);
+      db_->satz() = std::move(satz_);
       db_->setze_aktuelle_ref(ref_);
     }
   }
@@ -29,8 +24,8 @@ class Puffer {
 
  private:
   tdatenbank* db_;
-  std::optional<Satz> satz_;
-  std::uint32_t ref_ = 0;
+  Satz satz_;
+  std::uint32_t ref_;
 };
 
 }  // namespace fibu

@@ -18,6 +18,7 @@
 #include "frame/anfrage.h"
 #include "frame/mandantenverwaltung.h"
 #include "frame/tffibu.h"
+#include "gui/druckdialog.h"
 #include "gui/formulardialog.h"
 #include "gui/qt_interaktion.h"
 #include "gui/tffibu_view.h"
@@ -254,6 +255,28 @@ class TFFibuViewTest : public QObject {
     // goes on.
     QCOMPARE(frage("KREDITLIMIT", std::string(5000, '1')), QStringLiteral("(Keine Antwort von FIBU)"));
     QCOMPARE(frage("KREDITLIMIT", "10003"), QStringLiteral("OK"));
+
+    // OPLISTE brings the minimized window back to the front and prints the
+    // customer's items (here into a text file instead of the preview).
+    fibu::befehle_registrieren(fibu);
+    fenster.show();
+    fenster.showMinimized();
+    QTRY_VERIFY(fenster.isMinimized());
+    const std::string datei = demo.tmp.pfad() + "/opliste.txt";
+    fibu::Druckwahl wahl;
+    wahl.ziel = fibu::Druckziel::Textdatei;
+    wahl.datei = datei;
+    demo.ui.druckziel_vorgeben(wahl);
+    QCOMPARE(frage("OPLISTE", "10001"), QStringLiteral("OK"));
+    QVERIFY(!fenster.isMinimized());
+    QVERIFY(fenster.isVisible());
+    std::string text;
+    QVERIFY(demo.fs->lies_datei(datei, text).ok());
+    QVERIFY(text.find("O P - L i s t e   D e b i t o r e n") != std::string::npos);
+    QVERIFY(text.find("Konto 10001") != std::string::npos);
+    QVERIFY(text.find("Forderungen               :") != std::string::npos);
+    // Not a customer: nothing is printed.
+    QCOMPARE(frage("OPLISTE", "70001"), QStringLiteral("FEHLER"));
   }
 
   void schliessenZeigtDenEndedialog() {
