@@ -107,6 +107,7 @@ const OpZahlungen& Zahlungsverzeichnis::zu(const Satz& op) const {
 
 void op_durchlaufen(Mandant& m, char kennung, const std::function<bool(const Satz& op)>& nimm) {
   OpstammOffen offen(m);
+  Leselauf op_lauf(m.opstamm.get()), personen_lauf(m.personen.get());
   auto& db = *m.opstamm;
   const std::string grenze(1, kennung);
   std::string key = grenze;

@@ -83,6 +83,7 @@ class OpListe {
     d_.kopf_bei_umbruch([this](Ausgabe3& a) { seitenanfang(a); });
     seitenanfang(d_);
     ui.Balken_Oeffnen("Druck OP-Liste ...", static_cast<long>(m_.opstamm->anzahl_keys(1)));
+    Leselauf op_lauf(m_.opstamm.get()), personen_lauf(m_.personen.get());
     switch (a_.sortierung) {
       case Sortierung::Belegnummer:
         nach_belegnummer();

@@ -142,4 +142,24 @@ class tdatenbank {
   long reorg_zaehler_ = 0;
 };
 
+// Holds a file's shared lock for a read over many of its records (a list,
+// a run), so that the steps do not each take and free it, and the records
+// read are one state of the file; freed on leaving.
+class Leselauf {
+ public:
+  explicit Leselauf(tdatenbank* db) : db_(db) {
+    if (db_ && db_->offen() && !db_->datei().FileBlockIsLocked())
+      gesperrt_ = db_->datei().ReadLockFileBlock();
+  }
+  ~Leselauf() {
+    if (gesperrt_) (void)db_->datei().UnLockFileBlock();  // unlocking is not refused
+  }
+  Leselauf(const Leselauf&) = delete;
+  Leselauf& operator=(const Leselauf&) = delete;
+
+ private:
+  tdatenbank* db_;
+  bool gesperrt_ = false;
+};
+
 }  // namespace fibu
