@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 #include "suite/betrag.h"
 #include "suite/browser.h"
@@ -211,24 +210,28 @@ bool TFOPStamm::belegnr_verlassen() {
   return laden(op_key(kennung_, nummer));
 }
 
+// The lock of the item shown is given up only when the next one is had;
+// the item held is read again under its lock.
 bool TFOPStamm::laden(const std::string& key) {
   auto& db = *m_.opstamm;
-  sperre_.freigeben();
-  gewaehlt_ = false;
+  const bool gehalten = gewaehlt_ && key == key_ && sperre_.gesperrt();
   if (!db.suchen(key)) {
     melde(nicht_vorhanden(), f_belegnr);
     return false;
   }
-  const std::uint32_t ref = db.aktuelle_ref();
-  if (!sperre_.sperren(db, ref)) {
-    melde("Dieser OP wird gerade an einem anderen Platz bearbeitet!", f_belegnr);
-    return false;
-  }
-  // Read again under the lock: what was written before it was had counts.
-  if (!db.suchen(key) || db.aktuelle_ref() != ref) {
-    sperre_.freigeben();
-    melde(nicht_vorhanden(), f_belegnr);
-    return false;
+  if (!gehalten) {
+    const std::uint32_t ref = db.aktuelle_ref();
+    Satzsperre sperre;
+    if (!sperre.sperren(db, ref)) {
+      melde("Dieser OP wird gerade an einem anderen Platz bearbeitet!", f_belegnr);
+      return false;
+    }
+    // Read again under the lock: what was written before it was had counts.
+    if (!db.suchen(key) || db.aktuelle_ref() != ref) {
+      melde(nicht_vorhanden(), f_belegnr);
+      return false;
+    }
+    sperre_ = std::move(sperre);
   }
   op_ = db.satz();
   key_ = key;
@@ -271,9 +274,8 @@ bool TFOPStamm::datum_pruefen(int nr) {
 }
 
 bool TFOPStamm::speichern() {
-  if (!gewaehlt_ || nur_lesen_) return true;
+  if (!gewaehlt_ || nur_lesen_ || !form_.geaendert()) return true;
   if (!datum_pruefen(f_rechnungsdatum) || !datum_pruefen(f_faelligkeitsdatum)) return false;
-  if (!form_.geaendert()) return true;
   bindung_.uebernehmen(form_, op_);
   auto& db = *m_.opstamm;
   db.satz() = op_;
@@ -288,22 +290,19 @@ Reaktion TFOPStamm::ende() {
   return Reaktion::Speichern;
 }
 
-// Saves the item, frees it and takes the previous or next one; past the
-// items of this kind the item shown is read again. Without an item the
-// first or last one of the kind comes.
+// Saves the item and takes the previous or next one; past the items of
+// this kind the item shown is read again. Without an item the first or
+// last one of the kind comes.
 Reaktion TFOPStamm::blaettern(bool vor) {
   if (nur_lesen_) return Reaktion::Weiter;
+  if (!speichern()) return Reaktion::Weiter;
   auto& db = *m_.opstamm;
   const std::string art(1, kennung_);
   std::string k = gewaehlt_ ? key_ : vor ? art : art + '\xff';
-  if (gewaehlt_) {
-    if (!speichern()) return Reaktion::Weiter;
-    sperre_.freigeben();
-  }
   db.ref_loeschen();  // steps from the key itself, not from a record read meanwhile
   const bool weiter = vor ? db.weiter_key(1, k) : db.zurueck_key(1, k);
   if (weiter && !k.empty() && k[0] == kennung_ && laden(k)) return Reaktion::Weiter;
-  if (!key_.empty()) laden(key_);
+  if (gewaehlt_) laden(key_);
   return Reaktion::Weiter;
 }
 

@@ -28,8 +28,8 @@ class Satzsperre {
  public:
   Satzsperre() = default;
   ~Satzsperre() = default;  // closing the file releases the lock
-  Satzsperre(const Satzsperre&) = delete;
-  Satzsperre& operator=(const Satzsperre&) = delete;
+  Satzsperre(Satzsperre&&) = default;
+  Satzsperre& operator=(Satzsperre&&) = default;  // releases the lock held before
 
   // False when another holds the record or the data file cannot be opened.
   [[nodiscard]] bool sperren(tdatenbank& db, std::uint32_t ref);
@@ -84,7 +84,8 @@ class TFOPStamm {
   // Leaving the number field: the item of the number, read and locked.
   bool belegnr_verlassen();
   // Reads and locks the item of key 1 and shows it; false, with the
-  // message and the cursor in the number field, when it cannot be had.
+  // message and the cursor in the number field, when it cannot be had
+  // (the item shown before stays, with its lock).
   bool laden(const std::string& key);
   // Writes the item back when it was changed; false when a field check
   // refuses it. The lock stays.

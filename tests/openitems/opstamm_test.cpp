@@ -39,13 +39,7 @@ struct Buecher : OpBuchhaltung {
   }
   TestInteraktion& ui() { return t.ui; }
   // Whether a screen of another workstation could take the item now.
-  bool frei(const std::string& key) {
-    TFOPStamm anderer(m(), key[0] == 'K');
-    const std::size_t vorher = ui().meldungen().size();
-    const bool ok = anderer.laden(key);
-    EXPECT_EQ(ui().meldungen().size(), vorher + (ok ? 0 : 1));
-    return ok;
-  }
+  bool frei(const std::string& key) { return TFOPStamm(m(), key[0] == 'K').laden(key); }
   bool protokoll_hat(const std::string& zeile) {
     const auto& p = ui().protokoll();
     return std::find(p.begin(), p.end(), zeile) != p.end();
@@ -56,7 +50,6 @@ TEST(OpStamm, BelegnummerAndereArtUndKopf) {
   Buecher b;
   TFOPStamm d(b.m(), false);
   EXPECT_EQ(d.form().titel(), "Offene Posten pflegen - Debitoren");
-  EXPECT_EQ(d.form().feld(T::f_fremdbelegnr).beschriftung, "Projektnummer");
   b.ui().formular_skript({
       F::tippe("Belegnummer", "", false),
       F::tippe("Belegnummer", "999", false),
@@ -76,32 +69,23 @@ TEST(OpStamm, BelegnummerAndereArtUndKopf) {
                                        "Dieses Feld kann hier nicht geändert werden!"}));
   // The customer's item of number 100, not the supplier's.
   EXPECT_EQ(d.form().text(T::f_kontonummer), "10001");
-  EXPECT_EQ(d.form().zahl(T::f_betrag), 11600);
   EXPECT_EQ(d.form().zahl(T::f_noch_offen), 5000);
-  EXPECT_EQ(d.form().text(T::f_belegart), "Rechnung");
-  EXPECT_EQ(d.form().text(T::f_kontoart), "Debitor");
-  EXPECT_EQ(d.form().text(T::f_diverse), "");
-  EXPECT_FALSE(d.gesperrt());
+  EXPECT_EQ(d.form().text(T::f_belegart) + d.form().text(T::f_kontoart), "RechnungDebitor");
 
-  // The supplier screen: the other message; the header by the account's
-  // range; a wrong number leaves the cursor in the number field.
+  // The supplier screen with the client's wider numbers: the other
+  // message, and the cursor back in the number field.
   b.m().basis.set(BasisFelder::BelegnummerBreite, std::uint8_t{10});
   TFOPStamm k(b.m(), true);
   EXPECT_EQ(k.form().titel(), "Offene Posten pflegen - Kreditoren");
-  EXPECT_EQ(k.form().feld(T::f_fremdbelegnr).beschriftung, "Fremdbelegnr");
-  ASSERT_TRUE(k.form().eingabe(T::f_belegnr, "101"));
+  ASSERT_TRUE(k.form().eingabe(T::f_belegnr, "1234567890"));
   k.form().setze_fokus(T::f_mahnstufe);
   EXPECT_FALSE(k.form().verlassen(T::f_belegnr));
   EXPECT_EQ(b.ui().meldungen().back(), "Beleg nicht vorhanden oder Debitoren-OP ausgewählt!");
   EXPECT_EQ(k.form().fokus(), T::f_belegnr);
-  EXPECT_FALSE(k.op_gewaehlt());
-  EXPECT_TRUE(k.form().eingabe(T::f_belegnr, "1234567890"));  // the client's wider numbers
   ASSERT_TRUE(k.form().eingabe(T::f_belegnr, "100"));
   ASSERT_TRUE(k.form().verlassen(T::f_belegnr));
-  EXPECT_EQ(k.form().text(T::f_kontonummer), "70001");
   EXPECT_EQ(k.form().zahl(T::f_betrag), -23200);
   EXPECT_EQ(k.form().text(T::f_kontoart), "Kreditor");
-  EXPECT_TRUE(k.form().feld(T::f_belegnr).geschuetzt);
   b.ui().alles_verbraucht();
 }
 
@@ -121,7 +105,6 @@ TEST(OpStamm, BearbeitenPruefenUndSpeichern) {
       F::tippe("Mahnstufe", "2"),
       F::tippe("Mahnen", "gesperrt"),
       F::tippe("Projektnummer", "P-17"),
-      F::tippe("Betrag", "1,00", false),
       F::tippe("Noch offen", "0", false),
       F::tippe("Name", "Jemand", false),  // the account's address
       F::druecke(Taste::Esc),
@@ -133,42 +116,40 @@ TEST(OpStamm, BearbeitenPruefenUndSpeichern) {
              "Bitte ein gültiges Datum eingeben (TT.MM.JJJJ)!",
              "Bitte einen der angebotenen Werte wählen!", "Bitte ein Rechnungsdatum eingeben!",
              "Dieses Feld kann hier nicht geändert werden!",
-             "Dieses Feld kann hier nicht geändert werden!",
              "Dieses Feld kann hier nicht geändert werden!"}));
   const Satz op = b.op("D100");
-  EXPECT_EQ(op.get(O::Rechnungsdatum), tag(12, 1));
   EXPECT_EQ(op.get(O::Faelligkeitsdatum), tag(11, 2));
   EXPECT_EQ(op.get(O::Mahndatum), tag(1, 3));
   EXPECT_EQ(op.get(O::Mahnstufe), 2);
   EXPECT_EQ(op.get(O::Mahnen), 1);
   EXPECT_EQ(op.get(O::Fremdbelegnr), "P-17");
-  EXPECT_EQ(op.get(O::Betrag), 11600);
   EXPECT_EQ(op.get(O::NochOffen), 5000);
-  EXPECT_EQ(op.get(O::Name), "Kunde 10001");
   // The invoice-date index follows the new date.
   ASSERT_TRUE(b.m().opstamm->suchen_key(4, WordToKey(tag(12, 1))));
   EXPECT_EQ(b.m().opstamm->key(1), "D100");
   EXPECT_FALSE(b.m().opstamm->suchen_key(4, WordToKey(tag(10, 1))));
   EXPECT_TRUE(b.frei("D100"));
-  // The supplier's item of the same number is untouched.
-  EXPECT_EQ(b.op("K100").get(O::Mahnstufe), 0);
+  EXPECT_EQ(b.op("K100").get(O::Mahnstufe), 0);  // the same number of the other kind
 }
 
 TEST(OpStamm, SperreBisZumSpeichernOderBlaettern) {
   Buecher b;
   TFOPStamm d(b.m(), false);
   ASSERT_TRUE(d.laden("D100"));
-  EXPECT_TRUE(d.gesperrt());
   EXPECT_FALSE(b.frei("D100"));
   EXPECT_EQ(b.ui().meldungen().back(), "Dieser OP wird gerade an einem anderen Platz bearbeitet!");
-  EXPECT_TRUE(b.frei("D101"));  // only the item in edit is held
-  // Paging frees the item left and holds the one reached.
+  {
+    // The next item held elsewhere: the item shown stays, with its lock.
+    TFOPStamm anderer(b.m(), false);
+    ASSERT_TRUE(anderer.laden("D101"));
+    d.form().taste(Taste::BildAb);
+    EXPECT_EQ(d.form().text(T::f_belegnr), "100");
+    EXPECT_FALSE(b.frei("D100"));
+  }
   d.form().taste(Taste::BildAb);
-  EXPECT_EQ(d.form().text(T::f_belegnr), "101");
   EXPECT_TRUE(b.frei("D100"));
   EXPECT_FALSE(b.frei("D101"));
   EXPECT_EQ(d.form().taste(Taste::Esc), Reaktion::Speichern);
-  EXPECT_FALSE(d.gesperrt());
   EXPECT_TRUE(b.frei("D101"));
 }
 
@@ -180,59 +161,46 @@ TEST(OpStamm, SchliessenFragtNachUngespeichertem) {
     d.ausfuehren();
     EXPECT_TRUE(b.frei("D100"));
   };
-  b.ui().erwarte_frage("Sollen die Änderungen gespeichert werden?", false);
+  const std::string frage = "Sollen die Änderungen gespeichert werden?";
+  b.ui().erwarte_frage(frage, false);
   spielen({F::tippe("Belegnummer", "100"), F::tippe("Mahnstufe", "3"), F::schliesse()});
   EXPECT_EQ(b.op("D100").get(O::Mahnstufe), 0);
-  b.ui().erwarte_frage("Sollen die Änderungen gespeichert werden?", true);
+  b.ui().erwarte_frage(frage, true);
   spielen({F::tippe("Belegnummer", "100"), F::tippe("Mahnstufe", "3"), F::schliesse()});
   EXPECT_EQ(b.op("D100").get(O::Mahnstufe), 3);
   // Nothing changed, or only a number typed that found nothing: no question.
   spielen({F::tippe("Belegnummer", "100"), F::schliesse()});
   spielen({F::tippe("Belegnummer", "999", false), F::schliesse()});
-  // A refused field keeps the form open on saving from the question.
-  b.ui().erwarte_frage("Sollen die Änderungen gespeichert werden?", true);
-  spielen({F::tippe("Belegnummer", "100"), F::tippe("Rechnungsdatum", "", false), F::schliesse(),
-           F::tippe("Rechnungsdatum", "13.01.2024"), F::druecke(Taste::Esc)});
-  EXPECT_EQ(b.op("D100").get(O::Rechnungsdatum), tag(13, 1));
   b.ui().alles_verbraucht();
 }
 
 TEST(OpStamm, BlaetternUeberDieGrenzeDerArt) {
   Buecher b;
-  TFOPStamm d(b.m(), false);
-  // Without an item: the first / last item of the kind.
-  d.form().taste(Taste::BildAuf);
-  EXPECT_EQ(d.form().text(T::f_belegnr), "101");
   TFOPStamm k(b.m(), true);
-  k.form().taste(Taste::BildAb);
-  EXPECT_EQ(k.form().text(T::f_kontonummer), "70001");
-  k.form().taste(Taste::BildAb);
-  EXPECT_EQ(k.form().text(T::f_belegnr), "200");
+  auto gezeigt = [&] {
+    return k.form().text(T::f_kontonummer) + "/" + k.form().text(T::f_belegnr);
+  };
+  k.form().taste(Taste::BildAuf);  // without an item: the kind's last one
+  EXPECT_EQ(gezeigt(), "70002/200");
   k.form().taste(Taste::BildAb);  // the end: K200 is read again
-  EXPECT_EQ(k.form().text(T::f_belegnr), "200");
+  EXPECT_EQ(gezeigt(), "70002/200");
   EXPECT_FALSE(b.frei("K200"));
   k.form().taste(Taste::BildAuf);
-  k.form().taste(Taste::BildAuf);  // before it lies D101: K100 is read again
-  EXPECT_EQ(k.form().text(T::f_kontonummer), "70001");
-  EXPECT_EQ(k.form().text(T::f_belegnr), "100");
+  k.form().taste(Taste::BildAuf);  // before K100 lies D101: K100 is read again
+  EXPECT_EQ(gezeigt(), "70001/100");
 
-  // Each step saves the item left, also when the item is read again.
+  // Each step saves the item left, also one read again; a refused field
+  // stops the step.
+  TFOPStamm d(b.m(), false);
+  d.form().taste(Taste::BildAuf);
   ASSERT_TRUE(d.form().eingabe(T::f_mahnstufe, "2"));
   d.form().taste(Taste::BildAb);  // next is K100
   EXPECT_EQ(b.op("D101").get(O::Mahnstufe), 2);
   EXPECT_EQ(d.form().text(T::f_belegnr), "101");
-  EXPECT_EQ(d.form().zahl(T::f_mahnstufe), 2);
-  EXPECT_FALSE(d.form().geaendert());
   ASSERT_TRUE(d.form().eingabe(T::f_mahnstufe, "3"));
   d.form().taste(Taste::BildAuf);
   EXPECT_EQ(b.op("D101").get(O::Mahnstufe), 3);
   EXPECT_EQ(d.form().text(T::f_belegnr), "100");
-  ASSERT_TRUE(d.form().eingabe(T::f_mahnstufe, "1"));
-  d.form().taste(Taste::BildAuf);  // nothing before D100
-  EXPECT_EQ(b.op("D100").get(O::Mahnstufe), 1);
-  EXPECT_EQ(d.form().text(T::f_belegnr), "100");
-  EXPECT_TRUE(d.gesperrt());
-  // A refused field stops the step.
   ASSERT_TRUE(d.form().eingabe(T::f_faelligkeitsdatum, ""));
   d.form().taste(Taste::BildAb);
   EXPECT_EQ(b.ui().meldungen().back(), "Bitte ein Fälligkeitsdatum eingeben!");
@@ -247,22 +215,13 @@ TEST(OpStamm, DiverseMitEigenerAdresse) {
   b.m().personen->speichern("10002");
   b.rechnung("10002", "300", 4640, tag(20, 1));
   TFOPStamm d(b.m(), false);
-  b.ui().formular_skript({
-      F::tippe("Belegnummer", "300"),
-      F::tippe("Anrede", "Firma"),
-      F::tippe("Name", "Einmal & Co."),
-      F::tippe("Straße", "Hauptstr. 1"),
-      F::tippe("PLZ/Ort", "80331 München"),
-      F::druecke(Taste::Esc),
-  });
+  b.ui().formular_skript({F::tippe("Belegnummer", "300"), F::tippe("Name", "Einmal & Co."),
+                          F::tippe("PLZ/Ort", "80331 München"), F::druecke(Taste::Esc)});
   EXPECT_TRUE(d.ausfuehren());
   EXPECT_EQ(d.form().text(T::f_diverse), "Diverse");
   EXPECT_TRUE(b.ui().meldungen().empty());
-  const Satz op = b.op("D300");
-  EXPECT_EQ(op.get(O::Anrede), "Firma");
-  EXPECT_EQ(op.get(O::Name), "Einmal & Co.");
-  EXPECT_EQ(op.get(O::Strasse), "Hauptstr. 1");
-  EXPECT_EQ(op.get(O::PlzOrt), "80331 München");
+  EXPECT_EQ(b.op("D300").get(O::Name), "Einmal & Co.");
+  EXPECT_EQ(b.op("D300").get(O::PlzOrt), "80331 München");
   EXPECT_EQ(b.t.personenkonto(10002).get(P::Name), "Kunde 10002");
   // An item of an ordinary account keeps the account's address.
   ASSERT_TRUE(d.laden("D100"));
@@ -275,39 +234,27 @@ TEST(OpStamm, AnsichtNurLesen) {
   Buecher b;
   EXPECT_FALSE(op_anzeigen(b.m(), "D999"));
   EXPECT_FALSE(op_anzeigen(b.m(), "X100"));
-  EXPECT_FALSE(op_anzeigen(b.m(), ""));
-  EXPECT_EQ(b.ui().meldungen(),
-            (Texte{"OP nicht gefunden!", "OP nicht gefunden!", "OP nicht gefunden!"}));
-  // Everything protected; browse keys and lists do nothing; F4 shows the
-  // payments; Esc closes without writing.
+  EXPECT_EQ(b.ui().meldungen(), (Texte{"OP nicht gefunden!", "OP nicht gefunden!"}));
+  // Browse keys and lists do nothing (a list would fail the script), F4
+  // shows the payments, Esc writes nothing.
   const Satz vorher = b.op("K100");
-  b.ui().formular_skript({
-      F::tippe("Mahnstufe", "2", false),
-      F::tippe("Belegnummer", "200", false),
-      F::druecke(Taste::BildAb),
-      F::druecke(Taste::BildAuf),
-      F::druecke(Taste::F2),
-      F::druecke(Taste::F4),
-      F::druecke(Taste::Esc),
-  });
+  b.ui().formular_skript({F::tippe("Mahnstufe", "2", false), F::druecke(Taste::BildAb),
+                          F::druecke(Taste::F2), F::druecke(Taste::F4), F::druecke(Taste::Esc)});
   b.ui().waehle(std::nullopt);
   EXPECT_TRUE(op_anzeigen(b.m(), "K100"));
   EXPECT_TRUE(b.protokoll_hat("Formular: Offene Posten pflegen - Kreditoren"));
-  EXPECT_TRUE(b.protokoll_hat("Auswahl: Zahlungen zum OP 100"));
   EXPECT_EQ(b.op("K100").bytes(), vorher.bytes());
   b.ui().alles_verbraucht();
 
   TFOPStamm d(b.m(), false);
   ASSERT_TRUE(d.anzeigen("D100"));
   for (const auto& f : d.form().felder()) EXPECT_TRUE(f.geschuetzt) << f.beschriftung;
-  EXPECT_EQ(d.form().text(T::f_belegnr), "100");
-  EXPECT_FALSE(d.gesperrt());
   EXPECT_TRUE(b.frei("D100"));
 }
 
-TEST(OpStamm, ListenNachBelegnummerUndSuchname) {
+TEST(OpStamm, ListenUndZahlungen) {
   Buecher b;
-  // F2: the items of the kind by number; the one chosen is taken.
+  // F2: the items of the kind by number.
   TFOPStamm d(b.m(), false);
   b.ui().waehle("101    !G");
   b.ui().formular_skript(
@@ -317,49 +264,31 @@ TEST(OpStamm, ListenNachBelegnummerUndSuchname) {
       b.protokoll_hat("Auswahl: Liste der Offenen Posten ab "
                       "100    !R !10.01.2024 !     116,00!      50,00!10001    !Kunde 10001"));
   EXPECT_EQ(b.op("D101").get(O::Mahnstufe), 1);
-
-  // The suppliers' list begins with their first item.
-  TFOPStamm k(b.m(), true);
+  TFOPStamm k(b.m(), true);  // the suppliers' list begins with their items
   b.ui().waehle(std::nullopt);
   b.ui().formular_skript({F::druecke(Taste::F2), F::druecke(Taste::Esc)});
   EXPECT_TRUE(k.ausfuehren());
   EXPECT_TRUE(
       b.protokoll_hat("Auswahl: Liste der Offenen Posten ab "
                       "100    !R !15.01.2024 !    -232,00!    -232,00!70001    !Kunde 70001"));
-  EXPECT_FALSE(k.op_gewaehlt());
 
   // F3 by search name holds both kinds: a supplier's item is refused on
-  // the customers' screen.
+  // the customers' screen. F4: the payments by date, the earlier one
+  // first though booked later.
   TFOPStamm s(b.m(), false);
-  b.ui().waehle("SUCH70002");
-  b.ui().waehle("SUCH10002");
-  b.ui().formular_skript({F::druecke(Taste::F3), F::druecke(Taste::F3), F::tippe("Mahnstufe", "4"),
-                          F::druecke(Taste::Esc)});
+  for (const char* wahl : {"SUCH70002", "SUCH10001", "20.02.2024"}) b.ui().waehle(wahl);
+  b.ui().formular_skript({F::druecke(Taste::F3), F::druecke(Taste::F3), F::druecke(Taste::F4),
+                          F::tippe("Mahnstufe", "4"), F::druecke(Taste::Esc)});
   EXPECT_TRUE(s.ausfuehren());
   EXPECT_TRUE(
       b.protokoll_hat("Auswahl: Liste der Offenen Posten ab "
                       "SUCH10001          !100    !R !     116,00!      50,00!Kunde 10001"));
-  EXPECT_EQ(b.ui().meldungen(), Texte{"Beleg nicht vorhanden oder Kreditoren-OP ausgewählt!"});
-  EXPECT_EQ(b.op("D101").get(O::Mahnstufe), 4);
-  EXPECT_EQ(b.op("K200").get(O::Mahnstufe), 0);
-  b.ui().alles_verbraucht();
-}
-
-TEST(OpStamm, ZahlungenNachDatum) {
-  Buecher b;
-  TFOPStamm d(b.m(), false);
-  b.ui().waehle("20.02.2024");
-  b.ui().waehle(std::nullopt);
-  b.ui().formular_skript({F::tippe("Belegnummer", "100"), F::druecke(Taste::F4),
-                          F::druecke(Taste::BildAb), F::druecke(Taste::F4),
-                          F::druecke(Taste::Esc)});
-  EXPECT_TRUE(d.ausfuehren());
-  // The earlier payment first, though booked later; the item without
-  // payments shows an empty list.
   EXPECT_TRUE(
       b.protokoll_hat("Auswahl: Zahlungen zum OP 100 ab "
                       "      3!05.02.2024 !H  !      16,00!1200    !Buchung 10001"));
-  EXPECT_TRUE(b.protokoll_hat("Auswahl: Zahlungen zum OP 101"));
+  EXPECT_EQ(b.ui().meldungen(), Texte{"Beleg nicht vorhanden oder Kreditoren-OP ausgewählt!"});
+  EXPECT_EQ(b.op("D100").get(O::Mahnstufe), 4);
+  EXPECT_EQ(b.op("K200").get(O::Mahnstufe), 0);
   b.ui().alles_verbraucht();
 }
 
@@ -470,14 +399,8 @@ TEST(OpStamm, ListenOeffnenOhneDieDateiZuLesen) {
   Mandant m(fs, ui, heute, test_wurzel, netz);
   ASSERT_TRUE(m.mandant_oeffnen(1, 2024));
   TFOPStamm d(m, true);
-  std::uint64_t datei = 0;
-  {
-    std::unique_ptr<Datei> f;
-    ASSERT_TRUE(
-        fs.oeffnen(*fs.finde_datei(m.daten_verzeichnis(), "OPSTAMM.EAT"), Oeffnen::Lesen, f));
-    ASSERT_TRUE(f->groesse(datei));
-  }
-  ASSERT_GT(datei, 2u * je_art * O::groesse);
+  // A tenth of the items' bytes: far more than a page of lines needs.
+  const std::uint64_t grenze = 2u * je_art * O::groesse / 10;
   for (Taste taste : {Taste::F2, Taste::F3}) {
     SCOPED_TRACE(tastenname(taste));
     fs.gelesen = 0;
@@ -487,7 +410,7 @@ TEST(OpStamm, ListenOeffnenOhneDieDateiZuLesen) {
     if (taste == Taste::F2) {
       EXPECT_EQ(ui.erste_seite.front().zeile.substr(0, 8), "100000 !");
     }
-    EXPECT_LT(ui.gelesen, datei / 10);
+    EXPECT_LT(ui.gelesen, grenze);
   }
 }
 
