@@ -4,11 +4,14 @@
 #include "openitems/ausbuchung.h"
 #include "openitems/opauswertungen.h"
 #include "openitems/opliste.h"
+#include "openitems/opstamm.h"
 
 namespace fibu {
 
 void offeneposten_registrieren(TFFibu& fibu) {
   Mandant& m = fibu.mandant();
+  fibu.registriere(3411, [&m] { TFOPStamm(m, false).ausfuehren(); });
+  fibu.registriere(3412, [&m] { TFOPStamm(m, true).ausfuehren(); });
   fibu.registriere_pruefend(342, [&m] { return TFOPListe1(m, false).ausfuehren(); });
   fibu.registriere_pruefend(343, [&m] { return TFOPListe1(m, true).ausfuehren(); });
   fibu.registriere_pruefend(345, [&m] { return TFFinanzdisposition(m).ausfuehren(); });
