@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -393,6 +394,18 @@ bool TEntryFormDialog::feld_verlassen(int nr) {
   auffrischen();
   // A refused field keeps the cursor.
   if (!ok) QTimer::singleShot(0, this, [this, nr] { fokus_setzen(nr); });
+  // A field the leave closed (a number field once its record is loaded)
+  // cannot keep the cursor: it goes where the form says, else to the first
+  // open field.
+  if (ok && form_.feld(nr).geschuetzt)
+    QTimer::singleShot(0, this, [this, nr] {
+      QWidget* fokus = QApplication::focusWidget();
+      if (fokus && fokus != editor(nr) && isAncestorOf(fokus)) return;
+      if (form_.hat_feld(form_.fokus()) && !form_.feld(form_.fokus()).geschuetzt)
+        fokus_setzen(form_.fokus());
+      else
+        erstes_feld_der_seite(form_.aktuelle_seite());
+    });
   return ok;
 }
 
@@ -555,13 +568,18 @@ bool TEntryFormDialog::eventFilter(QObject* objekt, QEvent* ereignis) {
     seite_zeigen((seiten_->currentIndex() + (zurueck ? n - 1 : 1)) % n);
     return true;
   }
-  if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+  if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter || k->key() == Qt::Key_Tab) {
     bool enter_befehl = false;
     for (const auto& b : form_.befehle()) enter_befehl |= b.taste == Taste::Enter;
-    if (enter_befehl)
+    if (enter_befehl && k->key() != Qt::Key_Tab) {
       taste(Taste::Enter);
-    else
-      focusNextChild();
+      return true;
+    }
+    // The only open field (a number field before its record is loaded):
+    // the cursor cannot go on, the key leaves the field all the same.
+    QWidget* vorher = QApplication::focusWidget();
+    focusNextChild();
+    if (QApplication::focusWidget() == vorher) feld_verlassen(*nr);
     return true;
   }
   if (auto t = taste_von(k)) {
