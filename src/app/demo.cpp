@@ -154,7 +154,7 @@ bool personen_anlegen(Mandant& m) {
     s.set(PF::Suchname, kopy(gross(p.name), 1, 18));
     s.set(PF::Sammelkonto, std::uint8_t{1});
     s.set(PF::Nettotage, static_cast<std::uint16_t>(kunde ? 30 : 14));
-    s.set(PF::Skonto1, std::int64_t{2000});  // 2 %
+    s.setze_f64(PF::Skonto1Anzeige, 2.0);  // 2 % (the record keeps it in thousandths)
     s.set(PF::Skontotage1, std::uint16_t{10});
     s.set(PF::Limit, p.limit);
     s.set(PF::Eroeffnungsdatum, DMYtoDate(1, 1, demo_jahr));
@@ -233,11 +233,14 @@ Ergebnis demo_anlegen(Mandant& m) {
         d.beleg("0800", 'H', 2500000, "9000", "", 'E', beleg(sach++), neujahr, "Eröffnung Kapital");
     for (int monat = 1; monat <= 6 && ok; ++monat) {
       auto tag = [&] { return DMYtoDate(1 + bis(28), monat, demo_jahr); };
-      // Payments of last month's invoices, most in full.
+      // Payments of last month's invoices, most in full; every fifth
+      // document less the 2 % discount (left for the automatic write-off).
       for (const Offen& r : rechnungen) {
         if (!ok || bis(10) >= 8) continue;
         Datum t = tag();
-        ok = d.beleg(r.konto, 'H', r.betrag, "1200", "", 'Z', r.beleg, t, "Zahlung " + r.beleg);
+        const std::int64_t gezahlt =
+            std::stol(r.beleg) % 5 == 0 ? r.betrag - (r.betrag * 2 + 50) / 100 : r.betrag;
+        ok = d.beleg(r.konto, 'H', gezahlt, "1200", "", 'Z', r.beleg, t, "Zahlung " + r.beleg);
       }
       rechnungen.clear();
       for (const Offen& r : eingang) {

@@ -69,15 +69,23 @@ Betrag skontobetrag(Betrag betrag, std::int64_t prozent) {
 }
 
 bool op_zahlungen(Mandant& m, const Satz& op, OpZahlungen& aus) {
-  aus.clear();
-  const std::string konto = trim(op.get(O::Kontonummer));
-  const long n = m.buchung->buchungen_zum_beleg(
-      op_kennung_von(op), trim(op.get(O::Belegnummer)), [&](std::uint32_t nr, const Satz& b) {
-        if (trim(b.get(B::Konto)) == konto && ist_zahlung(m.basis, b))
-          aus.push_back(zahlung_aus(nr, b));
+  Zahlungsverzeichnis z;
+  const bool ok = z.einlesen_konto(m, op.get(O::Kontonummer));
+  aus = z.zu(op);
+  return ok;
+}
+
+bool Zahlungsverzeichnis::einlesen_konto(Mandant& m, const std::string& konto) {
+  zahlungen_.clear();
+  const long n = m.buchung->buchungen_des_kontos(
+      kontowert(konto), kein_datum, 65535, [&](std::uint32_t nr, const Satz& b) {
+        if (ist_zahlung(m.basis, b))
+          zahlungen_[verzeichnisschluessel(kennung_des_kontos(m.basis, b.get(B::Konto)),
+                                           b.get(B::Belegnr), b.get(B::Konto))]
+              .push_back(zahlung_aus(nr, b));
         return true;
       });
-  nach_datum(aus);
+  for (auto& [key, z] : zahlungen_) nach_datum(z);
   return n >= 0;
 }
 

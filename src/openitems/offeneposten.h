@@ -46,18 +46,19 @@ struct OpZahlung {
 };
 using OpZahlungen = std::vector<OpZahlung>;
 
-// The payment bookings of an item through the booking index, by date and
-// then number. False when the booking file cannot be read.
+// The payment bookings of an item (those of its account with its document
+// number, through the index by account), by date and then number. False
+// when the booking file cannot be read.
 [[nodiscard]] bool op_zahlungen(Mandant& m, const Satz& op, OpZahlungen& aus);
 
-// The payment bookings of all items of one kind, collected in one pass
-// over the booking file: what runs over many items use instead of one
-// index search per item.
+// The payment bookings of many items, collected once: of all items of one
+// kind in one pass over the booking file, or of the items of one account
+// through the index by account.
 class Zahlungsverzeichnis {
  public:
-  // False when the booking file cannot be read (or the user stopped the
-  // pass with Esc).
+  // False when the booking file cannot be read.
   [[nodiscard]] bool einlesen(Mandant& m, char kennung);
+  [[nodiscard]] bool einlesen_konto(Mandant& m, const std::string& konto);
   // The payments of an item, by date and then number.
   const OpZahlungen& zu(const Satz& op) const;
 

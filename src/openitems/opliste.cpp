@@ -1,7 +1,5 @@
 #include "openitems/opliste.h"
 
-#include <optional>
-
 #include "masters/kontohilfen.h"
 #include "openitems/offeneposten.h"
 #include "posting/buchen.h"
@@ -44,15 +42,16 @@ class OpListe {
       : m_(m), a_(a), kennung_(op_kennung(a.kreditoren)), d_(m.ui()) {
     const Satz& b = m.basis;
     alphanumerisch_ = b.get(BasisFelder::BelegnummernAlphanumerisch);
-    const bool ganze_konten = a.konto_von == b.get(a.kreditoren ? BasisFelder::KreditorVon
+    const bool ganze_konten = a.konto_von <= b.get(a.kreditoren ? BasisFelder::KreditorVon
                                                                  : BasisFelder::DebitorVon) &&
-                              a.konto_bis == b.get(a.kreditoren ? BasisFelder::KreditorBis
+                              a.konto_bis >= b.get(a.kreditoren ? BasisFelder::KreditorBis
                                                                  : BasisFelder::DebitorBis);
-    const bool belege_eingeschraenkt =
-        !alphanumerisch_ && (a.beleg_von != 0 || a.beleg_bis != 9999999);
+    // The whole range of the field (0 to 9999999) restricts nothing: longer
+    // numbers (an import may bring them) are listed as well.
+    belege_eingeschraenkt_ = !alphanumerisch_ && (a.beleg_von > 0 || a.beleg_bis < 9999999);
     // Only lists that leave out no item of an account can be held against
     // its balance.
-    konten_vergleichen_ = !belege_eingeschraenkt && a.datum_von == kein_datum &&
+    konten_vergleichen_ = !belege_eingeschraenkt_ && a.datum_von == kein_datum &&
                           a.datum_bis == kein_datum && !a.nur_faellig;
     gesamt_vergleichen_ =
         konten_vergleichen_ && ganze_konten && a.filter_von == 0 && a.filter_bis >= 99;
@@ -67,37 +66,40 @@ class OpListe {
   bool drucken() {
     OpstammOffen offen(m_);
     Interaktion& ui = m_.ui();
-    // One account: its items' payments through the index; more: one pass
-    // over the bookings.
-    if (a_.konto_von != a_.konto_bis) {
-      ui.Balken_Oeffnen("Buchungen lesen ...", 0);
-      const bool gelesen = verzeichnis_.emplace().einlesen(m_, kennung_);
-      ui.Balken_Schliessen();
-      if (!gelesen) {
-        ui.ShowMessageMain("Die Buchungsdatei kann nicht gelesen werden!");
-        return false;
-      }
+    // One account: its payments through the index by account; more: one
+    // pass over the bookings.
+    ui.Balken_Oeffnen("Buchungen lesen ...", 0);
+    const bool gelesen = a_.konto_von == a_.konto_bis
+                             ? zahlungen_.einlesen_konto(m_, m_.personenkonto_text(a_.konto_von))
+                             : zahlungen_.einlesen(m_, kennung_);
+    ui.Balken_Schliessen();
+    if (!gelesen) {
+      ui.ShowMessageMain("Die Buchungsdatei kann nicht gelesen werden!");
+      return false;
     }
     if (!d_.open_drucker(titel())) return false;
     d_.schmal();
     d_.kopf_bei_umbruch([this](Ausgabe3& a) { seitenanfang(a); });
     seitenanfang(d_);
     ui.Balken_Oeffnen("Druck OP-Liste ...", static_cast<long>(m_.opstamm->anzahl_keys(1)));
-    Leselauf op_lauf(m_.opstamm.get()), personen_lauf(m_.personen.get());
-    switch (a_.sortierung) {
-      case Sortierung::Belegnummer:
-        nach_belegnummer();
-        break;
-      case Sortierung::KontoNumerisch:
-        nach_konto_numerisch();
-        break;
-      case Sortierung::KontoAlphanumerisch:
-        nach_suchname();
-        break;
+    {
+      Leselauf op_lauf(m_.opstamm.get()), personen_lauf(m_.personen.get());
+      switch (a_.sortierung) {
+        case Sortierung::Belegnummer:
+          nach_belegnummer();
+          break;
+        case Sortierung::KontoNumerisch:
+          nach_konto_numerisch();
+          break;
+        case Sortierung::KontoAlphanumerisch:
+          nach_suchname();
+          break;
+      }
     }
     ui.Balken_Schliessen();
     schluss();
     d_.close_drucker();
+    if (abgebrochen_) return false;
     return lesefehler_.empty();
   }
 
@@ -148,7 +150,8 @@ class OpListe {
 
   bool schritt() {
     m_.ui().Balken_Inc();
-    return !m_.ui().EscPressed();
+    if (m_.ui().EscPressed()) abgebrochen_ = true;
+    return !abgebrochen_;
   }
 
   bool gewaehlt(const Satz& op) const {
@@ -157,7 +160,7 @@ class OpListe {
     if (konto < a_.konto_von || konto > a_.konto_bis) return false;
     const int filter = op.get(O::Filternummer);
     if (filter < a_.filter_von || filter > a_.filter_bis) return false;
-    if (!alphanumerisch_) {
+    if (belege_eingeschraenkt_) {
       const std::int64_t beleg = belegwert(op);
       if (beleg < a_.beleg_von || beleg > a_.beleg_bis) return false;
     }
@@ -182,7 +185,7 @@ class OpListe {
       d_.druckeln("  Skontodatum: " + datum(op.get(O::Skontodatum)) +
                   "   Skontobetrag: " + trim(listenbetrag(skontobetrag(betrag, prozent))));
     buchen(op, betrag);
-    for (const OpZahlung& zahlung : zahlungen(op)) {
+    for (const OpZahlung& zahlung : zahlungen_.zu(op)) {
       d_.druckeln(mit_betrag("  Zahlung " + datum(zahlung.datum) + "  " + beleg, zahlung.betrag));
       buchen(op, zahlung.betrag);
       offen += zahlung.betrag;
@@ -200,12 +203,6 @@ class OpListe {
     konto_summe_ += b;
   }
 
-  OpZahlungen zahlungen(const Satz& op) {
-    if (verzeichnis_) return verzeichnis_->zu(op);
-    OpZahlungen z;
-    if (!op_zahlungen(m_, op, z)) lesefehler_ = "Die Buchungsdatei kann nicht gelesen werden!";
-    return z;
-  }
 
   // --- Accounts (the two account orders) ---
   void konto_beginnen(const std::string& konto) {
@@ -227,7 +224,8 @@ class OpListe {
   void konto_beenden() {
     if (konto_.empty()) return;
     d_.druckeln(mit_betrag("Summe Konto " + konto_, konto_summe_));
-    if (konten_vergleichen_) konto_vergleichen();
+    // An account left half way (Esc) is not held against its balance.
+    if (konten_vergleichen_ && !abgebrochen_) konto_vergleichen();
     d_.druckeln();
     konto_.clear();
   }
@@ -279,7 +277,8 @@ class OpListe {
     d_.druckeln(mit_betrag(
         a_.kreditoren ? "Verbindlichkeiten         :" : "Forderungen               :", gesamt));
     if (falsch_) d_.druckeln(falsch_hinweis);
-    if (gesamt_vergleichen_ && gesamt != salden_der_art())
+    if (abgebrochen_) d_.druckeln("Abgebrochen: die Liste ist nicht vollständig.");
+    if (gesamt_vergleichen_ && !abgebrochen_ && gesamt != salden_der_art())
       d_.druckeln(std::string("HINWEIS: Differenz stimmt nicht mit der Summe der Salden der ") +
                   (a_.kreditoren ? "Verbindlichkeitskonten" : "Forderungskonten"));
     if (!lesefehler_.empty()) {
@@ -312,12 +311,12 @@ class OpListe {
   const char kennung_;
   Ausgabe3 d_;
   Seitenkopf kopf_;
-  bool alphanumerisch_ = false;
+  bool alphanumerisch_ = false, belege_eingeschraenkt_ = false;
   bool konten_vergleichen_ = false, gesamt_vergleichen_ = false;
-  std::optional<Zahlungsverzeichnis> verzeichnis_;
+  Zahlungsverzeichnis zahlungen_;
   std::string konto_;  // the account being printed (account orders)
   Betrag konto_summe_ = 0, rechnungen_ = 0, gutschriften_ = 0;
-  bool falsch_ = false;
+  bool falsch_ = false, abgebrochen_ = false;
   std::string lesefehler_;
 };
 

@@ -34,8 +34,9 @@ struct OpListeAuswahl {
 // kind, "Alle", sorted by account number.
 OpListeAuswahl opliste_vorgabe(const Mandant& m, bool kreditoren);
 
-// Prints the list; false when the printer was cancelled or the booking
-// file could not be read (the message says which).
+// Prints the list; false when the printer was cancelled, the list was
+// stopped with Esc (it then says it is incomplete and compares nothing) or
+// the booking file could not be read (the message says so).
 bool opliste_drucken(Mandant& m, const OpListeAuswahl& auswahl);
 
 // The list of one customer without the dialog (the "OPLISTE" request):

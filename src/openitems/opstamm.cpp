@@ -279,7 +279,8 @@ bool TFOPStamm::speichern() {
   bindung_.uebernehmen(form_, op_);
   auto& db = *m_.opstamm;
   db.satz() = op_;
-  db.speichern(key_);
+  // A store that failed has said so; the changes stay on the screen.
+  if (!db.speichern(key_)) return false;
   form_.setze_geaendert(false);
   return true;
 }

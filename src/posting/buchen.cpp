@@ -453,15 +453,14 @@ bool Buchungskern::op_buchen(const Satz& b) {
   return einheit.ende(isam::isam_ok) == isam::isam_ok;
 }
 
-bool Buchungskern::buchen(std::int64_t n) {
+bool Buchungskern::als_einheit(const std::function<bool()>& schritte) {
   auto& bu = *u_.buchung;
   if (!bu.ist_offen()) return false;
   const Basisstand basis_vorher(*u_.basis);
   const Satz eingabe = bu.satz();
   isam::Einheit einheit(bu.verzeichnis());
   if (einheit.fehler() != isam::isam_ok) return false;
-  bool ok = buchung_schreiben(n);
-  if (ok && eroeffnet_op(*u_.basis, bu.satz())) ok = op_buchen(bu.satz());
+  bool ok = schritte();
   if (!ok) {
     einheit.abbrechen();
   } else if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
@@ -474,37 +473,37 @@ bool Buchungskern::buchen(std::int64_t n) {
   return ok;
 }
 
+bool Buchungskern::buchen(std::int64_t n) {
+  return als_einheit([&] {
+    Satz& b = u_.buchung->satz();
+    return buchung_schreiben(n) && (!eroeffnet_op(*u_.basis, b) || op_buchen(b));
+  });
+}
+
 bool Buchungskern::buchung_loeschen(std::int64_t n) {
-  using O = OpstammFelder;
   auto& bu = *u_.buchung;
-  if (!bu.ist_offen()) return false;
   Satz alt(B::groesse);
-  if (!bu.buchung_lesen_in(n, alt)) return false;
-  const Basisstand basis_vorher(*u_.basis);
-  const Satz eingabe = bu.satz();
-  isam::Einheit einheit(bu.verzeichnis());
-  if (einheit.fehler() != isam::isam_ok) return false;
-  bu.satz().leeren();
-  bool ok = buchung_schreiben(n);
-  if (ok && eroeffnet_op(*u_.basis, alt) && u_.opstamm->offen()) {
+  if (!bu.ist_offen() || !bu.buchung_lesen_in(n, alt)) return false;
+  return als_einheit([&] {
+    bu.satz().leeren();
+    if (!buchung_schreiben(n)) return false;
+    if (!eroeffnet_op(*u_.basis, alt) || !u_.opstamm->offen()) return true;
+    // The item goes with its last booking: while another line or a payment
+    // of the document is on the account it stays (with what they hold).
+    const std::string beleg = trim(alt.get(B::Belegnr));
+    bool weitere = false;
+    const long gelesen = bu.buchungen_des_kontos(
+        kontowert(alt.get(B::Konto)), kein_datum, 65535, [&](std::uint32_t, const Satz& b) {
+          weitere = trim(b.get(B::Belegnr)) == beleg &&
+                    (eroeffnet_op(*u_.basis, b) || ist_zahlung(*u_.basis, b));
+          return !weitere;
+        });
+    if (gelesen < 0) return false;
+    if (weitere) return true;
     Puffer op_puffer(u_.opstamm);
-    auto& op = *u_.opstamm;
     const std::string key = op_schluessel(*u_.basis, alt);
-    if (op.suchen(key) && op.satz().get(O::Betrag) == 0 && op.satz().get(O::NochOffen) == 0) {
-      op.loeschen(key);
-      ok = !op.verzeichnis().vergiftet();
-    }
-  }
-  if (!ok) {
-    einheit.abbrechen();
-  } else if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
-    ok = false;
-  }
-  if (!ok) {
-    basis_vorher.zurueck(*u_.basis);
-    bu.satz() = eingabe;
-  }
-  return ok;
+    return !u_.opstamm->key_vorhanden(1, key) || u_.opstamm->loeschen(key);
+  });
 }
 
 // --- Bulk runs ---

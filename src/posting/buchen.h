@@ -107,9 +107,9 @@ class Buchungskern {
 
   // Deletes booking n of the current view: an empty record takes its place
   // and its effects are taken back. An item the booking opened goes with
-  // it once nothing is left in it (no other line, no payment); an item of
-  // several lines keeps the others. One unit of work; false when nothing
-  // was changed.
+  // its last booking; while another line or a payment of the document is
+  // on the account, the item stays with what they hold. One unit of work;
+  // false when it could not be done (then nothing was changed).
   [[nodiscard]] bool buchung_loeschen(std::int64_t n);
 
   // The order every posting source follows, as one unit of work:
@@ -144,6 +144,10 @@ class Buchungskern {
   [[nodiscard]] bool sachkonto_lesen(std::int32_t nummer, Satz& aus);
   [[nodiscard]] bool sachkonto_schreiben(const Satz& konto);
   void abschluss(Satz& b, std::int64_t n);
+  // Runs the steps of one posting as one unit of work: when they fail,
+  // nothing of them stays and the base data and the working booking are
+  // as before.
+  [[nodiscard]] bool als_einheit(const std::function<bool()>& schritte);
   [[nodiscard]] bool basis_geaendert(bool mit_sicherung);
   [[nodiscard]] bool gestoert() const;
   bool wirkung_ok_ = true;

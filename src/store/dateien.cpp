@@ -66,14 +66,14 @@ void tdbperson_datenbank::vor_speichern(const std::string& key) {
   s.set(F::Skonto2, rund(static_cast<long double>(s.f64(F::Skonto2Anzeige)) * 1000));
 }
 
-void tdbperson_datenbank::loeschen(const std::string& key) {
-  if (!ist_offen()) return;
+bool tdbperson_datenbank::loeschen(const std::string& key) {
+  if (!ist_offen()) return false;
   if (satz().get(PersonenFelder::Bebucht)) {
     ui().ShowMessageMain("Personenkonto " + trim(key) +
                          " ist bebucht worden und kann nicht gelöscht werden!");
-    return;
+    return false;
   }
-  tdatenbank::loeschen(key);
+  return tdatenbank::loeschen(key);
 }
 
 // --- SACH ---
@@ -162,32 +162,33 @@ void tdbsach_datenbank::nach_reorg() {
   leeren();
 }
 
-void tdbsach_datenbank::loeschen(const std::string& key) {
-  if (!ist_offen()) return;
+bool tdbsach_datenbank::loeschen(const std::string& key) {
+  if (!ist_offen()) return false;
   std::string nummer = trim(key);
   if (satz().get(SachFelder::Bebucht)) {
     ui().ShowMessageMain("Sachkonto " + nummer +
                          " ist bebucht worden und kann nicht gelöscht werden!");
-    return;
+    return false;
   }
   if (m_.basis) {
     if (ist_sonderkonto(*m_.basis, nummer)) {
       ui().ShowMessageMain("Sachkonto " + nummer + " ist Forderungskonto, Verbindlichkeitskonto " +
                            "oder Steuerkonto und kann nicht gelöscht werden!");
-      return;
+      return false;
     }
   }
   // Its key-3 entries go with the record, in one unit of work.
-  if (verzeichnis().beginne() != isam::isam_ok) return;
+  if (verzeichnis().beginne() != isam::isam_ok) return false;
   std::uint32_t ref = 0;
   if (datei().FindNetKey(1, ref, arg(key))) {
     setze_aktuelle_ref(ref);
     codes_entfernen(true);
   }
-  tdatenbank::loeschen(key);
-  if (verzeichnis().bestaetige() != isam::isam_ok)
-    ui().ShowMessageMain("Die Änderung der Datenbank " + zitiert() +
-                         " konnte nicht gespeichert werden.");
+  const bool geloescht = tdatenbank::loeschen(key);
+  if (verzeichnis().bestaetige() == isam::isam_ok) return geloescht;
+  ui().ShowMessageMain("Die Änderung der Datenbank " + zitiert() +
+                       " konnte nicht gespeichert werden.");
+  return false;
 }
 
 // --- KOSTEN ---
@@ -277,19 +278,17 @@ void tdbkosten_datenbank::nach_keys_angelegt() {
   fortsetzungen_entfernen(key, n);
 }
 
-void tdbkosten_datenbank::loeschen(const std::string& key) {
-  if (!ist_offen()) return;
+bool tdbkosten_datenbank::loeschen(const std::string& key) {
+  if (!ist_offen()) return false;
   std::string k = trim(key);
-  if (k.empty() || k[0] != 'V') {
-    tdatenbank::loeschen(key);
-    return;
-  }
-  if (verzeichnis().beginne() != isam::isam_ok) return;
+  if (k.empty() || k[0] != 'V') return tdatenbank::loeschen(key);
+  if (verzeichnis().beginne() != isam::isam_ok) return false;
   fortsetzungen_entfernen(k, 1);
-  tdatenbank::loeschen(key);
-  if (verzeichnis().bestaetige() != isam::isam_ok)
-    ui().ShowMessageMain("Die Änderung der Datenbank " + zitiert() +
-                         " konnte nicht gespeichert werden.");
+  const bool geloescht = tdatenbank::loeschen(key);
+  if (verzeichnis().bestaetige() == isam::isam_ok) return geloescht;
+  ui().ShowMessageMain("Die Änderung der Datenbank " + zitiert() +
+                       " konnte nicht gespeichert werden.");
+  return false;
 }
 
 // --- KOSTART, BWAKONTO ---

@@ -31,7 +31,7 @@ class tdbperson_datenbank : public tdatenbank {
   void lies_keys(const Satz& s) override;
   void nach_lesen() override;
   void vor_speichern(const std::string& key) override;
-  void loeschen(const std::string& key) override;
+  bool loeschen(const std::string& key) override;
 
   // Display texts of the screen, set by nach_lesen.
   std::string filtername;
@@ -50,7 +50,7 @@ class tdbsach_datenbank : public tdatenbank {
   void nach_keys_entfernt() override;
   void nach_keys_angelegt() override;
   void nach_reorg() override;
-  void loeschen(const std::string& key) override;
+  bool loeschen(const std::string& key) override;
 
   std::string kontenart_text;
   std::string steuerschluessel_text;
@@ -82,7 +82,7 @@ class tdbkosten_datenbank : public tdatenbank {
   void nach_lesen() override;
   void vor_speichern(const std::string& key) override;
   void nach_keys_angelegt() override;
-  void loeschen(const std::string& key) override;
+  bool loeschen(const std::string& key) override;
 
   // Whether the working record is an allocation key, and its table.
   bool ist_verteilschluessel = false;

@@ -284,10 +284,11 @@ bool tdatenbank::lies_ref(int nr, const std::string& key) {
   return true;
 }
 
-void tdatenbank::speichern(const std::string& key) {
-  if (!ist_offen()) return;
+bool tdatenbank::speichern(const std::string& key) {
+  if (!ist_offen()) return false;
   std::string k1 = arg(key);
-  if (k1.empty()) return;
+  if (k1.empty()) return false;
+  bool fertig = false;
   bool leer = satz_ist_leer(satz_);
   vor_speichern(k1);
   const int n = schluesselanzahl();
@@ -359,14 +360,18 @@ void tdatenbank::speichern(const std::string& key) {
     } else if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
       ui_.ShowMessageMain("Die Änderung der Datenbank " + zitiert() +
                           " konnte nicht gespeichert werden.");
+    } else {
+      fertig = true;
     }
   });
+  return fertig;
 }
 
-void tdatenbank::loeschen(const std::string& key) {
-  if (!ist_offen()) return;
+bool tdatenbank::loeschen(const std::string& key) {
+  if (!ist_offen()) return false;
   std::string k1 = arg(key);
   const int n = schluesselanzahl();
+  bool geloescht = false;
   (void)unter_sperre(true, [&] {  // as in speichern
     std::uint32_t ref = 0;
     if (!fb_.FindNetKey(1, ref, k1)) return;
@@ -388,9 +393,12 @@ void tdatenbank::loeschen(const std::string& key) {
     } else if (einheit.ende(isam::isam_ok) != isam::isam_ok) {
       ui_.ShowMessageMain("Die Änderung der Datenbank " + zitiert() +
                           " konnte nicht gespeichert werden.");
+    } else {
+      geloescht = true;
     }
   });
   leeren();
+  return geloescht;
 }
 
 // Moves one entry on from the key given (at the current reference when the

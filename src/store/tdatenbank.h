@@ -49,11 +49,13 @@ class tdatenbank {
   [[nodiscard]] virtual bool suchen_key(int nr, const std::string& key);
   [[nodiscard]] virtual bool lies_ref(int nr, const std::string& key);
   virtual void nach_lesen() {}
-  virtual void speichern(const std::string& key);
+  // Stores / deletes the working record under key 1; true when it is done
+  // (in a caller's unit: done within it). A failure has shown its message.
+  virtual bool speichern(const std::string& key);
   virtual void vor_speichern(const std::string& /*key*/) {}
   virtual void nach_keys_entfernt() {}
   virtual void nach_keys_angelegt() {}
-  virtual void loeschen(const std::string& key);
+  virtual bool loeschen(const std::string& key);
   [[nodiscard]] virtual bool weiter_key(int nr, std::string& key);
   [[nodiscard]] virtual bool zurueck_key(int nr, std::string& key);
   [[nodiscard]] virtual bool lies_weiter(int nr, std::string& key);
@@ -143,8 +145,8 @@ class tdatenbank {
 };
 
 // Holds a file's shared lock for a read over many of its records (a list,
-// a run), so that the steps do not each take and free it, and the records
-// read are one state of the file; freed on leaving.
+// a run), so that the steps do not each take and free it and no other
+// workstation changes the file meanwhile; freed on leaving.
 class Leselauf {
  public:
   explicit Leselauf(tdatenbank* db) : db_(db) {

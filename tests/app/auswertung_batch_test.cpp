@@ -9,13 +9,6 @@
 namespace fibu {
 namespace {
 
-std::vector<std::string> zeilen(const std::string& text) {
-  std::vector<std::string> z;
-  std::istringstream ein(text);
-  for (std::string l; std::getline(ein, l);) z.push_back(l);
-  return z;
-}
-
 TEST(AuswertungBatch, KontoauszuegeStimmenMitDerSaldenliste) {
   Demo d;
   std::string log;
@@ -42,25 +35,25 @@ TEST(AuswertungBatch, KontoauszuegeStimmenMitDerSaldenliste) {
       << log;
   // The bank's balance in the balance list ...
   std::optional<Betrag> saldenliste;
-  for (const auto& l : zeilen(lies(d.tmp / "aus/001-Saldenliste_Sachkonten.txt")))
+  for (const auto& l : textzeilen(lies(d.tmp / "aus/001-Saldenliste_Sachkonten.txt")))
     if (l.rfind("    1200 ", 0) == 0) saldenliste = betrag_aus_text(trim(l.substr(l.size() - 14)));
   ASSERT_TRUE(saldenliste) << log;
   // ... is where its statement over the year ends, without an error line.
-  const auto einzeln = zeilen(lies(d.tmp / "aus/002-Kontoauszug_1200.txt"));
+  const auto einzeln = textzeilen(lies(d.tmp / "aus/002-Kontoauszug_1200.txt"));
   ASSERT_GT(einzeln.size(), 12u);
   EXPECT_EQ(einzeln[7], "        1200 Bank");
   EXPECT_EQ(betrag_aus_text(trim(einzeln.back().substr(32, 15))), saldenliste) << einzeln.back();
   for (const auto& l : einzeln) EXPECT_EQ(l.find("FEHLER"), std::string::npos) << l;
 
   // The customer's sheet: twelve period sums, and its total is its balance.
-  const auto blatt = zeilen(lies(d.tmp / "aus/003-Kontoauszuege.txt"));
+  const auto blatt = textzeilen(lies(d.tmp / "aus/003-Kontoauszuege.txt"));
   EXPECT_EQ(blatt[9], "       10001 Bäckerei Huber");
   EXPECT_EQ(std::count_if(blatt.begin(), blatt.end(),
                           [](const std::string& l) { return l.rfind("     Summe Periode ", 0) == 0; }),
             12);
   ASSERT_EQ(d.lauf("Selektion Saldenliste Personenkonto / Perioden bis = 12\n", {"3132"}, &log), 0);
   std::optional<Betrag> kunde;
-  for (const auto& l : zeilen(lies(d.tmp / "aus/001-Saldenliste_Debitoren.txt")))
+  for (const auto& l : textzeilen(lies(d.tmp / "aus/001-Saldenliste_Debitoren.txt")))
     if (l.rfind("   10001 ", 0) == 0) kunde = betrag_aus_text(trim(l.substr(l.size() - 14)));
   ASSERT_TRUE(kunde);
   EXPECT_EQ(blatt.back().rfind("     Kontosumme", 0), 0u);

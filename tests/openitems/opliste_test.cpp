@@ -123,13 +123,17 @@ TEST(OpListe, AusgeglicheneSkontoUndFaelligkeit) {
 
 TEST(OpListe, BelegnummernbereichNumerischUndAlphanumerisch) {
   Liste l;
-  for (const char* b : {"4", "5", "12", "20", "21", "RE123"})
+  for (const char* b : {"4", "5", "12", "20", "21", "RE123", "12345678"})
     l.rechnung("10001", b, 1000, tag(10, 1));
   OpListeAuswahl a = l.vorgabe();
   a.sortierung = Sortierung::Belegnummer;
   // The walk is in key order; the range compares numbers, so "20" (before
-  // "5" as text) is in and a number that is none counts as 0.
-  EXPECT_EQ(belege(l.drucke(a)), (std::vector<std::string>{"12", "20", "21", "4", "5", "RE123"}));
+  // "5" as text) is in and a number that is none counts as 0. The whole
+  // range of the field restricts nothing: a longer number is listed too,
+  // and the list is held against the balances.
+  EXPECT_EQ(belege(l.drucke(a)),
+            (std::vector<std::string>{"12", "12345678", "20", "21", "4", "5", "RE123"}));
+  EXPECT_FALSE(enthaelt_anfang(l.liste(), "HINWEIS"));
   a.beleg_von = 5;
   a.beleg_bis = 20;
   EXPECT_EQ(belege(l.drucke(a)), (std::vector<std::string>{"12", "20", "5"}));
@@ -139,7 +143,7 @@ TEST(OpListe, BelegnummernbereichNumerischUndAlphanumerisch) {
   EXPECT_FALSE(enthaelt_anfang(l.liste(), "Differenz:"));
   // Alphanumeric document numbers: the range has no effect.
   l.m().basis.set(BasisFelder::BelegnummernAlphanumerisch, true);
-  EXPECT_EQ(belege(l.drucke(a)).size(), 6u);
+  EXPECT_EQ(belege(l.drucke(a)).size(), 7u);
   TFOPListe1 dialog(l.m(), false);
   EXPECT_TRUE(dialog.form().feld(5).geschuetzt);
 }
@@ -203,6 +207,12 @@ TEST(OpListe, DifferenzZumSaldoMitBuchungsdiagnose) {
   EXPECT_FALSE(enthaelt_anfang(z, "Differenz:"));
   EXPECT_TRUE(enthaelt(z, "HINWEIS: Differenz stimmt nicht mit der Summe der Salden der "
                           "Forderungskonten"));
+  // A range wider than the customers' is no restriction either.
+  OpListeAuswahl weit = l.vorgabe();
+  weit.konto_von = 0;
+  weit.konto_bis = 99999999;
+  EXPECT_TRUE(enthaelt(l.drucke(weit), "HINWEIS: Differenz stimmt nicht mit der Summe der Salden der "
+                                       "Forderungskonten"));
   OpListeAuswahl a = l.vorgabe();
   a.mit_ausgeglichenen = true;
   const auto mit = l.drucke(a);
@@ -218,6 +228,18 @@ TEST(OpListe, DifferenzZumSaldoMitBuchungsdiagnose) {
   const auto ab = std::find(mit.begin(), mit.end(), erwartet[0]);
   ASSERT_NE(ab, mit.end());
   EXPECT_EQ(std::vector<std::string>(ab, ab + static_cast<long>(erwartet.size())), erwartet);
+}
+
+TEST(OpListe, EscBrichtAbOhneVergleiche) {
+  Liste l;
+  l.kleine_buecher();
+  l.t.ui.esc_nach(2);  // stopped on the second item
+  EXPECT_FALSE(opliste_drucken(l.m(), l.vorgabe()));
+  const auto z = l.liste();
+  EXPECT_EQ(belege(z), (std::vector<std::string>{"100"}));
+  EXPECT_TRUE(enthaelt(z, "Abgebrochen: die Liste ist nicht vollständig."));
+  EXPECT_FALSE(enthaelt_anfang(z, "Differenz"));
+  EXPECT_FALSE(enthaelt_anfang(z, "HINWEIS"));
 }
 
 TEST(OpListe, EinKundeOhneDialog) {

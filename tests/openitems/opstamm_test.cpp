@@ -132,6 +132,23 @@ TEST(OpStamm, BearbeitenPruefenUndSpeichern) {
   EXPECT_EQ(b.op("K100").get(O::Mahnstufe), 0);  // the same number of the other kind
 }
 
+TEST(OpStamm, MisslungenesSpeichernLaesstDieMaskeOffen) {
+  Buecher b;
+  TFOPStamm d(b.m(), false);
+  ASSERT_TRUE(d.laden("D100"));
+  ASSERT_TRUE(d.form().eingabe(T::f_mahnstufe, "3"));
+  ASSERT_TRUE(d.form().verlassen(T::f_mahnstufe));
+  b.fs.stoere(1, TestDateisystem::Stoerung::Fehler);  // the next write fails
+  EXPECT_FALSE(d.speichern());
+  b.fs.keine_stoerung();
+  EXPECT_FALSE(b.ui().meldungen().empty());
+  EXPECT_TRUE(d.form().geaendert());
+  EXPECT_TRUE(d.gesperrt());
+  EXPECT_EQ(b.op("D100").get(O::Mahnstufe), 0);
+  EXPECT_TRUE(d.speichern());
+  EXPECT_EQ(b.op("D100").get(O::Mahnstufe), 3);
+}
+
 TEST(OpStamm, SperreBisZumSpeichernOderBlaettern) {
   Buecher b;
   TFOPStamm d(b.m(), false);

@@ -222,8 +222,35 @@ TEST_F(Buchen, DeletingALineKeepsAnItemThatStillHoldsOthers) {
   EXPECT_FALSE(t.op("DR1"));
   EXPECT_EQ(saldo(1400), 0);
   EXPECT_EQ(t.m->buchung->letzte_buchung(), 0);
-  // A number that holds no booking cannot be deleted.
+  // A number beyond the bookings cannot be deleted.
   EXPECT_FALSE(t.kern->buchung_loeschen(9));
+
+  // Lines that cancel out still make an item: an invoice of 100.00 and 50.00
+  // with a credit of 50.00 under one number (as an import may leave it)
+  // keeps its item when the 100.00 line goes, at 0.
+  for (auto [sh, betrag, art] : {std::tuple{'S', 10000, 'R'}, std::tuple{'S', 5000, 'R'},
+                                 std::tuple{'H', 5000, 'G'}}) {
+    t.buchung("10002", sh, betrag, "4400", "", art, "R2");
+    ASSERT_TRUE(t.kern->buchen(t.m->buchung->letzte_buchung() + 1));
+  }
+  const std::int64_t erste = t.m->buchung->letzte_buchung() - 2;
+  ASSERT_TRUE(t.kern->buchung_loeschen(erste));
+  ASSERT_TRUE(t.op("DR2"));
+  EXPECT_EQ(t.op("DR2")->get(O::Betrag), 0);
+  ASSERT_TRUE(t.kern->buchung_loeschen(erste + 1));
+  ASSERT_TRUE(t.kern->buchung_loeschen(erste + 2));
+  EXPECT_FALSE(t.op("DR2"));
+
+  // A payment keeps the item whose only line goes: it holds the payment.
+  t.buchung("10001", 'S', 10000, "4400", "", 'R', "R3");
+  const std::int64_t r3 = t.m->buchung->letzte_buchung() + 1;
+  ASSERT_TRUE(t.kern->buchen(r3));
+  t.buchung("10001", 'H', 3000, "1200", "", 'Z', "R3");
+  ASSERT_TRUE(t.kern->buchen(r3 + 1));
+  ASSERT_TRUE(t.kern->buchung_loeschen(r3));
+  ASSERT_TRUE(t.op("DR3"));
+  EXPECT_EQ(t.op("DR3")->get(O::Betrag), 0);
+  EXPECT_EQ(t.op("DR3")->get(O::NochOffen), -3000);
 }
 
 TEST_F(Buchen, PeriodsOpeningBookingsAndTheActivePeriod) {
