@@ -4,6 +4,7 @@
 
 #include "isam/isam.h"
 #include "store/kontenbereiche.h"
+#include "store/umbaulauf.h"
 #include "suite/allgemei.h"
 #include "suite/ergebnis.h"
 
@@ -89,13 +90,17 @@ bool Mandant::basis_ablegen() {
   return false;
 }
 
-bool Mandant::lies_mandant(int nummer) { return lies_mandant_satz(nummer, mandant); }
+bool Mandant::lies_mandant(int nummer) {
+  return lies_mandant_satz(nummer, mandant);
+}
 
 bool Mandant::lies_mandant_satz(int nummer, Satz& ziel) {
   return satz_lesen(mandant_verzeichnis(nummer), "MANDANT.PAR", ziel);
 }
 
-bool Mandant::schreibe_mandant() { return schreibe_mandant_satz(mandant); }
+bool Mandant::schreibe_mandant() {
+  return schreibe_mandant_satz(mandant);
+}
 
 bool Mandant::schreibe_mandant_satz(const Satz& satz) {
   int nummer = satz.get(MandantFelder::Mandantnummer);
@@ -157,6 +162,15 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
                         " kann nicht angelegt werden!");
     netz_.unlock(reservierung());
     return false;
+  }
+  // A run that replaces whole files and was cut off is completed or undone
+  // before anything of the directory is read.
+  {
+    std::optional<Umbaubericht> bericht;
+    if (Ergebnis e = umbau_aufraeumen(fs_, daten_verzeichnis_, bericht); !e)
+      ui_.ShowMessageMain(undefinierter_zustand_text);
+    else if (bericht)
+      ui_.ShowMessageMain(bericht->meldung());
   }
   verz_ = std::make_unique<isam::IsamVerzeichnis>(fs_, daten_verzeichnis_);
   // 64 MiB of pages per file: a year of a million bookings then stays within

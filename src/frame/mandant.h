@@ -25,6 +25,13 @@ std::string drei(int nummer);
 // go over it.
 inline constexpr const char* unfertig_kennzeichen = "UNFERTIG.MRK";
 
+// A data directory in a state no run explains (a month-end's new booking
+// file without the marker of its run, a marker that cannot be read).
+inline constexpr const char* undefinierter_zustand_text =
+    "Die Daten diese Mandanten sind in einem undefinierten Zustand, da ein Monatsabschluß nicht "
+    "vollständig durchgeführt wurde!\rBitte setzen Sie sich mit Ihrem Händler in Verbindung und "
+    "sichern Sie die letzte Datensicherung zurück!";
+
 class Mandant {
  public:
   Mandant(Dateisystem& fs, Interaktion& ui, Tagesdatum& tagesdatum, std::string fibu_pfad,
@@ -65,7 +72,8 @@ class Mandant {
   // Reserves "FIBU" + number + year, reads the parameter files and opens
   // the record files. `neue_waehrung_euro` is the currency chosen for a new
   // client. False when the reservation is held elsewhere.
-  [[nodiscard]] bool mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_waehrung_euro = std::nullopt);
+  [[nodiscard]] bool mandant_oeffnen(int nummer, int jahr,
+                                     std::optional<bool> neue_waehrung_euro = std::nullopt);
   void mandant_schliessen();
   [[nodiscard]] bool offen() const { return offen_; }
 
@@ -113,7 +121,8 @@ class Mandant {
   Dateisystem& fs() { return fs_; }
 
  private:
-  [[nodiscard]] bool satz_lesen(const std::string& verzeichnis, const std::string& name, Satz& ziel);
+  [[nodiscard]] bool satz_lesen(const std::string& verzeichnis, const std::string& name,
+                                Satz& ziel);
   // Opens a parameter file of one record of the data directory, kept open
   // with the client; reads it into `ziel` (all zero when missing). Ends the
   // program when the file cannot be read whole.

@@ -45,13 +45,10 @@ bool mandant_starten(Mandant& m, const Startwahl& wahl, const Mandantenauswahl& 
     if (m.mandant_oeffnen(gewaehlt->first, gewaehlt->second)) break;
     gewaehlt.reset();  // held by another workstation: choose again
   }
+  // Opening has finished or undone any run with its marker: a new booking
+  // file left now belongs to none.
   if (m.fs().finde_datei(m.daten_verzeichnis(), "UMBAU.DAT"))
-    ui.ShowMessageMain(
-        "Die Daten diese Mandanten sind in einem undefinierten Zustand, da ein Monatsabschluß "
-        "nicht vollständig "
-        "durchgeführt wurde!\rBitte setzen Sie sich mit Ihrem Händler in Verbindung und sichern "
-        "Sie die letzte "
-        "Datensicherung zurück!");
+    ui.ShowMessageMain(undefinierter_zustand_text);
   return true;
 }
 

@@ -167,7 +167,8 @@ TEST(Mandant, ASecondProcessCannotOpenTheSameClientAndYear) {
     EXPECT_FALSE(m.mandant_oeffnen(7, 2024));
     // The client exists; it is in use, and the user is told so.
     ASSERT_FALSE(w.ui.meldungen().empty());
-    EXPECT_EQ(w.ui.meldungen().back(), "Mandant 007 / 2024 wird an einem anderen Arbeitsplatz bearbeitet.");
+    EXPECT_EQ(w.ui.meldungen().back(),
+              "Mandant 007 / 2024 wird an einem anderen Arbeitsplatz bearbeitet.");
     EXPECT_TRUE(m.mandant_oeffnen(7, 2023));  // another year is free
   }
   ::close(hin[1]);
@@ -317,6 +318,32 @@ TEST(Start, TheCommandLineDecidesOrTheSelectionRuns) {
     EXPECT_EQ(m.nummer(), 5);
     EXPECT_EQ(auswahlen, 1);
     EXPECT_NE(w.ui.meldungen().back().find("Monatsabschluß nicht vollständig"), std::string::npos);
+  }
+  // A run cut off after its switch was recorded is completed on opening,
+  // with a message; its new booking file is then no longer "UMBAU.DAT".
+  const std::string verz = w.fibu + "005/2024/";
+  ASSERT_TRUE(w.fs->schreibe_datei_atomar(verz + "ARCHIV.DAT", "neu"));
+  ASSERT_TRUE(w.fs->schreibe_datei_atomar(
+      verz + "UMBAU.MRK",
+      "FIBU-UMBAU 1\nlauf=Der Monatsabschluß\nstand=umschalten\nersetze=ARCHIV.ALT|UMBAU.DAT\n"));
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    Startwahl wahl;
+    wahl.direkt = {5, 2024};
+    ASSERT_TRUE(mandant_starten(m, wahl, auswahl));
+    EXPECT_EQ(
+        w.ui.meldungen().back(),
+        "Der Monatsabschluß wurde unterbrochen und beim Öffnen des Mandanten zu Ende geführt.");
+    EXPECT_FALSE(w.fs->existiert(verz + "UMBAU.DAT"));
+    EXPECT_FALSE(w.fs->existiert(verz + "UMBAU.MRK"));
+    EXPECT_TRUE(w.fs->existiert(verz + "ARCHIV.ALT"));
+  }
+  // A marker that cannot be read is a state no run explains.
+  ASSERT_TRUE(w.fs->schreibe_datei_atomar(verz + "UMBAU.MRK", "kaputt"));
+  {
+    Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
+    ASSERT_TRUE(m.mandant_oeffnen(5, 2024));
+    EXPECT_EQ(w.ui.meldungen().back(), undefinierter_zustand_text);
   }
   Mandant m(*w.fs, w.ui, w.heute, w.fibu, w.netz);
   Startwahl wahl;
