@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "closing/monatsabschluss.h"
 #include "frame/basisdaten.h"
 #include "frame/tffibu.h"
 #include "masters/kostenrechnung.h"
@@ -262,6 +263,8 @@ void abschluss_registrieren(TFFibu& fibu) {
   Mandant& m = fibu.mandant();
   fibu.konsistenzpruefung = [&m] { return konsistenzpruefung(m); };
   fibu.registriere_pruefend(41, [&m] { return konsistenzpruefung(m); });
+  fibu.registriere_pruefend(316, [&m] { return monatsabschluss(m); });
+  fibu.registriere_pruefend(45, [&m] { return monatsabschluesse_rueckgaengig(m); });
 }
 
 }  // namespace fibu

@@ -1,6 +1,7 @@
 #include "frame/mandant.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "isam/isam.h"
 #include "store/kontenbereiche.h"
@@ -163,6 +164,24 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     netz_.unlock(reservierung());
     return false;
   }
+  bool ok = false;
+  try {
+    ok = dateien_oeffnen(neue_waehrung_euro);
+  } catch (...) {
+    // The program ends; the reservation is released on the way out.
+    netz_.unlock(reservierung());
+    throw;
+  }
+  if (!ok) {
+    netz_.unlock(reservierung());
+    return false;
+  }
+  offen_ = true;
+  return true;
+}
+
+// Everything of the data directory, under the reservation already held.
+bool Mandant::dateien_oeffnen(std::optional<bool> neue_waehrung_euro) {
   // A run that replaces whole files and was cut off is completed or undone
   // before anything of the directory is read.
   {
@@ -180,26 +199,23 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     ui_.ShowMessageMain("Das Datenverzeichnis " + daten_verzeichnis_ +
                         " kann nicht geöffnet werden!");
     verz_.reset();
-    netz_.unlock(reservierung());
     return false;
   }
   // The client record is that of the client opened (from its MANDANT.PAR),
   // with the year opened.
   // A client without MANDANT.PAR (made by hand) opens with an empty record.
-  if (!lies_mandant(nummer)) mandant.leeren();
-  mandant.set(MandantFelder::Mandantnummer, static_cast<std::uint16_t>(nummer));
-  mandant.set(MandantFelder::Jahr, static_cast<std::uint16_t>(jahr));
+  if (!lies_mandant(nummer_)) mandant.leeren();
+  mandant.set(MandantFelder::Mandantnummer, static_cast<std::uint16_t>(nummer_));
+  mandant.set(MandantFelder::Jahr, static_cast<std::uint16_t>(jahr_));
   try {
     lies_basis();
     lies_journal();
   } catch (...) {
     basis_par_.reset(), journal_par_.reset(), verz_.reset();
-    netz_.unlock(reservierung());
     throw;
   }
   if (!basis_par_ || !journal_par_) {
     basis_par_.reset(), journal_par_.reset(), verz_.reset();
-    netz_.unlock(reservierung());
     return false;
   }
   if (neue_waehrung_euro) {
@@ -209,7 +225,6 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     // whose record files have other names.
     if (!schreibe_basis()) {
       basis_par_.reset(), journal_par_.reset(), verz_.reset();
-      netz_.unlock(reservierung());
       return false;
     }
   }
@@ -238,22 +253,13 @@ bool Mandant::mandant_oeffnen(int nummer, int jahr, std::optional<bool> neue_wae
     kosten->oeffnen();
     buchung->oeffnen();
   } catch (...) {
-    // The program ends; the reservation is released on the way out.
-    personen.reset(), sach.reset(), kosten.reset(), kostart.reset(), buchung.reset(),
-        opstamm.reset();
-    tempkost.reset(), tempjour.reset(), bwakonto.reset(), erech.reset(), erech_verz_.reset();
-    basis_par_.reset(), journal_par_.reset(), verz_.reset();
-    netz_.unlock(reservierung());
+    dateien_schliessen();
     throw;
   }
-  offen_ = true;
   return true;
 }
 
-void Mandant::mandant_schliessen() {
-  if (!offen_) return;
-  // A failed write has shown its message; the client is closed all the same.
-  (void)schreibe_basis();
+void Mandant::dateien_schliessen() {
   for (tdatenbank* db : std::initializer_list<tdatenbank*>{
            sach.get(), personen.get(), kosten.get(), buchung.get(), kostart.get(), opstamm.get(),
            tempkost.get(), tempjour.get(), bwakonto.get()})
@@ -265,6 +271,39 @@ void Mandant::mandant_schliessen() {
   kostart.reset(), kosten.reset(), sach.reset(), personen.reset();
   basis_par_.reset(), journal_par_.reset();
   verz_.reset();
+}
+
+bool Mandant::umbau_umschalten(Umbaulauf& lauf) {
+  // No unit written before may later be replayed onto a replaced file.
+  if (verz_->generation_erhoehen() != isam::isam_ok) {
+    ui_.ShowMessageMain("Das Datenverzeichnis " + daten_verzeichnis_ +
+                        " kann nicht umgestellt werden!");
+    return false;
+  }
+  // The file objects stay (screens and runs hold them); only their files
+  // are closed while the run switches them, and opened again after.
+  std::vector<tdatenbank*> offen;
+  for (tdatenbank* db : std::initializer_list<tdatenbank*>{
+           sach.get(), personen.get(), kosten.get(), buchung.get(), kostart.get(), opstamm.get(),
+           tempkost.get(), tempjour.get(), bwakonto.get()})
+    if (db && db->offen()) {
+      db->schliessen();
+      offen.push_back(db);
+    }
+  basis_par_.reset(), journal_par_.reset();
+  const Ergebnis e = lauf.umschalten();
+  if (!e) ui_.ShowMessageMain(e.text());
+  lies_basis();
+  lies_journal();
+  for (tdatenbank* db : offen) db->oeffnen();
+  return e.ok() && basis_par_ && journal_par_;
+}
+
+void Mandant::mandant_schliessen() {
+  if (!offen_) return;
+  // A failed write has shown its message; the client is closed all the same.
+  (void)schreibe_basis();
+  dateien_schliessen();
   netz_.unlock(reservierung());
   if (!schreibe_letzter())
     ui_.ShowMessageMain("Die Datei LETZTER.PAR konnte nicht geschrieben werden!");

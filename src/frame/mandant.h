@@ -17,6 +17,8 @@
 
 namespace fibu {
 
+class Umbaulauf;
+
 // A client number as three digits with leading zeros ("005").
 std::string drei(int nummer);
 
@@ -76,6 +78,13 @@ class Mandant {
                                      std::optional<bool> neue_waehrung_euro = std::nullopt);
   void mandant_schliessen();
   [[nodiscard]] bool offen() const { return offen_; }
+  // Switches a run that replaces whole files of the data directory
+  // (month-end, ...): the client's files are closed without writing, the
+  // run switched, and they are opened again as the run left it, with the
+  // base data and archive count read anew; the file objects and the
+  // reservation stay. False when the switch failed (a switch recorded is
+  // completed when the client is next opened).
+  [[nodiscard]] bool umbau_umschalten(Umbaulauf& lauf);
 
   // --- Account numbers against the base data's ranges ---
   [[nodiscard]] bool ist_sachkonto(const std::string& konto) const;
@@ -129,6 +138,8 @@ class Mandant {
   std::unique_ptr<isam::Festsatzdatei> parameterdatei(const std::string& name, Satz& ziel,
                                                       bool& vorhanden);
   Mandantenbezug bezug();
+  [[nodiscard]] bool dateien_oeffnen(std::optional<bool> neue_waehrung_euro);
+  void dateien_schliessen();
   std::string reservierung() const;
 
   Dateisystem& fs_;

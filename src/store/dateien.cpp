@@ -505,8 +505,8 @@ bool tdbbuchung_datenbank::buchungen_lesen(std::int64_t von, std::int64_t bis,
   for (std::int64_t n = std::max<std::int64_t>(von, 1); n <= bis; n += block) {
     const std::int64_t k = std::min(block, bis - n + 1);
     puffer.resize(static_cast<std::size_t>(k) * g);
-    if (!da1_.lesen_mehrere(static_cast<std::uint64_t>(n + versatz()), static_cast<std::uint64_t>(k),
-                            puffer.data()))
+    if (!da1_.lesen_mehrere(static_cast<std::uint64_t>(n + versatz()),
+                            static_cast<std::uint64_t>(k), puffer.data()))
       return false;
     for (std::int64_t i = 0; i < k; ++i) {
       s.bytes().assign(puffer, static_cast<std::size_t>(i) * g, g);
@@ -525,23 +525,34 @@ void tdbbuchung_datenbank::reorganisieren() {
   bool index_offen = datei().offen();
   bool war_offen = da1_.offen();
   if (!war_offen && !da1_.oeffnen("BUCHUNG.DA1", BuchungFelder::groesse, true)) return;
-  const std::uint64_t anzahl = da1_.anzahl();
+  // The index files are made anew from the bookings.
+  (void)datei().CloseNetFileBlock();
+  const int f = index_aufbauen(name(), da1_);
+  if (!war_offen) da1_.schliessen();
+  if (index_offen && !datei().OpenNetFileBlock(name())) isamtest();
+  if (f != isam::isam_ok)
+    ui().ShowMessageMain("Fehler " + std::to_string(f) + " in der Datenbank " + zitiert() + ":\r" +
+                         isam::isam_fehlertext(f));
+}
+
+int tdbbuchung_datenbank::index_aufbauen(const std::string& indexname,
+                                         isam::Festsatzdatei& quelle_da1) {
+  const std::uint64_t anzahl = quelle_da1.anzahl();
   const int n = schluesselanzahl();
   ui().Balken_Oeffnen("Reorganisation DB " + name(), static_cast<long>((n + 1) * anzahl));
   isam::Schluesseltabelle tabelle = {{4, false}, {4, true},  {4, true}, {20, true},
                                      {2, true},  {10, true}, {6, true}};
-  // The index files are made anew from the bookings.
   // A failure in these steps makes the rebuild below fail, which is reported.
-  (void)datei().CloseNetFileBlock();
-  (void)datei().DeleteFileBlock(name());
+  (void)isam::IsamFileBlock(verzeichnis()).DeleteFileBlock(indexname);
   {
     isam::IsamFileBlock neu(verzeichnis());
-    (void)neu.MakeNetFileBlock(name(), 22, n, tabelle);
+    (void)neu.MakeNetFileBlock(indexname, 22, n, tabelle);
   }
   Satz s(BuchungFelder::groesse);
   isam::Satzquelle quelle = [&](const std::function<void(std::uint32_t, const char*)>& nimm) {
     for (std::uint64_t nr = 1; nr <= anzahl; ++nr) {
-      if (!da1_.lesen(nr, s.bytes().data())) return static_cast<int>(isam::fehler_ein_ausgabe);
+      if (!quelle_da1.lesen(nr, s.bytes().data()))
+        return static_cast<int>(isam::fehler_ein_ausgabe);
       // Booking n is record n, whatever its number field says.
       s.set(BuchungFelder::Index, static_cast<std::int32_t>(nr));
       ui().Balken_Inc();
@@ -560,14 +571,10 @@ void tdbbuchung_datenbank::reorganisieren() {
     return (leer && k > 1) ? std::string() : keys_[static_cast<std::size_t>(k)];
   };
   int f = isam::RebuildFileBlock(
-      verzeichnis(), name(), 22, n, tabelle, schluessel_von, [&] { ui().Balken_Inc(); }, quelle);
+      verzeichnis(), indexname, 22, n, tabelle, schluessel_von, [&] { ui().Balken_Inc(); }, quelle);
   ui().Balken_Schliessen();
   for (auto& k : keys_) k.clear();
-  if (!war_offen) da1_.schliessen();
-  if (index_offen && !datei().OpenNetFileBlock(name())) isamtest();
-  if (f != isam::isam_ok)
-    ui().ShowMessageMain("Fehler " + std::to_string(f) + " in der Datenbank " + zitiert() + ":\r" +
-                         isam::isam_fehlertext(f));
+  return f;
 }
 
 // --- OPSTAMM ---

@@ -156,6 +156,10 @@ class tdbbuchung_datenbank : public tdatenbank {
   using Nummernbesuch = std::function<bool(std::int64_t n, const Satz& buchung)>;
   [[nodiscard]] bool buchungen_lesen(std::int64_t von, std::int64_t bis, const Nummernbesuch& nimm);
   isam::Festsatzdatei& daten() { return da1_; }
+  // Builds the booking index under the file name `indexname` for the
+  // bookings of `quelle` (record n = booking n), as the rebuild does for
+  // BUCHUNG.DA1; the manager's error code.
+  int index_aufbauen(const std::string& indexname, isam::Festsatzdatei& quelle);
 
  protected:
   [[nodiscard]] bool satz_fuer_liste(std::uint32_t ref, Satz& aus) override;

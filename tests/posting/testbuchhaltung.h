@@ -178,8 +178,10 @@ inline std::string buchhaltungszustand(Testbuchhaltung& t) {
 // undisturbed and then once for each write n with the crash at n; whatever
 // of the unsynced writes survives, the reopened client holds either all of
 // the posting or nothing of it.
+// `punkte`, when given, receives the number of writes a crash was tried at.
 inline void absturzfest_pruefen(const std::function<void(Testbuchhaltung&)>& vorbereiten,
-                                const std::function<bool(Testbuchhaltung&)>& buchen) {
+                                const std::function<bool(Testbuchhaltung&)>& buchen,
+                                int* punkte = nullptr) {
   std::string vorher, nachher;
   {
     TestDateisystem fs;
@@ -209,6 +211,7 @@ inline void absturzfest_pruefen(const std::function<void(Testbuchhaltung&)>& vor
     if (!abgestuerzt) {
       EXPECT_TRUE(ok);
       EXPECT_TRUE(danach == nachher);
+      if (punkte) *punkte = static_cast<int>(n - 1);
       break;
     }
     if (danach == vorher) {
