@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "closing/monatsabschluss.h"
+#include "reports/journal.h"
 #include "frame/basisdaten.h"
 #include "frame/tffibu.h"
 #include "masters/kostenrechnung.h"
@@ -263,6 +264,7 @@ void abschluss_registrieren(TFFibu& fibu) {
   Mandant& m = fibu.mandant();
   fibu.konsistenzpruefung = [&m] { return konsistenzpruefung(m); };
   fibu.registriere_pruefend(41, [&m] { return konsistenzpruefung(m); });
+  fibu.registriere_pruefend(3122, [&m] { return TFBuchungsJournal2(m).ausfuehren(); });
   fibu.registriere_pruefend(316, [&m] { return monatsabschluss(m); });
   fibu.registriere_pruefend(45, [&m] { return monatsabschluesse_rueckgaengig(m); });
 }

@@ -1,6 +1,7 @@
 #include "reports/auswertungen.h"
 
 #include "frame/tffibu.h"
+#include "reports/journal.h"
 #include "reports/kontoauszug.h"
 #include "reports/saldenliste.h"
 
@@ -18,6 +19,8 @@ void auswertungen_registrieren(TFFibu& fibu) {
   fibu.registriere_pruefend(
       3142, [&m] { return TFKontoauszug(m, Auszugsperioden::Abgeschlossen).ausfuehren(); });
   fibu.registriere_pruefend(3143, [&m] { return TFKontoauszugEinzeln(m).ausfuehren(); });
+  fibu.registriere_pruefend(3121, [&m] { return TFBuchungsJournal(m).ausfuehren(); });
+  fibu.registriere_pruefend(315, [&m] { return TFRechnungsJournal(m).ausfuehren(); });
 }
 
 }  // namespace fibu
