@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "closing/buchungspruefung.h"
 #include "closing/monatsabschluss.h"
 #include "reports/journal.h"
 #include "frame/basisdaten.h"
@@ -264,7 +265,11 @@ void abschluss_registrieren(TFFibu& fibu) {
   Mandant& m = fibu.mandant();
   fibu.konsistenzpruefung = [&m] { return konsistenzpruefung(m); };
   fibu.registriere_pruefend(41, [&m] { return konsistenzpruefung(m); });
-  fibu.registriere_pruefend(3122, [&m] { return TFBuchungsJournal2(m).ausfuehren(); });
+  fibu.registriere_pruefend(23, [&m] { return buchungspruefung(m, -1); });
+  fibu.registriere_pruefend(3122, [&m] {
+    return TFBuchungsJournal2(m, [](Mandant& mm, int p) { return buchungspruefung(mm, p); })
+        .ausfuehren();
+  });
   fibu.registriere_pruefend(316, [&m] { return monatsabschluss(m); });
   fibu.registriere_pruefend(45, [&m] { return monatsabschluesse_rueckgaengig(m); });
 }

@@ -354,7 +354,9 @@ bool Buchungskern::buchung_schreiben(std::int64_t n) {
     eg_erwerb = sachkonto_lesen(kontowert(b.get(B::Konto)), konto) && konto.get(S::Kontenart) == 5;
   }
   if (k && *k >= 1 && *k <= 40 && !eg_erwerb) {
-    std::int64_t satz = basis.get(BasisFelder::steuersatz(*k));
+    // Taking a stored booking back out (balance-only mode) splits at the
+    // rate it was written with: the table's rate may have changed since.
+    std::int64_t satz = nur_salden ? b.get(B::Steuersatz) : basis.get(BasisFelder::steuersatz(*k));
     Betrag steuer = steuer_aus_brutto(b.get(B::Betrag), satz);
     b.set(B::Steuersatz, satz);
     b.set(B::Steuerbetrag, steuer);

@@ -119,8 +119,12 @@ class Buchungskern {
   // 0 when the booking may be written, else the code of the first check
   // that fails (pruef_text gives its message). Upper-cases the Soll/Haben
   // flag and clears a cost centre "0" in the record. `belegintervall`:
-  // also check the client's document-number interval.
-  [[nodiscard]] int buchung_pruefen(Satz& buchung, bool belegintervall);
+  // also check the client's document-number interval. `op_vorhanden_erlaubt`:
+  // an invoice whose item exists already passes (code 6 is not given), so
+  // that a stored booking, whose item is always there, still meets the
+  // checks after it.
+  [[nodiscard]] int buchung_pruefen(Satz& buchung, bool belegintervall,
+                                    bool op_vorhanden_erlaubt = false);
 
   // Parts of the check the entry screen runs column by column:
   // the cost centre (0, 12, 13 or 18) and the counter-account against the

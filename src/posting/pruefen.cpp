@@ -83,7 +83,7 @@ std::string pruef_text(int code) {
   return it == texte.end() ? std::string() : it->second;
 }
 
-int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
+int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall, bool op_vorhanden_erlaubt) {
   using S = SachFelder;
   const Satz& basis = *u_.basis;
   Puffer sach_puffer(u_.sach), personen_puffer(u_.personen), kosten_puffer(u_.kosten);
@@ -138,7 +138,7 @@ int Buchungskern::buchung_pruefen(Satz& b, bool belegintervall) {
   const std::string beleg = trim(b.get(B::Belegnr));
   if (eroeffnet_op(basis, b)) {
     if (beleg.empty()) return 24;
-    if (vorhanden(u_.opstamm, op_schluessel(basis, b))) return 6;
+    if (!op_vorhanden_erlaubt && vorhanden(u_.opstamm, op_schluessel(basis, b))) return 6;
   }
   if (ist_zahlung(basis, b)) {
     if (beleg.empty()) return 24;

@@ -25,8 +25,8 @@ std::string zeichen(const Satz& s, std::size_t off) {
 // --- PERSONEN ---
 
 tdbperson_datenbank::tdbperson_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v,
-                                         Mandantenbezug m)
-    : tdatenbank(ui, v, "PERSONEN", PersonenFelder::groesse, {{8, false}, {18, true}}),
+                                         Mandantenbezug m, std::string name)
+    : tdatenbank(ui, v, std::move(name), PersonenFelder::groesse, {{8, false}, {18, true}}),
       m_(std::move(m)) {}
 
 void tdbperson_datenbank::leeren() {
@@ -78,8 +78,9 @@ bool tdbperson_datenbank::loeschen(const std::string& key) {
 
 // --- SACH ---
 
-tdbsach_datenbank::tdbsach_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m)
-    : tdatenbank(ui, v, "SACH", SachFelder::groesse, {{8, false}, {18, true}, {10, true}}),
+tdbsach_datenbank::tdbsach_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m,
+                                     std::string name)
+    : tdatenbank(ui, v, std::move(name), SachFelder::groesse, {{8, false}, {18, true}, {10, true}}),
       m_(std::move(m)) {}
 
 void tdbsach_datenbank::lies_keys(const Satz& s) {

@@ -26,7 +26,9 @@ struct Mandantenbezug {
 
 class tdbperson_datenbank : public tdatenbank {
  public:
-  tdbperson_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m);
+  // `name`: PERSONEN, or P_PERS for the booking check's copy.
+  tdbperson_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m,
+                      std::string name = "PERSONEN");
   void leeren() override;
   void lies_keys(const Satz& s) override;
   void nach_lesen() override;
@@ -43,7 +45,9 @@ class tdbperson_datenbank : public tdatenbank {
 
 class tdbsach_datenbank : public tdatenbank {
  public:
-  tdbsach_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m);
+  // `name`: SACH, or P_SACH for the booking check's copy.
+  tdbsach_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m,
+                    std::string name = "SACH");
   void lies_keys(const Satz& s) override;
   void nach_lesen() override;
   void vor_speichern(const std::string& key) override;
@@ -181,7 +185,8 @@ void op_adresse_uebernehmen(Satz& op, const Satz& person);
 
 class tdbopstamm_datenbank : public tdatenbank {
  public:
-  // `name`: OPSTAMM, or P_OPSTAM for the previous year's items.
+  // `name`: OPSTAMM, P_OPSTAM for the previous year's items, or P_OP for
+  // the booking check's copy.
   tdbopstamm_datenbank(Interaktion& ui, isam::IsamVerzeichnis& v, Mandantenbezug m,
                        tdbperson_datenbank* personen, std::string name = "OPSTAMM");
   void oeffnen() override;

@@ -1,0 +1,152 @@
+// Benchmark of the booking check on the benchmark client with 1,000,000
+// bookings (benchmandant.h, the mix with one type per document): the check of one period as the
+// journal runs it, of the whole year as the year-end transfer runs it, and the date and balance
+// check, each with its protocol's size and peak memory. Every step runs in a process of its own on
+// the client opened anew. Not a test.
+//
+//   pruefung_bench [directory] [bookings]     (default: 1000000)
+//   FIBU_PRUEF_BENCH_VORHANDEN=1  take the books of the last run (kept with
+//                                 FIBU_PRUEF_BENCH_BEHALTEN=1) instead of new ones
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "benchmandant.h"
+#include "closing/buchungspruefung.h"
+#include "posting/buchen.h"
+#include "store/kontenbereiche.h"
+
+using namespace fibu;
+using namespace fibu::bench;
+
+namespace {
+
+// The protocol's lines and its first finding, looked at where the check
+// built the job, as a preview does.
+struct Gedruckt {
+  std::size_t zeilen = 0;
+  std::string erster_befund;
+  void ansehen(TestInteraktion& ui) {
+    ui.druckauftraege_ansehen([this](const Druckauftrag& a) {
+      zeilen = 0;
+      erster_befund.clear();
+      bool nach_beginn = false;
+      for (const auto& s : a.seiten)
+        for (const auto& z : s.zeilen) {
+          ++zeilen;
+          if (nach_beginn && erster_befund.empty() && z.text != "Ende der Buchungsprüfung!")
+            erster_befund = z.text;
+          nach_beginn = nach_beginn || z.text == "Beginn der Buchungsprüfung ...";
+        }
+    });
+  }
+};
+
+// The books of the benchmark: the shared mix, but every line of a document
+// carries the type of its personal line (the mix leaves the GL lines of an
+// invoice or payment blank, which the check reports line by line, as it
+// should). Posted in bulk units like the other benchmarks' books.
+bool buecher_anlegen(const std::string& verzeichnis, long anzahl, double& dauer) {
+  using BF = BuchungFelder;
+  const std::string wurzel = verzeichnis + "/mandant";
+  std::filesystem::remove_all(wurzel);
+  std::filesystem::create_directories(wurzel);
+  Lauf l(wurzel);
+  mandant_anlegen(l.m);
+  const auto t = Uhr::now();
+  Buchungskern kern(l.m);
+  Erzeuger erzeuger(l.m);
+  auto& bu = *l.m.buchung;
+  Buchungslauf lauf(kern);
+  std::vector<Satz> beleg;
+  Betrag summe = 0;
+  long n = 0;
+  while (n < anzahl) {
+    Satz s(BF::groesse);
+    erzeuger.naechste(s);
+    summe += vorzeichenbetrag(s);
+    beleg.push_back(std::move(s));
+    if (summe != 0) continue;
+    std::uint8_t art = 0;
+    for (const Satz& z : beleg)
+      if (!ist_sachkonto(l.m.basis, z.get(BF::Konto))) art = z.u8(BF::Buchungsart);
+    for (Satz& z : beleg) {
+      if (n == anzahl) break;
+      z.setze_u8(BF::Buchungsart, art);
+      bu.satz() = z;
+      if (!kern.buchen(++n)) return false;
+      if (n % 50000 == 0 && !lauf.zwischenstand()) return false;
+    }
+    beleg.clear();
+  }
+  if (!lauf.ende()) return false;
+  dauer = sekunden(t);
+  l.m.mandant_schliessen();
+  return true;
+}
+
+// Runs one step in a child process on the client opened anew, so that its
+// peak memory is its own.
+template <typename Schritt>
+void im_kind(const std::string& wurzel, Schritt schritt) {
+  std::fflush(stdout);
+  const pid_t kind = fork();
+  if (kind < 0) abbrechen("fork fehlgeschlagen");
+  if (kind == 0) {
+    Lauf l(wurzel);
+    Gedruckt g;
+    g.ansehen(l.ui);
+    schritt(l, g);
+    std::fflush(stdout);
+    l.m.mandant_schliessen();
+    std::_Exit(0);
+  }
+  int status = 0;
+  waitpid(kind, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) abbrechen("Schritt fehlgeschlagen");
+}
+
+template <typename Pruefung>
+auto messen(const char* was, Pruefung pruefung) {
+  return [was, pruefung](Lauf& l, Gedruckt& g) {
+    const auto t = Uhr::now();
+    const bool ok = pruefung(l.m);
+    std::printf("%-40s %8.3f s  %6zu Zeilen  Spitzenspeicher %ld MB  %s\n", was, sekunden(t),
+                g.zeilen, spitzenspeicher_mb(), ok ? "fehlerfrei" : "MIT FEHLERN");
+    if (!g.erster_befund.empty()) std::printf("  erster Befund: %s\n", g.erster_befund.c_str());
+  };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string verz = bench_verzeichnis(argc, argv, "fibu-pruef-bench");
+  const long anzahl = bench_buchungen(argc, argv);
+  const std::string wurzel = verz + "/mandant";
+  if (!umgebung("FIBU_PRUEF_BENCH_VORHANDEN", 0)) {
+    std::fflush(stdout);
+    const pid_t kind = fork();
+    if (kind == 0) {
+      double dauer = 0;
+      if (!buecher_anlegen(verz, anzahl, dauer)) std::_Exit(1);
+      std::printf("%ld Buchungen erzeugt und gebucht: %.1f s\n", anzahl, dauer);
+      std::fflush(stdout);
+      std::_Exit(0);
+    }
+    int status = 0;
+    waitpid(kind, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
+  }
+  im_kind(wurzel,
+          messen("Buchungsprüfung Periode 6", [](Mandant& m) { return buchungspruefung(m, 6); }));
+  im_kind(wurzel,
+          messen("Buchungsprüfung ganzes Jahr", [](Mandant& m) { return buchungspruefung(m, 0); }));
+  im_kind(wurzel, messen("Buchungsprüfung Datum und Saldenfehler",
+                         [](Mandant& m) { return datum_saldenpruefung(m); }));
+  if (!umgebung("FIBU_PRUEF_BENCH_BEHALTEN", 0)) std::filesystem::remove_all(wurzel);
+  return 0;
+}
