@@ -70,8 +70,8 @@ class Demobuchungen {
     char gegenseite = sh == 'S' ? 'H' : 'S';
     zeile(b, konto, sh, betrag, gegen, "", art, beleg, datum, text);
     if (!buchen()) return false;
-    zeile(b, gegen, gegenseite, betrag, konto, steuer_gegen, art == 'E' ? 'E' : ' ', beleg, datum,
-          text);
+    // The lines of one document carry its type (the booking check wants it so).
+    zeile(b, gegen, gegenseite, betrag, konto, steuer_gegen, art, beleg, datum, text);
     return buchen();
   }
 

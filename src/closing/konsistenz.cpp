@@ -272,6 +272,7 @@ void abschluss_registrieren(TFFibu& fibu) {
   });
   fibu.registriere_pruefend(316, [&m] { return monatsabschluss(m); });
   fibu.registriere_pruefend(45, [&m] { return monatsabschluesse_rueckgaengig(m); });
+  fibu.registriere_pruefend(318, [&m] { return monatsabschluss_alle(m); });
 }
 
 }  // namespace fibu

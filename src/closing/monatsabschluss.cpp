@@ -4,7 +4,9 @@
 #include <utility>
 #include <vector>
 
+#include "closing/buchungspruefung.h"
 #include "isam/isam.h"
+#include "reports/journal.h"
 #include "store/umbaulauf.h"
 #include "suite/allgemei.h"
 
@@ -217,6 +219,31 @@ bool monatsabschluss(Mandant& m) {
     return false;
   }
   return monatsabschluss_ausfuehren(m);
+}
+
+bool monatsabschluss_alle(Mandant& m) {
+  Interaktion& ui = m.ui();
+  if (m.basis.get(BF::AktuellePeriode) != 1) {
+    ui.ShowMessageMain(
+        "Diese Funktion ist nur möglich, solange noch keine Periode abgeschlossen ist!");
+    return false;
+  }
+  if (!ui.JaNein2("Diese Funktion druckt für ALLE nicht abgeschlossenen Perioden das Journal und "
+                  "schließt diese ab!\r\rWollen Sie weitermachen?") ||
+      !ui.JaNein2("Haben Sie eine aktuelle Datensicherung?"))
+    return false;
+  if (ui.JaNein2("Wollen Sie jetzt eine einmalige Buchungsprüfung über alle Perioden durchführen?") &&
+      !buchungspruefung(m, 0)) {
+    ui.ShowMessageMain("Die Buchungsprüfung war nicht erfolgreich!\rDie Funktion wird abgebrochen.");
+    return false;
+  }
+  const int anzahl = std::clamp<int>(m.basis.get(BF::AnzahlPerioden), 1, 12);
+  for (int p = m.basis.get(BF::AktuellePeriode); p <= anzahl; p = m.basis.get(BF::AktuellePeriode)) {
+    const int status = m.basis.get(BF::periode_status(p));
+    if (!buchungsjournal_drucken(m, {p, status != 2 && status != 3})) return false;
+    if (!monatsabschluss_ausfuehren(m)) return false;
+  }
+  return true;
 }
 
 bool monatsabschluesse_rueckgaengig(Mandant& m) {

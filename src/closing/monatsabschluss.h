@@ -29,6 +29,13 @@ bool monatsabschluss(Mandant& m);
 // user stopped it (nothing is then changed).
 bool monatsabschluss_ausfuehren(Mandant& m);
 
+// The hidden "Monatsabschluß 12x": its questions, on request the booking
+// check of the whole year, then for every period of the year the booking
+// journal (first print, locking) and month-end. Offered only while no
+// period is closed yet. False when refused or a step failed (the periods
+// closed so far stay closed, each as a whole).
+bool monatsabschluss_alle(Mandant& m);
+
 // Menu "Monatsabschlüsse rückgängig machen": questions, then every lock
 // cleared, every printed or closed period active again, the archive count
 // 0 and the current period 1. False when refused or failed.

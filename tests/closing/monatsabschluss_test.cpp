@@ -180,6 +180,31 @@ TEST_F(Abschluss, RueckgaengigGibtAllePeriodenFrei) {
   t.ui.alles_verbraucht();
 }
 
+TEST_F(Abschluss, AlleZwoelfPeriodenAufEinmal) {
+  // Balanced documents: the booking check is asked for.
+  for (int p = 1; p <= 3; ++p) {
+    buche(t, "P" + std::to_string(p), tag(10, p));
+    t.buchung("4400", 'H', 1000, "1200", "", ' ', "P" + std::to_string(p), p, tag(10, p));
+    ASSERT_TRUE(t.kern->buchen(t.m->buchung->letzte_buchung() + 1));
+  }
+  const char* weiter =
+      "Diese Funktion druckt für ALLE nicht abgeschlossenen Perioden das Journal und schließt diese "
+      "ab!\r\rWollen Sie weitermachen?";
+  t.ui.erwarte_frage(weiter, true);
+  t.ui.erwarte_frage("Haben Sie eine aktuelle Datensicherung?", true);
+  t.ui.erwarte_frage("Wollen Sie jetzt eine einmalige Buchungsprüfung", true);
+  ASSERT_TRUE(monatsabschluss_alle(*t.m));
+  for (int p = 1; p <= 12; ++p) EXPECT_EQ(t.m->basis.get(BF::periode_status(p)), 3) << p;
+  EXPECT_EQ(t.m->basis.get(BF::AktuellePeriode), 13);
+  EXPECT_EQ(belege(fs, pfad("ARCHIV.DAT")), (Belege{"P1", "P1", "P2", "P2", "P3", "P3"}));
+  EXPECT_EQ(t.ui.druckauftraege().size(), 13u);  // the check and twelve journals
+  // Once a period is closed it is refused.
+  EXPECT_FALSE(monatsabschluss_alle(*t.m));
+  EXPECT_EQ(t.ui.meldungen().back(),
+            "Diese Funktion ist nur möglich, solange noch keine Periode abgeschlossen ist!");
+  t.ui.alles_verbraucht();
+}
+
 // A power loss after every write: the client reopens as before the run or
 // as after it, never refused and never with a booking lost. (A disk that
 // is gone ends the program when it reads the base data again: that is the
