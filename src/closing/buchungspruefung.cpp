@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "frame/mandant.h"
 #include "posting/buchen.h"
@@ -216,6 +217,27 @@ class Kopien {
   std::unique_ptr<tdbperson_datenbank> personen_;
   std::unique_ptr<tdbopstamm_datenbank> opstamm_;
   bool getauscht_ = false;
+};
+
+// The copies locked for a run over them, so that their operations do not
+// each take and free the lock.
+class Kopiensperre {
+ public:
+  explicit Kopiensperre(Mandant& m) {
+    for (tdatenbank* db :
+         {static_cast<tdatenbank*>(m.sach.get()), static_cast<tdatenbank*>(m.personen.get()),
+          static_cast<tdatenbank*>(m.opstamm.get())})
+      if (db->offen() && !db->datei().FileBlockIsLocked() && db->datei().LockFileBlock())
+        gesperrt_.push_back(db);
+  }
+  ~Kopiensperre() {
+    for (tdatenbank* db : gesperrt_) (void)db->datei().UnLockFileBlock();  // not refused
+  }
+  Kopiensperre(const Kopiensperre&) = delete;
+  Kopiensperre& operator=(const Kopiensperre&) = delete;
+
+ private:
+  std::vector<tdatenbank*> gesperrt_;
 };
 
 // Steps through a file in the order of key 1, handing each key and record
@@ -453,6 +475,10 @@ class Buchungspruefung {
     auto& bu = *m_.buchung;
     Buchungsmodus modus(bu, true);
     Buchungskern kern(m_);
+    // Nothing but this run writes the copies: their accounts stay in memory
+    // until every booking is out, and the files stay locked meanwhile.
+    kern.konten_halten();
+    Kopiensperre sperre(m_);
     const std::int64_t anzahl = bu.anzahl_buchungen();
     f.oeffnen("Prüfen der Buchungen ...", static_cast<long>(anzahl));
     Sammeleinheit einheit(m_.verzeichnis());
@@ -478,7 +504,7 @@ class Buchungspruefung {
           return true;
         });
     if (abbruch) return false;
-    if (gestoert || !gelesen || !einheit.ende()) {
+    if (gestoert || !gelesen || !kern.konten_ablegen() || !einheit.ende()) {
       f.schliessen();
       m_.ui().ShowMessageMain(
           "Die Buchungsprüfung wurde abgebrochen: die Buchungen konnten nicht gelesen oder in "
