@@ -556,11 +556,14 @@ class Buchungspruefung {
   bool zuruecknehmen(Buchungskern& kern, std::int64_t n, const Satz& b) {
     auto& bu = *m_.buchung;
     if (ist_zahlung(basis_, b)) {
-      auto& op = *m_.opstamm;
-      if (!op.suchen(op_schluessel(basis_, b)))
+      // Only the item's account is looked at: read as stored.
+      auto& fb = m_.opstamm->datei();
+      std::uint32_t ref = 0;
+      if (!fb.FindNetKey(1, ref, op_schluessel(basis_, b)) ||
+          !fb.GetNetRec(ref, op_satz_.bytes().data()))
         p_.hinweis(p_.zeile(n) + "Fehler: OP zu Belegnummer \"" + trim(b.get(B::Belegnr)) +
                    "\" nicht gefunden!");
-      else if (trim(op.satz().get(O::Kontonummer)) != trim(b.get(B::Konto)))
+      else if (trim(op_satz_.get(O::Kontonummer)) != trim(b.get(B::Konto)))
         p_.hinweis(p_.zeile(n) + "Fehler: Konto paßt nicht zu OP!");
     }
     Satz& w = bu.satz();
@@ -728,6 +731,7 @@ class Buchungspruefung {
   int von_periode_ = 1, bis_periode_ = 0;
   Datum von_ = 1, bis_ = 0;  // the period's days; an unknown period has none
   bool op_stimmt_ = true;
+  Satz op_satz_{O::groesse};  // the item of a payment being taken back
 };
 
 }  // namespace
