@@ -29,9 +29,10 @@ using P = PersonenFelder;
 using O = OpstammFelder;
 
 constexpr int protokollbreite = 79;
-// Bookings taken out of the copies per unit of work: the pages a unit holds
-// stay few, the commits fewer still.
-constexpr long buchungen_je_einheit = 20000;
+// Bookings taken out of the copies per unit of work: the item pages a unit
+// holds dirty stay bounded (at most one page per booking), and an item page
+// the bookings of a stretch keep touching is committed once for all of them.
+constexpr long buchungen_je_einheit = 50000;
 // The progress window shows every so many steps and looks for Esc as often.
 constexpr long takt = 256;
 
