@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "frame/mandant.h"
 #include "posting/buchen.h"
@@ -28,9 +29,10 @@ using P = PersonenFelder;
 using O = OpstammFelder;
 
 constexpr int protokollbreite = 79;
-// Bookings taken out of the copies per unit of work: the pages a unit holds
-// stay few, the commits fewer still.
-constexpr long buchungen_je_einheit = 20000;
+// Bookings taken out of the copies per unit of work: the item pages a unit
+// holds dirty stay bounded (at most one page per booking), and an item page
+// the bookings of a stretch keep touching is committed once for all of them.
+constexpr long buchungen_je_einheit = 50000;
 // The progress window shows every so many steps and looks for Esc as often.
 constexpr long takt = 256;
 
@@ -216,6 +218,27 @@ class Kopien {
   std::unique_ptr<tdbperson_datenbank> personen_;
   std::unique_ptr<tdbopstamm_datenbank> opstamm_;
   bool getauscht_ = false;
+};
+
+// The copies locked for a run over them, so that their operations do not
+// each take and free the lock.
+class Kopiensperre {
+ public:
+  explicit Kopiensperre(Mandant& m) {
+    for (tdatenbank* db :
+         {static_cast<tdatenbank*>(m.sach.get()), static_cast<tdatenbank*>(m.personen.get()),
+          static_cast<tdatenbank*>(m.opstamm.get())})
+      if (db->offen() && !db->datei().FileBlockIsLocked() && db->datei().LockFileBlock())
+        gesperrt_.push_back(db);
+  }
+  ~Kopiensperre() {
+    for (tdatenbank* db : gesperrt_) (void)db->datei().UnLockFileBlock();  // not refused
+  }
+  Kopiensperre(const Kopiensperre&) = delete;
+  Kopiensperre& operator=(const Kopiensperre&) = delete;
+
+ private:
+  std::vector<tdatenbank*> gesperrt_;
 };
 
 // Steps through a file in the order of key 1, handing each key and record
@@ -453,6 +476,10 @@ class Buchungspruefung {
     auto& bu = *m_.buchung;
     Buchungsmodus modus(bu, true);
     Buchungskern kern(m_);
+    // Nothing but this run writes the copies: their accounts stay in memory
+    // until every booking is out, and the files stay locked meanwhile.
+    kern.konten_halten();
+    Kopiensperre sperre(m_);
     const std::int64_t anzahl = bu.anzahl_buchungen();
     f.oeffnen("Prüfen der Buchungen ...", static_cast<long>(anzahl));
     Sammeleinheit einheit(m_.verzeichnis());
@@ -478,7 +505,7 @@ class Buchungspruefung {
           return true;
         });
     if (abbruch) return false;
-    if (gestoert || !gelesen || !einheit.ende()) {
+    if (gestoert || !gelesen || !kern.konten_ablegen() || !einheit.ende()) {
       f.schliessen();
       m_.ui().ShowMessageMain(
           "Die Buchungsprüfung wurde abgebrochen: die Buchungen konnten nicht gelesen oder in "
@@ -530,11 +557,14 @@ class Buchungspruefung {
   bool zuruecknehmen(Buchungskern& kern, std::int64_t n, const Satz& b) {
     auto& bu = *m_.buchung;
     if (ist_zahlung(basis_, b)) {
-      auto& op = *m_.opstamm;
-      if (!op.suchen(op_schluessel(basis_, b)))
+      // Only the item's account is looked at: read as stored.
+      auto& fb = m_.opstamm->datei();
+      std::uint32_t ref = 0;
+      if (!fb.FindNetKey(1, ref, op_schluessel(basis_, b)) ||
+          !fb.GetNetRec(ref, op_satz_.bytes().data()))
         p_.hinweis(p_.zeile(n) + "Fehler: OP zu Belegnummer \"" + trim(b.get(B::Belegnr)) +
                    "\" nicht gefunden!");
-      else if (trim(op.satz().get(O::Kontonummer)) != trim(b.get(B::Konto)))
+      else if (trim(op_satz_.get(O::Kontonummer)) != trim(b.get(B::Konto)))
         p_.hinweis(p_.zeile(n) + "Fehler: Konto paßt nicht zu OP!");
     }
     Satz& w = bu.satz();
@@ -702,6 +732,7 @@ class Buchungspruefung {
   int von_periode_ = 1, bis_periode_ = 0;
   Datum von_ = 1, bis_ = 0;  // the period's days; an unknown period has none
   bool op_stimmt_ = true;
+  Satz op_satz_{O::groesse};  // the item of a payment being taken back
 };
 
 }  // namespace

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 #include <utility>
 
 #include "frame/mandant.h"
 #include "isam/verzeichnis.h"
-#include "store/puffer.h"
 #include "posting/steuer.h"
 #include "store/kontenbereiche.h"
+#include "store/puffer.h"
 #include "suite/allgemei.h"
 
 namespace fibu {
@@ -137,23 +138,98 @@ Buchungsumgebung buchungsumgebung(Mandant& m) {
   return u;
 }
 
+// The accounts held in memory, by key 1 of their file; an account that
+// was looked for and is missing is held as such.
+struct Buchungskern::Kontenspeicher {
+  struct Konto {
+    std::optional<Satz> satz;
+    bool geaendert = false;
+  };
+  using Konten = std::unordered_map<std::string, Konto>;
+  Konten sach, personen;
+
+  static bool lesen(Konten& konten, tdatenbank& db, const std::string& key, Satz& aus) {
+    auto it = konten.find(key);
+    if (it == konten.end()) {
+      Konto k;
+      if (db.suchen(key)) k.satz = db.satz();
+      it = konten.emplace(key, std::move(k)).first;
+    }
+    if (!it->second.satz) return false;
+    aus = *it->second.satz;
+    return true;
+  }
+  static void schreiben(Konten& konten, const std::string& key, const Satz& konto) {
+    Konto& k = konten[key];
+    k.satz = konto;
+    k.geaendert = true;
+  }
+  static bool ablegen(Konten& konten, tdatenbank& db) {
+    Puffer puffer(&db);
+    for (auto& [key, k] : konten) {
+      if (!k.geaendert) continue;
+      db.satz() = *k.satz;
+      if (!db.speichern(key)) return false;
+      k.geaendert = false;
+    }
+    return true;
+  }
+};
+
 Buchungskern::Buchungskern(Buchungsumgebung umgebung) : u_(std::move(umgebung)) {}
 
 Buchungskern::Buchungskern(Mandant& m) : Buchungskern(buchungsumgebung(m)) {}
+
+Buchungskern::~Buchungskern() = default;
+
+void Buchungskern::konten_halten() {
+  if (!konten_) konten_ = std::make_unique<Kontenspeicher>();
+}
+
+bool Buchungskern::konten_ablegen() {
+  if (!konten_) return true;
+  return Kontenspeicher::ablegen(konten_->sach, *u_.sach) &&
+         Kontenspeicher::ablegen(konten_->personen, *u_.personen) && !gestoert();
+}
 
 bool Buchungskern::gestoert() const {
   return !wirkung_ok_ || u_.buchung->verzeichnis().vergiftet();
 }
 
 bool Buchungskern::sachkonto_lesen(std::int32_t nummer, Satz& aus) {
-  if (nummer == 0 || !u_.sach->suchen(sachkonto_text(*u_.basis, nummer))) return false;
+  if (nummer == 0) return false;
+  const std::string key = sachkonto_text(*u_.basis, nummer);
+  if (konten_) return Kontenspeicher::lesen(konten_->sach, *u_.sach, trim(key), aus);
+  if (!u_.sach->suchen(key)) return false;
   aus = u_.sach->satz();
   return true;
 }
 
 bool Buchungskern::sachkonto_schreiben(const Satz& konto) {
+  const std::string key = trim(konto.get(SachFelder::Kontonummer));
+  if (konten_) {
+    Kontenspeicher::schreiben(konten_->sach, key, konto);
+    return !gestoert();
+  }
   u_.sach->satz() = konto;
-  u_.sach->speichern(trim(konto.get(SachFelder::Kontonummer)));
+  u_.sach->speichern(key);
+  return !gestoert();
+}
+
+bool Buchungskern::personenkonto_lesen(const std::string& nummer, Satz& aus) {
+  if (konten_) return Kontenspeicher::lesen(konten_->personen, *u_.personen, nummer, aus);
+  if (!u_.personen->suchen(nummer)) return false;
+  aus = u_.personen->satz();
+  return true;
+}
+
+bool Buchungskern::personenkonto_schreiben(const std::string& nummer, const Satz& konto) {
+  if (konten_) {
+    Kontenspeicher::schreiben(konten_->personen, nummer, konto);
+    return !gestoert();
+  }
+  u_.personen->satz() = konto;
+  u_.personen->speichern(nummer);
   return !gestoert();
 }
 
@@ -227,14 +303,13 @@ void Buchungskern::sachkonto_buchen(Satz& b) {
 void Buchungskern::personenkonto_buchen(Satz& b) {
   using P = PersonenFelder;
   const Satz& basis = *u_.basis;
-  auto& personen = *u_.personen;
   std::string konto = trim(b.get(B::Konto));
-  if (!personen.suchen(konto)) return;
-  betrag_buchen<P>(personen.satz(), b, b.get(B::Betrag));
-  personen.satz().set(P::Bebucht, true);
-  int c = personen.satz().get(P::Sammelkonto);
-  personen.speichern(konto);
-  if (gestoert() || c < 1 || c > 40) return;
+  Satz person(u_.personen->satz().groesse());
+  if (!personenkonto_lesen(konto, person)) return;
+  betrag_buchen<P>(person, b, b.get(B::Betrag));
+  person.set(P::Bebucht, true);
+  int c = person.get(P::Sammelkonto);
+  if (!personenkonto_schreiben(konto, person) || c < 1 || c > 40) return;
   std::int32_t nr = ist_debitor(basis, konto) ? basis.get(BasisFelder::forderungskonto(c))
                                               : basis.get(BasisFelder::verbindlichkeitskonto(c));
   Satz sammel(SachFelder::groesse);
@@ -416,8 +491,8 @@ bool Buchungskern::op_buchen(const Satz& b) {
   neu.set(O::Rechnungsdatum, datum);
   neu.set(O::Faelligkeitsdatum, datum);
   neu.set(O::Skontodatum, datum);
-  if (u_.personen->suchen(konto)) {
-    const Satz& p = u_.personen->satz();
+  Satz p(u_.personen->satz().groesse());
+  if (personenkonto_lesen(konto, p)) {
     op_adresse_uebernehmen(neu, p);
     neu.set(O::Suchname, p.get(P::Suchname));
     neu.set(O::Diverse, p.get(P::Diverse));

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -76,7 +77,8 @@ struct Belegintervall {
   std::string von, bis;
 };
 Belegintervall belegintervall(const Satz& basis, const std::string& konto);
-[[nodiscard]] bool im_belegintervall(const Satz& basis, const std::string& konto, const std::string& belegnr);
+[[nodiscard]] bool im_belegintervall(const Satz& basis, const std::string& konto,
+                                     const std::string& belegnr);
 
 // Key in KOSTEN of a cost-centre field: "V" + four digits for a number in
 // the client's allocation-key range, else "K" + four digits.
@@ -89,6 +91,7 @@ class Buchungskern {
  public:
   explicit Buchungskern(Buchungsumgebung umgebung);
   explicit Buchungskern(Mandant& m);
+  ~Buchungskern();
   Buchungskern(const Buchungskern&) = delete;
   Buchungskern& operator=(const Buchungskern&) = delete;
 
@@ -132,6 +135,18 @@ class Buchungskern {
   [[nodiscard]] int kosten_pruefen(const Satz& buchung);
   [[nodiscard]] int gegenkonto_pruefen(const Satz& buchung) const;
 
+  // From now on the GL and personal accounts the postings reach are read
+  // from their files once and then held in memory, one record per account;
+  // what the postings change stays there until konten_ablegen(). Only for a
+  // run that is the sole writer of the account files (the booking check on
+  // its copies): a read through the files meanwhile sees the balances as
+  // they were last written back. Forgotten with the engine.
+  void konten_halten();
+  // Writes every held account the postings changed back through the record
+  // store (in the caller's unit of work) and goes on holding them; false
+  // when a write failed.
+  [[nodiscard]] bool konten_ablegen();
+
   Buchungsumgebung& umgebung() { return u_; }
   const Satz& basis() const { return *u_.basis; }
 
@@ -147,6 +162,9 @@ class Buchungskern {
   // Reads the GL account of a number into `aus`; false when there is none.
   [[nodiscard]] bool sachkonto_lesen(std::int32_t nummer, Satz& aus);
   [[nodiscard]] bool sachkonto_schreiben(const Satz& konto);
+  // The same for personal accounts by their number as text.
+  [[nodiscard]] bool personenkonto_lesen(const std::string& nummer, Satz& aus);
+  [[nodiscard]] bool personenkonto_schreiben(const std::string& nummer, const Satz& konto);
   void abschluss(Satz& b, std::int64_t n);
   // Runs the steps of one posting as one unit of work: when they fail,
   // nothing of them stays and the base data and the working booking are
@@ -156,6 +174,8 @@ class Buchungskern {
   [[nodiscard]] bool gestoert() const;
   bool wirkung_ok_ = true;
 
+  struct Kontenspeicher;
+  std::unique_ptr<Kontenspeicher> konten_;
   Buchungsumgebung u_;
   Buchungslauf* lauf_ = nullptr;
 };

@@ -228,8 +228,8 @@ TEST_F(Buchen, DeletingALineKeepsAnItemThatStillHoldsOthers) {
   // Lines that cancel out still make an item: an invoice of 100.00 and 50.00
   // with a credit of 50.00 under one number (as an import may leave it)
   // keeps its item when the 100.00 line goes, at 0.
-  for (auto [sh, betrag, art] : {std::tuple{'S', 10000, 'R'}, std::tuple{'S', 5000, 'R'},
-                                 std::tuple{'H', 5000, 'G'}}) {
+  for (auto [sh, betrag, art] :
+       {std::tuple{'S', 10000, 'R'}, std::tuple{'S', 5000, 'R'}, std::tuple{'H', 5000, 'G'}}) {
     t.buchung("10002", sh, betrag, "4400", "", art, "R2");
     ASSERT_TRUE(t.kern->buchen(t.m->buchung->letzte_buchung() + 1));
   }
@@ -371,6 +371,53 @@ TEST_F(Buchen, BalanceOnlyModeAndOpenBookingsView) {
   bu.oeffnen();
   EXPECT_FALSE(bu.offene_sicht);
   EXPECT_FALSE(bu.nur_salden);
+}
+
+// Held accounts reach the files only when written back, and then exactly
+// as the same postings leave them without holding: tax, collective
+// accounts, intra-EU acquisition, items and payments.
+TEST_F(Buchen, HeldAccountsAreWrittenBackAsPostedDirectly) {
+  TestDateisystem fs2;
+  Testbuchhaltung direkt{fs2};
+  direkt.anlegen();
+  auto buchen = [](Testbuchhaltung& b) {
+    b.buchung("4400", 'H', 11900, "1200", "1");
+    ASSERT_TRUE(b.kern->buchen(1));
+    b.buchung("10002", 'S', 11900, "4400", "", 'R', "R100");
+    ASSERT_TRUE(b.kern->buchen(2));
+    b.buchung("10002", 'H', 5000, "1200", "", 'Z', "R100");
+    ASSERT_TRUE(b.kern->buchen(3));
+    b.buchung("70001", 'S', 5000, "3400", "", 'G', "G7");
+    ASSERT_TRUE(b.kern->buchen(4));
+    b.buchung("3425", 'S', 100000, "1200", "");
+    ASSERT_TRUE(b.kern->buchen(5));
+    b.buchung("4400", 'S', 11900, "1200", "1");
+    ASSERT_TRUE(b.kern->buchen(6)) << "the same account twice in a row";
+  };
+  const std::string vorher = bestaende();
+  t.kern->konten_halten();
+  buchen(t);
+  auto& s = *t.m->sach;
+  ASSERT_TRUE(s.suchen("4400"));
+  EXPECT_EQ(s.satz().get(S::Saldo), 0) << "not written back yet";
+  EXPECT_EQ(t.personenkonto(10002).get(P::Saldo), 0);
+  ASSERT_TRUE(t.kern->konten_ablegen());
+  buchen(direkt);
+  EXPECT_NE(bestaende(), vorher);
+  std::string erwartet;
+  for (const auto& k : test_sachkonten) erwartet += direkt.sachkonto(k.nummer).bytes();
+  for (const auto& p : test_personenkonten) erwartet += direkt.personenkonto(p[0]).bytes();
+  std::string gehalten;
+  for (const auto& k : test_sachkonten) gehalten += t.sachkonto(k.nummer).bytes();
+  for (const auto& p : test_personenkonten) gehalten += t.personenkonto(p[0]).bytes();
+  EXPECT_EQ(gehalten, erwartet);
+  EXPECT_EQ(t.op("DR100")->get(O::NochOffen), 6900);
+
+  // Holding goes on: a further posting is written back once more.
+  t.buchung("4400", 'H', 100, "1200");
+  ASSERT_TRUE(t.kern->buchen(7));
+  ASSERT_TRUE(t.kern->konten_ablegen());
+  EXPECT_EQ(saldo(4400), direkt.sachkonto(4400).get(S::Saldo) - 100);
 }
 
 TEST_F(Buchen, AFailedWriteLeavesNothingOfTheBooking) {
