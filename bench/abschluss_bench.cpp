@@ -22,24 +22,6 @@ namespace {
 
 using B = BuchungFelder;
 
-template <typename Schritt>
-void im_kind(const std::string& wurzel, Schritt schritt) {
-  std::fflush(stdout);
-  const pid_t kind = fork();
-  if (kind < 0) abbrechen("fork fehlgeschlagen");
-  if (kind == 0) {
-    Lauf l(wurzel);
-    l.ui.druckauftraege_ansehen([](const Druckauftrag&) {});
-    schritt(l);
-    std::fflush(stdout);
-    l.m.mandant_schliessen();
-    std::_Exit(0);
-  }
-  int status = 0;
-  waitpid(kind, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) abbrechen("Schritt fehlgeschlagen");
-}
-
 // What the booking journal of period p leaves: its bookings locked, the
 // period printed (not measured here).
 void journal(Mandant& m, int p) {
@@ -48,14 +30,15 @@ void journal(Mandant& m, int p) {
   const std::int64_t a = m.archivanzahl;
   if (m.verzeichnis().beginne() != isam::isam_ok) abbrechen("Einheit");
   Satz s(B::groesse);
-  const bool ok = bu.buchungen_lesen(a + 1, bu.anzahl_buchungen(), [&](std::int64_t n, const Satz& b) {
-    if (b.get(B::Periode) != p || b.get(B::Gesperrt)) return true;
-    s = b;
-    s.set(B::Gesperrt, true);
-    bu.satz() = s;
-    ++n_gesperrt;
-    return bu.buchung_ablegen(n);
-  });
+  const bool ok =
+      bu.buchungen_lesen(a + 1, bu.anzahl_buchungen(), [&](std::int64_t n, const Satz& b) {
+        if (b.get(B::Periode) != p || b.get(B::Gesperrt)) return true;
+        s = b;
+        s.set(B::Gesperrt, true);
+        bu.satz() = s;
+        ++n_gesperrt;
+        return bu.buchung_ablegen(n);
+      });
   m.basis.set(BasisFelder::periode_status(p), std::uint8_t{2});
   if (!ok || !m.schreibe_basis() || m.verzeichnis().bestaetige() != isam::isam_ok)
     abbrechen("Journal nicht gesperrt");
@@ -68,21 +51,7 @@ int main(int argc, char** argv) {
   const std::string verz = bench_verzeichnis(argc, argv, "fibu-abschluss-bench");
   const long anzahl = bench_buchungen(argc, argv);
   const std::string wurzel = verz + "/mandant";
-  {
-    std::fflush(stdout);
-    const pid_t kind = fork();
-    if (kind == 0) {
-      Gebuchter_mandant l(verz, anzahl);
-      if (!l.gebucht) std::_Exit(1);
-      std::printf("%ld Buchungen erzeugt und gebucht: %.1f s\n", anzahl, l.dauer);
-      std::fflush(stdout);
-      l.m.mandant_schliessen();
-      std::_Exit(0);
-    }
-    int status = 0;
-    waitpid(kind, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
-  }
+  if (!gebucht_im_kind(verz, anzahl)) return 1;
   for (int p : {1, 2}) {
     im_kind(wurzel, [p](Lauf& l) { journal(l.m, p); });
     im_kind(wurzel, [p](Lauf& l) {

@@ -25,7 +25,9 @@ using namespace fibu::bench;
 namespace {
 
 // Peak memory from here on (VmHWM counts again from the current size).
-void spitze_zuruecksetzen() { std::ofstream("/proc/self/clear_refs") << "5"; }
+void spitze_zuruecksetzen() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
 
 void bericht(const char* was, Uhr::time_point t, const TestInteraktion& ui) {
   const Druckauftrag& a = ui.druckauftraege().back();
@@ -43,8 +45,8 @@ int main(int argc, char** argv) {
   Gebuchter_mandant l(verz, anzahl);
   Mandant& m = l.m;
   if (!l.gebucht) return 1;
-  std::printf("%ld Buchungen erzeugt und gebucht: %.1f s, Spitzenspeicher %ld MB\n", anzahl, l.dauer,
-              spitzenspeicher_mb());
+  std::printf("%ld Buchungen erzeugt und gebucht: %.1f s, Spitzenspeicher %ld MB\n", anzahl,
+              l.dauer, spitzenspeicher_mb());
   auto t = Uhr::now();
   const std::string journal = verz + "/buchungen.journal";
   const long belege = journal_schreiben(m, journal);
@@ -52,8 +54,9 @@ int main(int argc, char** argv) {
               std::filesystem::file_size(journal) / 1e6, sekunden(t));
   for (int nr : {Kontenplan::bank, Kontenplan::erloese19, Kontenplan::ust19})
     if (m.sach->suchen(m.sachkonto_text(nr)))
-      std::printf("  Saldo %d: %s\n", nr, format_maske(m.sach->satz().get(SachFelder::Saldo), 2,
-                                                      "##############.##").c_str());
+      std::printf(
+          "  Saldo %d: %s\n", nr,
+          format_maske(m.sach->satz().get(SachFelder::Saldo), 2, "##############.##").c_str());
 
   // Measured on the client opened anew: nothing of the index in memory.
   m.mandant_schliessen();
@@ -90,7 +93,8 @@ int main(int argc, char** argv) {
   e.periodensummen = true;
   kontoauszuege_drucken(m, e);
   char was[128];
-  std::snprintf(was, sizeof was, "Kontoauszug %d, Perioden 1-%d (%ld Buchungen)", konto, bis, gezaehlt);
+  std::snprintf(was, sizeof was, "Kontoauszug %d, Perioden 1-%d (%ld Buchungen)", konto, bis,
+                gezaehlt);
   bericht(was, t, l.ui);
 
   spitze_zuruecksetzen();

@@ -1,5 +1,8 @@
 #include "benchmandant.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -47,7 +50,10 @@ void abbrechen(const std::string& text) {
 }
 
 Lauf::Lauf(const std::string& w)
-    : wurzel(w), fs(echtes_dateisystem()), netz(*fs, w, false), m(*fs, ui, heute, w + "/FIBU/", netz) {
+    : wurzel(w),
+      fs(echtes_dateisystem()),
+      netz(*fs, w, false),
+      m(*fs, ui, heute, w + "/FIBU/", netz) {
   if (Ergebnis e = fs->verzeichnis_anlegen(w + "/FIBU/"); !e) abbrechen(e.text());
   if (!m.mandant_oeffnen(1, 2024, true)) abbrechen("Mandant 001/2024 kann nicht geöffnet werden");
   if (long c = umgebung("FIBU_CACHE_SEITEN", 0))
@@ -70,7 +76,7 @@ void mandant_anlegen(Mandant& m) {
   auto& v = m.verzeichnis();
   if (v.beginne() != isam::isam_ok) abbrechen("Einheit für die Konten kann nicht beginnen");
   std::vector<int> gl = {
-      K::bank, K::forderungen, K::verbindlichkeiten, K::ust19,     K::ust7,    K::vst19,
+      K::bank, K::forderungen, K::verbindlichkeiten, K::ust19,     K::ust7,     K::vst19,
       K::vst7, K::erloese19,   K::erloese7,          K::aufwand19, K::aufwand7, K::skonto};
   for (int i = 0; static_cast<int>(gl.size()) < sachkonten; ++i) gl.push_back(2000 + i);
   for (int nr : gl) {
@@ -101,7 +107,9 @@ std::string bench_verzeichnis(int argc, char** argv, const char* name) {
   return argc > 1 ? argv[1] : std::filesystem::temp_directory_path().string() + "/" + name;
 }
 
-long bench_buchungen(int argc, char** argv) { return argc > 2 ? std::atol(argv[2]) : 1000000; }
+long bench_buchungen(int argc, char** argv) {
+  return argc > 2 ? std::atol(argv[2]) : 1000000;
+}
 
 namespace {
 
@@ -114,7 +122,8 @@ std::string frisch(const std::string& verzeichnis) {
 
 }  // namespace
 
-Gebuchter_mandant::Gebuchter_mandant(const std::string& verzeichnis, long anzahl) : Lauf(frisch(verzeichnis)) {
+Gebuchter_mandant::Gebuchter_mandant(const std::string& verzeichnis, long anzahl)
+    : Lauf(frisch(verzeichnis)) {
   mandant_anlegen(m);
   const auto t = Uhr::now();
   gebucht = massenbuchen(m, anzahl, umgebung("FIBU_EINHEIT", 50000));
@@ -162,7 +171,8 @@ void Erzeuger::naechste(Satz& s) {
     bool voll = wuerfel(4) != 0;
     int gegen = debitor ? (voll ? K::erloese19 : K::erloese7) : (voll ? K::aufwand19 : K::aufwand7);
     const char* steuer = debitor ? (voll ? "1" : "2") : (voll ? "9" : "8");
-    fuellen(s, person, debitor ? 'S' : 'H', betrag, std::to_string(gegen), "", 'R', beleg, p, datum);
+    fuellen(s, person, debitor ? 'S' : 'H', betrag, std::to_string(gegen), "", 'R', beleg, p,
+            datum);
     fuellen(zweite, std::to_string(gegen), debitor ? 'H' : 'S', betrag, person, steuer, 0, beleg, p,
             datum);
     offen_.push_back({person, beleg, betrag, debitor});
@@ -212,7 +222,9 @@ bool massenbuchen(Mandant& m, long anzahl, long einheit) {
 
 namespace {
 
-std::string punktbetrag(Betrag b) { return format_maske(b, 2, "##############.##"); }
+std::string punktbetrag(Betrag b) {
+  return format_maske(b, 2, "##############.##");
+}
 
 }  // namespace
 
@@ -270,6 +282,46 @@ long journal_schreiben(Mandant& m, const std::string& pfad) {
   abschliessen();
   if (unausgeglichen) std::printf("  Journal: %ld Belege nicht ausgeglichen\n", unausgeglichen);
   return transaktionen;
+}
+
+namespace {
+
+// Waits for a child; true when it ended with 0.
+bool kind_erfolgreich(pid_t kind) {
+  int status = 0;
+  waitpid(kind, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+void im_kind(const std::string& wurzel, const std::function<void(Lauf&)>& schritt) {
+  std::fflush(stdout);
+  const pid_t kind = fork();
+  if (kind < 0) abbrechen("fork fehlgeschlagen");
+  if (kind == 0) {
+    Lauf l(wurzel);
+    schritt(l);
+    std::fflush(stdout);
+    l.m.mandant_schliessen();
+    std::_Exit(0);
+  }
+  if (!kind_erfolgreich(kind)) abbrechen("Schritt fehlgeschlagen");
+}
+
+bool gebucht_im_kind(const std::string& verzeichnis, long anzahl) {
+  std::fflush(stdout);
+  const pid_t kind = fork();
+  if (kind < 0) abbrechen("fork fehlgeschlagen");
+  if (kind == 0) {
+    Gebuchter_mandant l(verzeichnis, anzahl);
+    if (!l.gebucht) std::_Exit(1);
+    std::printf("%ld Buchungen erzeugt und gebucht: %.1f s\n", anzahl, l.dauer);
+    std::fflush(stdout);
+    l.m.mandant_schliessen();
+    std::_Exit(0);
+  }
+  return kind_erfolgreich(kind);
 }
 
 }  // namespace fibu::bench

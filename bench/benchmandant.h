@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -105,6 +106,15 @@ class Erzeuger {
 // Posts `anzahl` generated bookings in bulk units of `einheit`; false
 // (with a message on stdout) when a booking or unit fails.
 bool massenbuchen(Mandant& m, long anzahl, long einheit);
+
+// Runs `schritt` in a process of its own on the client below `wurzel`
+// opened anew, so that its peak memory is its own and nothing of the files
+// is cached; ends the benchmark when the step fails.
+void im_kind(const std::string& wurzel, const std::function<void(Lauf&)>& schritt);
+// Posts `anzahl` bookings of the mix into a fresh client below
+// `verzeichnis` + "/mandant" in a process of its own and prints how long
+// it took; false when that failed.
+bool gebucht_im_kind(const std::string& verzeichnis, long anzahl);
 
 // Writes the posted bookings as a plain-text double-entry journal (the
 // ledger format): one transaction per document, accounts named by their

@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     // Row 1 up to its last cell; the last Tab is measured.
     if (!tippe(*b, {konto, "", "~", "150124", "", "S", std::to_string(10 + i) + ",00"}) ||
         !b->eingabe(gegen)) {
-      std::printf("Zeile %d abgelehnt: %s\n", i, l.ui.meldungen().empty() ? "" : l.ui.meldungen().back().c_str());
+      std::printf("Zeile %d abgelehnt: %s\n", i,
+                  l.ui.meldungen().empty() ? "" : l.ui.meldungen().back().c_str());
       return 1;
     }
     auto s = Uhr::now();
@@ -81,10 +82,11 @@ int main(int argc, char** argv) {
   std::sort(ms.begin(), ms.end());
   double summe = 0;
   for (double x : ms) summe += x;
-  std::printf("Zeile schreiben bis nächste Zeile bereit, %zu Zeilen: Mittel %.2f ms, Median %.2f ms, "
-              "99 %% %.2f ms, Maximum %.2f ms; Differenz danach %s\n",
-              ms.size(), summe / static_cast<double>(ms.size()), ms[ms.size() / 2],
-              ms[ms.size() * 99 / 100], ms.back(), b->differenz() == 0 ? "0" : "NICHT 0");
+  std::printf(
+      "Zeile schreiben bis nächste Zeile bereit, %zu Zeilen: Mittel %.2f ms, Median %.2f ms, "
+      "99 %% %.2f ms, Maximum %.2f ms; Differenz danach %s\n",
+      ms.size(), summe / static_cast<double>(ms.size()), ms[ms.size() / 2],
+      ms[ms.size() * 99 / 100], ms.back(), b->differenz() == 0 ? "0" : "NICHT 0");
   std::printf("Spitzenspeicher %ld MB\n", spitzenspeicher_mb());
   b.reset();
   m.mandant_schliessen();

@@ -37,25 +37,14 @@ struct Gedruckt {
   }
 };
 
-// Runs one step in a child process on the client opened anew, so that its
-// peak memory is its own and nothing of the files is cached.
+// A step with the print job it made looked at.
 template <typename Schritt>
-void im_kind(const std::string& wurzel, Schritt schritt) {
-  std::fflush(stdout);
-  const pid_t kind = fork();
-  if (kind < 0) abbrechen("fork fehlgeschlagen");
-  if (kind == 0) {
-    Lauf l(wurzel);
+void schritt_im_kind(const std::string& wurzel, Schritt schritt) {
+  im_kind(wurzel, [&](Lauf& l) {
     Gedruckt g;
     g.ansehen(l.ui);
     schritt(l, g);
-    std::fflush(stdout);
-    l.m.mandant_schliessen();
-    std::_Exit(0);
-  }
-  int status = 0;
-  waitpid(kind, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) abbrechen("Schritt fehlgeschlagen");
+  });
 }
 
 long buchungen_der_periode(Mandant& m, int p) {
@@ -76,21 +65,9 @@ int main(int argc, char** argv) {
   const long anzahl = bench_buchungen(argc, argv);
   const std::string wurzel = verz + "/mandant";
   if (!umgebung("FIBU_JOURNAL_BENCH_VORHANDEN", 0)) {
-    std::fflush(stdout);
-    const pid_t kind = fork();
-    if (kind == 0) {
-      Gebuchter_mandant l(verz, anzahl);
-      if (!l.gebucht) std::_Exit(1);
-      std::printf("%ld Buchungen erzeugt und gebucht: %.1f s\n", anzahl, l.dauer);
-      std::fflush(stdout);
-      l.m.mandant_schliessen();
-      std::_Exit(0);
-    }
-    int status = 0;
-    waitpid(kind, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
+    if (!gebucht_im_kind(verz, anzahl)) return 1;
   }
-  im_kind(wurzel, [](Lauf& l, Gedruckt&) {
+  schritt_im_kind(wurzel, [](Lauf& l, Gedruckt&) {
     std::printf("Periode 1: %ld Buchungen, Status %d\n", buchungen_der_periode(l.m, 1),
                 static_cast<int>(l.m.basis.get(BasisFelder::periode_status(1))));
   });
@@ -108,9 +85,9 @@ int main(int argc, char** argv) {
                   ok ? "" : "  (FEHLGESCHLAGEN)");
     };
   };
-  im_kind(wurzel, journal("Buchungsjournal Periode 1, Druckwiederholung", false));
-  im_kind(wurzel, journal("Buchungsjournal Periode 1, Erstdruck + Sperren", true));
-  im_kind(wurzel, [](Lauf& l, Gedruckt&) {
+  schritt_im_kind(wurzel, journal("Buchungsjournal Periode 1, Druckwiederholung", false));
+  schritt_im_kind(wurzel, journal("Buchungsjournal Periode 1, Erstdruck + Sperren", true));
+  schritt_im_kind(wurzel, [](Lauf& l, Gedruckt&) {
     long gesperrt = 0;
     (void)l.m.buchung->buchungen_lesen(1, l.m.buchung->anzahl_buchungen(),
                                        [&](std::int64_t, const Satz& s) {

@@ -9,11 +9,11 @@
 //   op_bench [directory] [bookings]     (default: 1000000)
 //   FIBU_OP_BENCH_VORHANDEN=1  take the books of the last run (kept with
 //                              FIBU_OP_BENCH_BEHALTEN=1) instead of new ones
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -48,25 +48,14 @@ struct Gedruckt {
   }
 };
 
-// Runs one step in a child process on the client opened anew, so that
-// its peak memory is its own and nothing of the index is in memory.
+// A step with the print job it made looked at.
 template <typename Schritt>
-void im_kind(const std::string& wurzel, Schritt schritt) {
-  std::fflush(stdout);
-  const pid_t kind = fork();
-  if (kind < 0) abbrechen("fork fehlgeschlagen");
-  if (kind == 0) {
-    Lauf l(wurzel);
+void schritt_im_kind(const std::string& wurzel, Schritt schritt) {
+  im_kind(wurzel, [&](Lauf& l) {
     Gedruckt g;
     g.ansehen(l.ui);
     schritt(l, g);
-    std::fflush(stdout);
-    l.m.mandant_schliessen();
-    std::_Exit(0);
-  }
-  int status = 0;
-  waitpid(kind, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) abbrechen("Schritt fehlgeschlagen");
+  });
 }
 
 }  // namespace
@@ -78,21 +67,9 @@ int main(int argc, char** argv) {
   // The books are made in a process of their own (FIBU_OP_BENCH_VORHANDEN=1:
   // those of the last run are taken again).
   if (!umgebung("FIBU_OP_BENCH_VORHANDEN", 0)) {
-    std::fflush(stdout);
-    const pid_t kind = fork();
-    if (kind == 0) {
-      Gebuchter_mandant l(verz, anzahl);
-      if (!l.gebucht) std::_Exit(1);
-      std::printf("%ld Buchungen erzeugt und gebucht: %.1f s\n", anzahl, l.dauer);
-      std::fflush(stdout);
-      l.m.mandant_schliessen();
-      std::_Exit(0);
-    }
-    int status = 0;
-    waitpid(kind, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
+    if (!gebucht_im_kind(verz, anzahl)) return 1;
   }
-  im_kind(wurzel, [](Lauf& l, Gedruckt&) {
+  schritt_im_kind(wurzel, [](Lauf& l, Gedruckt&) {
     long posten = 0, offen = 0;
     for (char k : {'D', 'K'})
       op_durchlaufen(l.m, k, [&](const Satz& op) {
@@ -111,11 +88,11 @@ int main(int argc, char** argv) {
                   g.zeilen, spitzenspeicher_mb(), g.hinweis ? "  (mit HINWEIS!)" : "");
     };
   };
-  im_kind(wurzel, liste("OP-Liste aller Debitoren"));
+  schritt_im_kind(wurzel, liste("OP-Liste aller Debitoren"));
 
   // Single customers as the request prints them: the first on the client
   // just opened, then the median of 50 others.
-  im_kind(wurzel, [](Lauf& l, Gedruckt&) {
+  schritt_im_kind(wurzel, [](Lauf& l, Gedruckt&) {
     std::vector<double> zeiten;
     for (int i = 0; i < 51; ++i) {
       const auto t = Uhr::now();
@@ -133,14 +110,14 @@ int main(int argc, char** argv) {
   Ausbuchungseinstellungen e;
   e.skontokonto_debitoren = e.skontokonto_kreditoren = Kontenplan::skonto;
   e.buchungsdatum = DMYtoDate(31, 12, 2024);
-  im_kind(wurzel, [&e](Lauf& l, Gedruckt& g) {
+  schritt_im_kind(wurzel, [&e](Lauf& l, Gedruckt& g) {
     const auto t = Uhr::now();
     ausbuchung_ausfuehren(l.m, e, false);
     std::printf("%-52s %8.3f s  %8zu Zeilen  Spitzenspeicher %ld MB\n",
                 "Automatische Ausbuchung Debitoren, Liste", sekunden(t), g.zeilen,
                 spitzenspeicher_mb());
   });
-  im_kind(wurzel, [&e](Lauf& l, Gedruckt&) {
+  schritt_im_kind(wurzel, [&e](Lauf& l, Gedruckt&) {
     const std::int64_t vorher = l.m.buchung->letzte_buchung();
     const auto t = Uhr::now();
     const bool gebucht = ausbuchung_ausfuehren(l.m, e, true);
@@ -150,8 +127,8 @@ int main(int argc, char** argv) {
                 spitzenspeicher_mb(), gebucht ? "" : "  (FEHLGESCHLAGEN)");
   });
   // The books still agree with their items after the run.
-  im_kind(wurzel, liste("OP-Liste aller Debitoren nach der Ausbuchung"));
-  im_kind(wurzel, [](Lauf& l, Gedruckt&) {
+  schritt_im_kind(wurzel, liste("OP-Liste aller Debitoren nach der Ausbuchung"));
+  schritt_im_kind(wurzel, [](Lauf& l, Gedruckt&) {
     std::printf("Dateien des Mandanten:\n");
     dateigroessen(l.m.daten_verzeichnis());
   });
