@@ -5,8 +5,6 @@
 // own on the client opened anew; prints time and peak memory. Not a test.
 //
 //   abschluss_bench [directory] [bookings]     (default: 1000000)
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>

@@ -9,8 +9,6 @@
 //   journal_bench [directory] [bookings]     (default: 1000000)
 //   FIBU_JOURNAL_BENCH_VORHANDEN=1  take the books of the last run (kept
 //                                   with FIBU_JOURNAL_BENCH_BEHALTEN=1)
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>

@@ -9,8 +9,6 @@
 //   op_bench [directory] [bookings]     (default: 1000000)
 //   FIBU_OP_BENCH_VORHANDEN=1  take the books of the last run (kept with
 //                              FIBU_OP_BENCH_BEHALTEN=1) instead of new ones
-#include <sys/wait.h>
-#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
