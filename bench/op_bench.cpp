@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-
 #include <fstream>
 #include <string>
 
