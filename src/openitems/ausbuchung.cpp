@@ -153,9 +153,12 @@ class Ausbuchungslauf {
       b.set(F::Text1, text);
     };
     fuellen(k.zahlungsbuchung, konto, skontokonto, seite, skontoname);
-    k.zahlungsbuchung.setze_u8(F::Buchungsart, 'Z');
     fuellen(k.gegenbuchung, skontokonto, konto, seite == 'H' ? 'S' : 'H',
             trim(k.op.get(O::Name)));
+    // Both lines of the document are payment lines, as the booking check
+    // wants the lines of one document to be of one type.
+    k.zahlungsbuchung.setze_u8(F::Buchungsart, 'Z');
+    k.gegenbuchung.setze_u8(F::Buchungsart, 'Z');
     k.gegenbuchung.set(F::Steuerschluessel, steuer);
   }
 

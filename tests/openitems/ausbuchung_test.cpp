@@ -141,6 +141,7 @@ TEST(Ausbuchung, BuchungenGleichenDenOpAus) {
   EXPECT_EQ(z.get(F::Datum), tag(15, 1));
   EXPECT_EQ(z.get(F::Periode), 1);
   EXPECT_EQ(trim(g.get(F::Konto)), "4730");
+  EXPECT_EQ(buchungsart(g), 'Z');  // the document's lines share its type
   EXPECT_EQ(g.u8(F::SollHaben), 'S');
   EXPECT_EQ(g.get(F::Betrag), 200);
   EXPECT_EQ(g.get(F::Steuerbetrag), 32);
