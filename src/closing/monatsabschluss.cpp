@@ -1,6 +1,7 @@
 #include "closing/monatsabschluss.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -89,13 +90,7 @@ bool monatsabschluss_ausfuehren(Mandant& m) {
   const int p = m.basis.get(BF::AktuellePeriode);
   const std::int64_t a = m.archivanzahl;
   auto& bu = *m.buchung;
-  const bool sicht = bu.offene_sicht;
-  bu.offene_sicht = false;
-  struct Sichtzurueck {
-    tdbbuchung_datenbank& bu;
-    bool sicht;
-    ~Sichtzurueck() { bu.offene_sicht = sicht; }
-  } zurueck{bu, sicht};  // opening the file again after the switch sets it off
+  const Gesamtsicht gesamt(bu);
 
   // Which bookings are archived: the printed (locked) ones of this period
   // and of earlier ones, by date and then former number.
@@ -232,13 +227,16 @@ bool monatsabschluss_alle(Mandant& m) {
                   "schließt diese ab!\r\rWollen Sie weitermachen?") ||
       !ui.JaNein2("Haben Sie eine aktuelle Datensicherung?"))
     return false;
-  if (ui.JaNein2("Wollen Sie jetzt eine einmalige Buchungsprüfung über alle Perioden durchführen?") &&
+  if (ui.JaNein2(
+          "Wollen Sie jetzt eine einmalige Buchungsprüfung über alle Perioden durchführen?") &&
       !buchungspruefung(m, 0)) {
-    ui.ShowMessageMain("Die Buchungsprüfung war nicht erfolgreich!\rDie Funktion wird abgebrochen.");
+    ui.ShowMessageMain(
+        "Die Buchungsprüfung war nicht erfolgreich!\rDie Funktion wird abgebrochen.");
     return false;
   }
   const int anzahl = std::clamp<int>(m.basis.get(BF::AnzahlPerioden), 1, 12);
-  for (int p = m.basis.get(BF::AktuellePeriode); p <= anzahl; p = m.basis.get(BF::AktuellePeriode)) {
+  for (int p = m.basis.get(BF::AktuellePeriode); p <= anzahl;
+       p = m.basis.get(BF::AktuellePeriode)) {
     const int status = m.basis.get(BF::periode_status(p));
     if (!buchungsjournal_drucken(m, {p, status != 2 && status != 3})) return false;
     if (!monatsabschluss_ausfuehren(m)) return false;
@@ -260,13 +258,11 @@ bool monatsabschluesse_rueckgaengig(Mandant& m) {
       "Es ist ein Fehler während der Umstellung aufgetreten, bitte sichern Sie die Fibu-Daten von "
       "einer aktuellen Datensicherung wieder zurück!";
   auto& bu = *m.buchung;
-  const bool sicht = bu.offene_sicht;
-  bu.offene_sicht = false;
+  std::optional<Gesamtsicht> gesamt(std::in_place, bu);
   Umbaulauf lauf(fs, m.daten_verzeichnis());
   if (!lauf.beginnen("Das Rückgängigmachen der Monatsabschlüsse",
                      {{"BUCHUNG.DA1", "UMBAU.DAT"}, {"BASIS.PAR", "BASIS.NEU"}},
                      {"ARCHIV.DAT", "JOURNAL.PAR"})) {
-    bu.offene_sicht = sicht;
     ui.ShowMessageMain(fehler);
     return false;
   }
@@ -282,7 +278,7 @@ bool monatsabschluesse_rueckgaengig(Mandant& m) {
     return true;
   });
   ui.Balken_Schliessen();
-  bu.offene_sicht = sicht;
+  gesamt.reset();
   Ergebnis e = umbau.ende();
   if (e && ok) {
     Satz basis = m.basis;

@@ -259,10 +259,13 @@ bool Mandant::dateien_oeffnen(std::optional<bool> neue_waehrung_euro) {
   return true;
 }
 
+std::vector<tdatenbank*> Mandant::datenbanken() {
+  return {sach.get(),    personen.get(), kosten.get(),   buchung.get(), kostart.get(),
+          opstamm.get(), tempkost.get(), tempjour.get(), bwakonto.get()};
+}
+
 void Mandant::dateien_schliessen() {
-  for (tdatenbank* db : std::initializer_list<tdatenbank*>{
-           sach.get(), personen.get(), kosten.get(), buchung.get(), kostart.get(), opstamm.get(),
-           tempkost.get(), tempjour.get(), bwakonto.get()})
+  for (tdatenbank* db : datenbanken())
     if (db) db->schliessen();
   if (erech) erech->schliessen();
   bwakonto.reset(), tempjour.reset(), tempkost.reset(), erech.reset(), opstamm.reset(),
@@ -283,9 +286,7 @@ bool Mandant::umbau_umschalten(Umbaulauf& lauf) {
   // The file objects stay (screens and runs hold them); only their files
   // are closed while the run switches them, and opened again after.
   std::vector<tdatenbank*> offen;
-  for (tdatenbank* db : std::initializer_list<tdatenbank*>{
-           sach.get(), personen.get(), kosten.get(), buchung.get(), kostart.get(), opstamm.get(),
-           tempkost.get(), tempjour.get(), bwakonto.get()})
+  for (tdatenbank* db : datenbanken())
     if (db && db->offen()) {
       db->schliessen();
       offen.push_back(db);

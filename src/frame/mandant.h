@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "isam/verzeichnis.h"
 #include "store/dateien.h"
@@ -140,6 +141,8 @@ class Mandant {
   Mandantenbezug bezug();
   [[nodiscard]] bool dateien_oeffnen(std::optional<bool> neue_waehrung_euro);
   void dateien_schliessen();
+  // The record-file objects of the client's data directory (null when not made).
+  std::vector<tdatenbank*> datenbanken();
   std::string reservierung() const;
 
   Dateisystem& fs_;

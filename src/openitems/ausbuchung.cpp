@@ -23,10 +23,18 @@ using F = BuchungFelder;
 constexpr int listenbreite = 100;
 constexpr int erklaerung_einzug = 13;
 
-std::string kurzdatum(Datum d) { return d ? DateToDateString("dd.mm.yy", d) : space(8); }
-std::string datum(Datum d) { return d ? DateToDateString("dd.mm.yyyy", d) : ""; }
-Betrag betrag_abs(Betrag b) { return b < 0 ? -b : b; }
-std::string betrag13(Betrag b) { return rechtsbuendig(trim(listenbetrag(b)), 13); }
+std::string kurzdatum(Datum d) {
+  return d ? DateToDateString("dd.mm.yy", d) : space(8);
+}
+std::string datum(Datum d) {
+  return d ? DateToDateString("dd.mm.yyyy", d) : "";
+}
+Betrag betrag_abs(Betrag b) {
+  return b < 0 ? -b : b;
+}
+std::string betrag13(Betrag b) {
+  return rechtsbuendig(trim(listenbetrag(b)), 13);
+}
 
 // One item to write off, with its two bookings.
 struct Kandidat {
@@ -153,8 +161,7 @@ class Ausbuchungslauf {
       b.set(F::Text1, text);
     };
     fuellen(k.zahlungsbuchung, konto, skontokonto, seite, skontoname);
-    fuellen(k.gegenbuchung, skontokonto, konto, seite == 'H' ? 'S' : 'H',
-            trim(k.op.get(O::Name)));
+    fuellen(k.gegenbuchung, skontokonto, konto, seite == 'H' ? 'S' : 'H', trim(k.op.get(O::Name)));
     // Both lines of the document are payment lines, as the booking check
     // wants the lines of one document to be of one type.
     k.zahlungsbuchung.setze_u8(F::Buchungsart, 'Z');
@@ -181,10 +188,9 @@ class Ausbuchungslauf {
       return false;
     }
     auto& bu = *m_.buchung;
-    const bool sicht = bu.offene_sicht;
-    bu.offene_sicht = false;
     bool ok = true;
     {
+      const Gesamtsicht gesamt(bu);
       Buchungslauf lauf(kern);
       ok = lauf.ok();
       std::int64_t n = bu.letzte_buchung() + 1;
@@ -200,7 +206,6 @@ class Ausbuchungslauf {
       }
       if (ok) ok = lauf.ende() || lauf.festgeschrieben();
     }
-    bu.offene_sicht = sicht;
     if (!ok) {
       for (Kandidat& k : kandidaten_)
         if (k.status == "gebucht") k.status.clear();
@@ -212,11 +217,10 @@ class Ausbuchungslauf {
   // --- The list ---
   void drucken() {
     Seitenkopf kopf = seitenkopf(m_, titel(), listenbreite);
-    const std::string spalten =
-        std::string("Belegnr      Datum    ") +
-        (e_.kreditoren ? "Name des Lieferanten                       "
-                       : "Name des Kunden                            ") +
-        "Brutto-Betrag  Mahnstufe  Status";
+    const std::string spalten = std::string("Belegnr      Datum    ") +
+                                (e_.kreditoren ? "Name des Lieferanten                       "
+                                               : "Name des Kunden                            ") +
+                                "Brutto-Betrag  Mahnstufe  Status";
     auto seitenanfang = [&](Ausgabe3& a) {
       drucke_seitenkopf(a, kopf);
       a.druckeln(spalten);

@@ -19,8 +19,12 @@ Datum datum_plus(Datum d, std::int64_t tage) {
 }
 
 OpZahlung zahlung_aus(std::uint32_t nummer, const Satz& b) {
-  return {nummer, b.get(B::Datum), vorzeichenbetrag(b), b.get(B::Periode),
-          trim(b.get(B::Gegenkonto)), trim(b.get(B::Text1))};
+  return {nummer,
+          b.get(B::Datum),
+          vorzeichenbetrag(b),
+          b.get(B::Periode),
+          trim(b.get(B::Gegenkonto)),
+          trim(b.get(B::Text1))};
 }
 
 void nach_datum(OpZahlungen& z) {
@@ -92,8 +96,7 @@ bool Zahlungsverzeichnis::einlesen_konto(Mandant& m, const std::string& konto) {
 bool Zahlungsverzeichnis::einlesen(Mandant& m, char kennung) {
   zahlungen_.clear();
   auto& bu = *m.buchung;
-  const bool sicht = bu.offene_sicht;
-  bu.offene_sicht = false;  // the whole file: archived payments count as well
+  const Gesamtsicht gesamt(bu);  // archived payments count as well
   const bool ok = bu.buchungen_lesen(1, bu.anzahl_buchungen(), [&](std::int64_t n, const Satz& b) {
     if (!ist_zahlung(m.basis, b)) return true;
     const std::string konto = b.get(B::Konto);
@@ -102,7 +105,6 @@ bool Zahlungsverzeichnis::einlesen(Mandant& m, char kennung) {
         zahlung_aus(static_cast<std::uint32_t>(n), b));
     return true;
   });
-  bu.offene_sicht = sicht;
   for (auto& [key, z] : zahlungen_) nach_datum(z);
   return ok;
 }
@@ -146,6 +148,8 @@ char mahnzeichen(const Satz& op) {
   }
 }
 
-char belegart(const Satz& op) { return op.get(O::Rechnung) ? 'R' : 'G'; }
+char belegart(const Satz& op) {
+  return op.get(O::Rechnung) ? 'R' : 'G';
+}
 
 }  // namespace fibu

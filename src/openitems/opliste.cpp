@@ -3,11 +3,11 @@
 #include "masters/kontohilfen.h"
 #include "openitems/offeneposten.h"
 #include "posting/buchen.h"
-#include "suite/listenformat.h"
 #include "store/kontenbereiche.h"
 #include "store/puffer.h"
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
+#include "suite/listenformat.h"
 
 namespace fibu {
 
@@ -23,7 +23,9 @@ constexpr const char* spaltenzeile =
     "Belegnr              A M Belegdatum Fällig am  Buchdatum          Betrag  Mahnstufe";
 constexpr const char* falsch_hinweis = "HINWEIS: Der offene OP-Betrag ist nicht korrekt!";
 
-std::string datum(Datum d) { return d ? DateToDateString("dd.mm.yyyy", d) : space(10); }
+std::string datum(Datum d) {
+  return d ? DateToDateString("dd.mm.yyyy", d) : space(10);
+}
 
 // A text, then an amount in the amount column.
 std::string mit_betrag(const std::string& text, Betrag b) {
@@ -42,10 +44,9 @@ class OpListe {
       : m_(m), a_(a), kennung_(op_kennung(a.kreditoren)), d_(m.ui()) {
     const Satz& b = m.basis;
     alphanumerisch_ = b.get(BasisFelder::BelegnummernAlphanumerisch);
-    const bool ganze_konten = a.konto_von <= b.get(a.kreditoren ? BasisFelder::KreditorVon
-                                                                 : BasisFelder::DebitorVon) &&
-                              a.konto_bis >= b.get(a.kreditoren ? BasisFelder::KreditorBis
-                                                                 : BasisFelder::DebitorBis);
+    const bool ganze_konten =
+        a.konto_von <= b.get(a.kreditoren ? BasisFelder::KreditorVon : BasisFelder::DebitorVon) &&
+        a.konto_bis >= b.get(a.kreditoren ? BasisFelder::KreditorBis : BasisFelder::DebitorBis);
     // The whole range of the field (0 to 9999999) restricts nothing: longer
     // numbers (an import may bring them) are listed as well.
     belege_eingeschraenkt_ = !alphanumerisch_ && (a.beleg_von > 0 || a.beleg_bis < 9999999);
@@ -59,9 +60,7 @@ class OpListe {
     if (a.nur_faellig) kopf_.untertitel = "Fällig bis: " + datum(a.faellig_bis);
   }
 
-  std::string titel() const {
-    return a_.kreditoren ? "OP-Liste Kreditoren" : "OP-Liste Debitoren";
-  }
+  std::string titel() const { return a_.kreditoren ? "OP-Liste Kreditoren" : "OP-Liste Debitoren"; }
 
   bool drucken() {
     OpstammOffen offen(m_);
@@ -203,7 +202,6 @@ class OpListe {
     konto_summe_ += b;
   }
 
-
   // --- Accounts (the two account orders) ---
   void konto_beginnen(const std::string& konto) {
     if (konto == konto_) return;
@@ -243,8 +241,8 @@ class OpListe {
     }
     if (saldo == konto_summe_) return;
     d_.druckeln(mit_betrag("Differenz:", saldo - konto_summe_));
-    const long n = m_.buchung->buchungen_des_kontos(
-        nummer, 0, 65535, [this](std::uint32_t nr, const Satz& b) {
+    const long n =
+        m_.buchung->buchungen_des_kontos(nummer, 0, 65535, [this](std::uint32_t nr, const Satz& b) {
           buchung_pruefen(nr, b);
           return true;
         });

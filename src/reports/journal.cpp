@@ -51,22 +51,6 @@ std::string periodenzeile(const Mandant& m, int p) {
          datum(m.basis.get(B::periode_bis(p))) + ")";
 }
 
-// The journals read by absolute booking number whatever view a screen left
-// the booking file in.
-class Gesamtsicht {
- public:
-  explicit Gesamtsicht(tdbbuchung_datenbank& b) : b_(b), vorher_(b.offene_sicht) {
-    b_.offene_sicht = false;
-  }
-  ~Gesamtsicht() { b_.offene_sicht = vorher_; }
-  Gesamtsicht(const Gesamtsicht&) = delete;
-  Gesamtsicht& operator=(const Gesamtsicht&) = delete;
-
- private:
-  tdbbuchung_datenbank& b_;
-  bool vorher_;
-};
-
 struct Journalsummen {
   long zeilen = 0;
   Betrag soll = 0, haben = 0, steuer = 0;

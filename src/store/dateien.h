@@ -179,6 +179,22 @@ class tdbbuchung_datenbank : public tdatenbank {
       vorheriger_;  // the booking before buchung_ablegen wrote it
 };
 
+// The whole booking file, archive included (numbers are record numbers),
+// for the life of the object; the view the caller had is given back.
+class Gesamtsicht {
+ public:
+  explicit Gesamtsicht(tdbbuchung_datenbank& bu) : bu_(bu), vorher_(bu.offene_sicht) {
+    bu_.offene_sicht = false;
+  }
+  ~Gesamtsicht() { bu_.offene_sicht = vorher_; }
+  Gesamtsicht(const Gesamtsicht&) = delete;
+  Gesamtsicht& operator=(const Gesamtsicht&) = delete;
+
+ private:
+  tdbbuchung_datenbank& bu_;
+  bool vorher_;
+};
+
 // The five address fields and the filter of a personal account into an
 // open item (items of non-Diverse accounts carry the account's address).
 void op_adresse_uebernehmen(Satz& op, const Satz& person);
