@@ -423,6 +423,10 @@ bool Buchungskern::buchung_schreiben(std::int64_t n) {
   if (!nur_salden && n < 1) return false;
   const Satz& basis = *u_.basis;
   Satz& b = bu.satz();
+  // In the balance-only mode a booking that reaches no account here, pays
+  // no item and opens none changes nothing.
+  if (nur_salden && !konten_wirken(b) && !ist_zahlung(basis, b) && !eroeffnet_op(basis, b))
+    return true;
   Puffer sach(u_.sach), personen(u_.personen), op(u_.opstamm);
   const Basisstand basis_vorher(basis);
   const Satz eingabe = b;
