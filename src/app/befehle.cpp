@@ -9,6 +9,7 @@
 #include "posting/tfbuchung.h"
 #include "reports/auswertungen.h"
 #include "reports/kontoauszug.h"
+#include "vat/steueranmeldung.h"
 
 namespace fibu {
 
@@ -40,6 +41,7 @@ void befehle_registrieren(TFFibu& fibu) {
   fremddaten_registrieren(fibu);
   abschluss_registrieren(fibu);
   offeneposten_registrieren(fibu);
+  steueranmeldung_registrieren(fibu);
   fibu.registriere(21, [&fibu] { buchen(fibu); });
 }
 
