@@ -15,9 +15,9 @@ namespace {
 
 using BF = BasisFelder;
 
-const std::vector<std::string> formatnamen = {
-    "T-Online (CSV-Format)", "STA-Format (Bank), Non-Swift, MultiCash", "STA-Format (Bank), Swift",
-    "CAMT.053 (XML)"};
+const std::vector<std::string> formatnamen = {"T-Online (CSV-Format)",
+                                              "STA-Format (Bank), Non-Swift, MultiCash",
+                                              "STA-Format (Bank), Swift", "CAMT.053 (XML)"};
 
 constexpr int protokollbreite = 79;
 
@@ -26,8 +26,17 @@ std::string zeitraum_text(Datum von, Datum bis) {
 }
 
 Fehlzeile fehlzeile(const Auszugszeile& z, const Zeilenherkunft& h, std::string grund) {
-  return {h.konto, h.blz, DateToDateString("dd.mm.yyyy", z.datum), betrag_text(z.haben - z.soll),
-          h.waehrung, std::move(grund)};
+  return {h.konto,
+          h.blz,
+          DateToDateString("dd.mm.yyyy", z.datum),
+          betrag_text(z.haben - z.soll),
+          h.waehrung,
+          std::move(grund)};
+}
+
+// A column of at least n characters that never cuts its text.
+std::string spalte(const std::string& text, std::ptrdiff_t n) {
+  return static_cast<std::ptrdiff_t>(zeichenzahl(text)) < n ? padcut(text, n) : text + " ";
 }
 
 std::string protokolltitel(Auszugsformat f) {
@@ -57,7 +66,7 @@ void protokoll_drucken(Mandant& m, const Bankimporteinstellungen& e, const std::
   d.druckeln();
   d.druckeln(spalten);
   for (const Fehlzeile& f : abgelehnt)
-    d.druckeln(padcut(f.konto, 9) + " " + padcut(f.blz, 9) + " " + padcut(f.datum, 13) +
+    d.druckeln(spalte(f.konto, 10) + spalte(f.blz, 10) + padcut(f.datum, 13) +
                padlinks(f.betrag, 12) + " " + padcut(f.waehrung, 7) + " " + f.grund);
   d.close_drucker();
 }
@@ -215,8 +224,8 @@ std::optional<std::vector<Browsereintrag>> TBankAuswahlDialog::dateien(const std
   std::vector<Browsereintrag> liste;
   for (const std::string& n : namen) {
     const std::string endung = n.size() > 4 ? gross(std::string_view(n).substr(n.size() - 4)) : "";
-    const bool passt = format == Auszugsformat::Camt ? endung == ".XML" || endung == ".ZIP"
-                                                     : endung == ".STA";
+    const bool passt =
+        format == Auszugsformat::Camt ? endung == ".XML" || endung == ".ZIP" : endung == ".STA";
     const std::string datei = pfad_verbinden(verzeichnis, n);
     if (!passt || fs_.ist_verzeichnis(datei)) continue;
     std::string zeit;
@@ -238,7 +247,7 @@ std::optional<std::vector<Browsereintrag>> TBankAuswahlDialog::dateien(const std
 }
 
 std::optional<std::string> TBankAuswahlDialog::waehlen(const std::string& pfad,
-                                                        Auszugsformat format) {
+                                                       Auszugsformat format) {
   auto liste = dateien(pfad, format);
   if (!liste) return std::nullopt;
   Zeilenbrowser browser("Datei auswählen", std::move(*liste),

@@ -110,7 +110,7 @@ class CamtLeser {
     if (daten.size() > groesste_xml_datei) return fehler("Die Datei ist zu groß.");
     xmlInitParser();
     std::unique_ptr<xmlParserCtxt, decltype(&xmlFreeParserCtxt)> ctxt(xmlNewParserCtxt(),
-                                                                       xmlFreeParserCtxt);
+                                                                      xmlFreeParserCtxt);
     if (!ctxt) return fehler("Zu wenig Speicher.");
     // No network, no entity substitution, no external DTD, no messages on
     // stderr; the parser's own limits on depth and text size stay in force.
@@ -130,7 +130,8 @@ class CamtLeser {
     const xmlNode* wurzel = xmlDocGetRootElement(doc.get());
     if (!wurzel || !wurzel->ns || !bekannte_version(wurzel->ns->href) ||
         !xmlStrEqual(wurzel->name, reinterpret_cast<const xmlChar*>("Document")))
-      return fehler("Die Datei ist kein Kontoauszug im Format CAMT.053 (Version 001.02 bis 001.08).");
+      return fehler(
+          "Die Datei ist kein Kontoauszug im Format CAMT.053 (Version 001.02 bis 001.08).");
     x_.ns = wurzel->ns->href;
     const xmlNode* auszuege = x_.kind(wurzel, "BkToCstmrStmt");
     if (!auszuege) return fehler("Die Datei enthält keinen Kontoauszug (BkToCstmrStmt fehlt).");
@@ -166,7 +167,8 @@ class CamtLeser {
   void eintrag(const xmlNode* ntry, const std::string& iban) {
     const xmlNode* amt = x_.kind(ntry, "Amt");
     Zeilenherkunft h{iban, "", ""};
-    if (xmlChar* ccy = amt ? xmlGetNoNsProp(amt, reinterpret_cast<const xmlChar*>("Ccy")) : nullptr) {
+    if (xmlChar* ccy =
+            amt ? xmlGetNoNsProp(amt, reinterpret_cast<const xmlChar*>("Ccy")) : nullptr) {
       h.waehrung = reinterpret_cast<const char*>(ccy);
       xmlFree(ccy);
     }
@@ -175,7 +177,8 @@ class CamtLeser {
     z.datum = camt_datum(x_, x_.kind(ntry, "BookgDt"));
     if (z.datum == kein_datum) z.datum = z.valuta;
     const std::string betragtext = Xml::text(amt);
-    Fehlzeile fehl{h.konto, "", DateToDateString("dd.mm.yyyy", z.datum), betragtext, h.waehrung, ""};
+    Fehlzeile fehl{h.konto,    "",         DateToDateString("dd.mm.yyyy", z.datum),
+                   betragtext, h.waehrung, ""};
     std::string status = x_.text(ntry, {"Sts"});
     if (status.empty()) status = x_.text(ntry, {"Sts", "Cd"});
     const std::string richtung = x_.text(ntry, {"CdtDbtInd"});

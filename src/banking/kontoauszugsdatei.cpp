@@ -97,7 +97,7 @@ std::string auszug_als_utf8(std::string_view daten) {
   // Windows file.
   for (std::size_t i = 0; i < daten.size();) {
     const auto c = static_cast<unsigned char>(daten[i]);
-    const std::size_t folge = c < 0x80 ? 0
+    const std::size_t folge = c < 0x80             ? 0
                               : (c & 0xE0) == 0xC0 ? 1
                               : (c & 0xF0) == 0xE0 ? 2
                               : (c & 0xF8) == 0xF0 ? 3
@@ -117,7 +117,7 @@ Auszugsdatei tonline_lesen(std::string_view daten) {
     if (trim(zeile).empty()) continue;
     const auto felder = csv_felder(zeile);
     std::vector<std::string> f = felder.value_or(std::vector<std::string>{});
-    Fehlzeile fehl{feld_oder_leer(f, 0), feld_oder_leer(f, 1), feld_oder_leer(f, 5),
+    Fehlzeile fehl{feld_oder_leer(f, 0),  feld_oder_leer(f, 1),  feld_oder_leer(f, 5),
                    feld_oder_leer(f, 10), feld_oder_leer(f, 11), {}};
     if (!felder) {
       fehl.grund = "Anführungszeichen nicht geschlossen";
@@ -271,7 +271,8 @@ class Mt940Leser {
     const std::string datum = DateToDateString("dd.mm.yyyy", z.datum);
     // A reversal books the other way round: RC takes back a credit and is a
     // debit, RD takes back a debit and is a credit.
-    const bool storno = pos + 1 < s.size() && s[pos] == 'R' && (s[pos + 1] == 'C' || s[pos + 1] == 'D');
+    const bool storno =
+        pos + 1 < s.size() && s[pos] == 'R' && (s[pos + 1] == 'C' || s[pos + 1] == 'D');
     if (storno) ++pos;
     if (pos >= s.size() || (s[pos] != 'C' && s[pos] != 'D'))
       return ablehnen(datum, "", "Soll/Haben-Kennzeichen ungültig");
@@ -279,9 +280,11 @@ class Mt940Leser {
     ++pos;
     if (pos < s.size() && !ist_ziffer(s[pos]) && s[pos] != ',') ++pos;
     const std::size_t ende = s.find_first_not_of("0123456789,", pos);
-    const std::string text = s.substr(pos, ende == std::string::npos ? std::string::npos : ende - pos);
+    const std::string text =
+        s.substr(pos, ende == std::string::npos ? std::string::npos : ende - pos);
     const auto betrag = swift_betrag(text);
-    if (!betrag || ende == std::string::npos || (s[ende] != 'N' && s[ende] != 'F' && s[ende] != 'S')) {
+    if (!betrag || ende == std::string::npos ||
+        (s[ende] != 'N' && s[ende] != 'F' && s[ende] != 'S')) {
       d_.meldungen.push_back("Betrag ungültig: " + s);
       return ablehnen(datum, text, "Betrag ungültig");
     }
@@ -326,7 +329,8 @@ class Mt940Leser {
             z.referenz = trim(teil.substr(5));
         } else if (code == 32 || code == 33) {
           z.name = angehaengt(z.name, teil);
-        } else if (code == 31 && teil.size() > 4 && std::isalpha(static_cast<unsigned char>(teil[0])) &&
+        } else if (code == 31 && teil.size() > 4 &&
+                   std::isalpha(static_cast<unsigned char>(teil[0])) &&
                    std::isalpha(static_cast<unsigned char>(teil[1]))) {
           z.iban = teil;  // the other party's IBAN; an old account number is not kept
         }

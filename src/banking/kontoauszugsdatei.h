@@ -28,7 +28,7 @@ struct Fehlzeile {
   std::string datum;       // booking date, "dd.mm.yyyy" when readable
   std::string betrag;      // signed amount, "1.234,56" when readable
   std::string waehrung;
-  std::string grund;       // why it is not imported
+  std::string grund;  // why it is not imported
 };
 
 // What the error protocol shows of a line that was read: the import may
