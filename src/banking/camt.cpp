@@ -63,36 +63,12 @@ struct Xml {
   }
 };
 
-std::string angehaengt(const std::string& text, const std::string& teil) {
-  if (teil.empty()) return text;
-  return text.empty() ? teil : text + " " + teil;
-}
-
 // "2008-01-02" or "2008-01-02T10:00:00".
 Datum camt_datum(const Xml& x, const xmlNode* n) {
   std::string t = x.text(n, {"Dt"});
   if (t.empty()) t = x.text(n, {"DtTm"});
   return t.size() >= 10 ? DateStringToDate("yyyy-mm-dd", std::string_view(t).substr(0, 10))
                         : kein_datum;
-}
-
-// "100.5", "100.00", "100.00000": cents; nullopt for anything else and for
-// fractions of a cent.
-std::optional<Betrag> camt_betrag(std::string_view s) {
-  const std::size_t punkt = s.find('.');
-  const std::string_view ganz = s.substr(0, punkt);
-  std::string_view nach = punkt == std::string_view::npos ? "" : s.substr(punkt + 1);
-  if (ganz.empty() || ganz.size() > 13 || !nur_ziffern(ganz) || !nur_ziffern(nach) ||
-      (punkt != std::string_view::npos && nach.empty()))
-    return std::nullopt;
-  while (nach.size() > 2 && nach.back() == '0') nach.remove_suffix(1);
-  if (nach.size() > 2) return std::nullopt;
-  Betrag wert = 0;
-  for (char c : ganz) wert = wert * 10 + (c - '0');
-  wert *= 100;
-  if (!nach.empty()) wert += (nach[0] - '0') * 10;
-  if (nach.size() == 2) wert += nach[1] - '0';
-  return wert;
 }
 
 // A party of RltdPties: its name directly (001.02) or below Pty (001.08).
@@ -182,7 +158,7 @@ class CamtLeser {
     std::string status = x_.text(ntry, {"Sts"});
     if (status.empty()) status = x_.text(ntry, {"Sts", "Cd"});
     const std::string richtung = x_.text(ntry, {"CdtDbtInd"});
-    const auto betrag = camt_betrag(betragtext);
+    const auto betrag = dezimalbetrag(betragtext, '.', false);
     if (!status.empty() && status != "BOOK") {
       fehl.grund = "Status " + status + ", nicht gebucht";
     } else if (z.datum == kein_datum) {

@@ -92,6 +92,21 @@ std::optional<Betrag> tonline_betrag(std::string_view feld) {
   return negativ ? -wert : wert;
 }
 
+std::optional<Betrag> dezimalbetrag(std::string_view text, char trenner, bool trenner_noetig) {
+  const std::size_t pos = text.find(trenner);
+  if (trenner_noetig && pos == std::string_view::npos) return std::nullopt;
+  const std::string_view ganz = text.substr(0, pos);
+  std::string_view nach = pos == std::string_view::npos ? "" : text.substr(pos + 1);
+  if (ganz.empty() || !nur_ziffern(ganz) || !nur_ziffern(nach)) return std::nullopt;
+  while (nach.size() > 2 && nach.back() == '0') nach.remove_suffix(1);
+  return betrag_aus_text(std::string(ganz) + "," + std::string(nach));
+}
+
+std::string angehaengt(const std::string& text, const std::string& teil) {
+  if (teil.empty()) return text;
+  return text.empty() ? teil : text + " " + teil;
+}
+
 std::string auszug_als_utf8(std::string_view daten) {
   // A well-formed UTF-8 file stays as it is; anything else is an old
   // Windows file.
@@ -184,11 +199,6 @@ std::vector<Mt940Feld> mt940_felder(const std::string& text) {
   return felder;
 }
 
-std::string angehaengt(const std::string& text, const std::string& teil) {
-  if (teil.empty()) return text;
-  return text.empty() ? teil : text + " " + teil;
-}
-
 // The year of a booking date given as day and month only: the year of the
 // value date, or the next one when the booking month lies more than six
 // months before the value month (booked in January, value date in
@@ -197,24 +207,6 @@ int buchungsjahr(int valuta_jahr, int valuta_monat, int buchungsmonat) {
   if (valuta_monat - buchungsmonat > 6) return valuta_jahr + 1;
   if (buchungsmonat - valuta_monat > 6) return valuta_jahr - 1;
   return valuta_jahr;
-}
-
-// Amount with a decimal comma: "100,00", "100,5", "100,". nullopt for
-// anything else.
-std::optional<Betrag> swift_betrag(std::string_view s) {
-  const std::size_t komma = s.find(',');
-  if (komma == std::string_view::npos || s.find(',', komma + 1) != std::string_view::npos)
-    return std::nullopt;
-  const std::string_view ganz = s.substr(0, komma), nach = s.substr(komma + 1);
-  if (ganz.empty() || ganz.size() > 13 || nach.size() > 2 || !nur_ziffern(ganz) ||
-      !nur_ziffern(nach))
-    return std::nullopt;
-  Betrag wert = 0;
-  for (char c : ganz) wert = wert * 10 + (c - '0');
-  wert *= 100;
-  if (!nach.empty()) wert += (nach[0] - '0') * 10;
-  if (nach.size() == 2) wert += nach[1] - '0';
-  return wert;
 }
 
 class Mt940Leser {
@@ -282,7 +274,7 @@ class Mt940Leser {
     const std::size_t ende = s.find_first_not_of("0123456789,", pos);
     const std::string text =
         s.substr(pos, ende == std::string::npos ? std::string::npos : ende - pos);
-    const auto betrag = swift_betrag(text);
+    const auto betrag = dezimalbetrag(text, ',', true);
     if (!betrag || ende == std::string::npos ||
         (s[ende] != 'N' && s[ende] != 'F' && s[ende] != 'S')) {
       d_.meldungen.push_back("Betrag ungültig: " + s);

@@ -70,6 +70,15 @@ Auszugsdatei auszugsdatei_lesen(Auszugsformat format, std::string_view daten);
 // and blanks, or too long to be an amount.
 std::optional<Betrag> tonline_betrag(std::string_view feld);
 
+// An amount as MT940 (`trenner` ",", required) and camt.053 ("." optional)
+// write it: digits, one decimal separator, up to two decimals (zeros
+// beyond them allowed); cents. nullopt for anything else, signs and
+// thousands separators included.
+std::optional<Betrag> dezimalbetrag(std::string_view text, char trenner, bool trenner_noetig);
+
+// `text` with `teil` appended after a blank (nothing for an empty part).
+std::string angehaengt(const std::string& text, const std::string& teil);
+
 // The text of the file in UTF-8: kept when it is UTF-8, else read in the
 // Windows code page.
 std::string auszug_als_utf8(std::string_view daten);
