@@ -87,6 +87,11 @@ Bankimporteinstellungen bankimport_einstellungen_lesen(const Satz& basis, Datum 
               basis.get(BF::BankMusterEr), basis.get(BF::BankMusterSach)};
   e.haben = basis.get(BF::BankHaben);
   e.soll = basis.get(BF::BankSoll);
+  // Settings never stored (no format chosen yet): both sides, rather than
+  // a first import that takes nothing.
+  if (!basis.get(BF::BankFormatTOnline) && !basis.get(BF::BankFormatMultiCash) &&
+      !basis.get(BF::BankFormatSwift) && !basis.get(BF::BankFormatCamt))
+    e.haben = e.soll = true;
   const Datum letzter_bis = basis.get(BF::BankLetzterBis);
   e.von = letzter_bis != kein_datum && letzter_bis < letztes_datum ? letzter_bis + 1 : heute;
   e.bis = heute;

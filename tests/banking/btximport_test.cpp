@@ -270,6 +270,8 @@ TEST_F(Bankimporttest, DialogShowsTheStoredSettingsAndRunsTheImport) {
   EXPECT_EQ(f.datum(11), tag(6, 12));
   EXPECT_EQ(f.text(12), "01.11.2024 - 30.11.2024");
   EXPECT_TRUE(f.feld(12).geschuetzt);
+  EXPECT_FALSE(f.ja(6));  // as stored
+  EXPECT_FALSE(f.ja(9));
 
   ui().waehle("B.STA");
   ui().formular_skript(
@@ -283,6 +285,15 @@ TEST_F(Bankimporttest, DialogShowsTheStoredSettingsAndRunsTheImport) {
   EXPECT_EQ(u.m().basis.get(BF::BankDatei), "B.STA");
   EXPECT_EQ(u.m().basis.get(BF::BankLetzterBis), tag(31));
   ui().alles_verbraucht();
+}
+
+TEST_F(Bankimporttest, FirstImportTakesTodayAndBothSides) {
+  const Bankimporteinstellungen e = bankimport_einstellungen_lesen(u.m().basis, tag(6, 12));
+  EXPECT_EQ(e.von, tag(6, 12));
+  EXPECT_EQ(e.bis, tag(6, 12));
+  EXPECT_TRUE(e.haben && e.soll);
+  EXPECT_EQ(e.format, Auszugsformat::TOnline);
+  EXPECT_EQ(TFQIF(u.m(), t.tabelle()).form().text(12), "");
 }
 
 TEST_F(Bankimporttest, FileListShowsStatementFilesWithTheirTime) {
