@@ -22,9 +22,9 @@ struct Formularwerte {
 
 // One print of the official form.
 struct Formularauftrag {
-  int monat = 0;           // month of the period's first day
-  int jahr = 0;            // year of the period's first day
-  int perioden = 12;       // periods of the fiscal year (4: quarterly return)
+  int monat = 0;      // month of the period's first day
+  int jahr = 0;       // year of the period's first day
+  int perioden = 12;  // periods of the fiscal year (4: quarterly return)
   bool letzte_periode = false;
   Betrag sondervorauszahlung = 0;  // cents; printed only for the last period
   bool belege = false;             // "Der Voranmeldung sind Belege beigefügt"
