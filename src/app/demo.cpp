@@ -122,7 +122,9 @@ void basisdaten_fuellen(Satz& b) {
   } const schluessel[] = {
       {2, 1771, 700, "Umsatzsteuer 7 %"},
       {3, 1776, 1900, "Umsatzsteuer 19 %"},
+      {4, 1773, 500, "Umsatzsteuer 5 %"},
       {5, 1775, 1600, "Umsatzsteuer 16 %"},
+      {6, 1573, 500, "Vorsteuer 5 %"},
       {7, 1575, 1600, "Vorsteuer 16 %"},
       {8, 1571, 700, "Vorsteuer 7 %"},
       {9, 1576, 1900, "Vorsteuer 19 %"},

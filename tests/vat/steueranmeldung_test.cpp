@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "posting/buchen.h"
 #include "ustbuchhaltung.h"
 
 namespace fibu {
@@ -315,6 +316,50 @@ TEST(Steueranmeldung, Kennzahlen2021) {
   EXPECT_EQ(kennzahlen(b), erwartet);
   // The check list comes to the same: 4750.00 + 210.00 + 19 % of the two
   // acquisitions 2300.00 = 437.00, less 3560.45 input tax; no message.
+  EXPECT_TRUE(b.ui.meldungen().empty()) << b.ui.meldungen().front();
+}
+
+// The second half of 2020 booked with the template's keys 4 (5 %) and 5
+// (16 %) on their revenue accounts, which carry line 28: the posting splits
+// off the tax, and the return reports both under the other rates.
+TEST(Steueranmeldung, ZweiteJahreshaelfte2020GebuchtUndAngemeldet) {
+  Ustbuchhaltung b(2020);
+  for (auto [k, nr, satz] : {std::tuple{4, 1773, 500}, std::tuple{5, 1775, 1600}}) {
+    b.m->basis.set(BasisFelder::steuerkonto(k), static_cast<std::int32_t>(nr));
+    b.m->basis.set(BasisFelder::steuersatz(k), static_cast<std::int64_t>(satz));
+  }
+  b.konten({{8305, "Erlöse 5 % USt", 3, 28, 4, 9, 0, 0},
+            {8340, "Erlöse 16 % USt", 3, 28, 5, 9, 0, 0},
+            {1773, "Umsatzsteuer 5 %", 2, 28, 0, 9, 0, 0},
+            {1775, "Umsatzsteuer 16 %", 2, 28, 0, 9, 0, 0},
+            {1200, "Bank", 0, 0, 0, 9, 0, 0}});
+  Buchungskern kern(*b.m);
+  std::int64_t n = 0;
+  for (auto [konto, brutto, schluessel] :
+       {std::tuple{"8305", Betrag{105000}, "4"}, std::tuple{"8340", Betrag{232000}, "5"}}) {
+    Satz& s = b.m->buchung->satz();
+    s.leeren();
+    s.set(BuchungFelder::Konto, konto);
+    s.setze_u8(BuchungFelder::SollHaben, static_cast<std::uint8_t>('H'));
+    s.set(BuchungFelder::Betrag, brutto);
+    s.set(BuchungFelder::Gegenkonto, "1200");
+    s.set(BuchungFelder::Steuerschluessel, schluessel);
+    s.set(BuchungFelder::Periode, std::uint8_t{9});
+    s.set(BuchungFelder::Datum, DMYtoDate(15, 9, 2020));
+    s.set(BuchungFelder::Text1, "Verkauf");
+    ASSERT_TRUE(kern.buchen(++n)) << b.ui.meldungen().back();
+  }
+  b.ui.formular_skript(perioden(9, 9));
+  EXPECT_TRUE(TFSteueranmeldung(*b.m, true).ausfuehren());
+  // 1050.00 gross at 5 % = 1000.00 + 50.00; 2320.00 gross at 16 % =
+  // 2000.00 + 320.00. Line 28 -> Kz 35/36: 3.000 with the booked 370,00,
+  // which is also what remains to pay (Kz 83).
+  const auto z = kennzahlen(b);
+  ASSERT_EQ(z.size(), 3u) << z[0];
+  EXPECT_EQ(z[0].substr(0, 69),
+            "Kz 35 Bemessungsgrundlage       3.000  Kz 36 Steuer         370,00   ");
+  EXPECT_EQ(z[2].substr(0, 69),
+            "                                       Kz 83 Steuer         370,00   ");
   EXPECT_TRUE(b.ui.meldungen().empty()) << b.ui.meldungen().front();
 }
 
