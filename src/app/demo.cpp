@@ -7,6 +7,7 @@
 #include "frame/mandantenverwaltung.h"
 #include "posting/buchen.h"
 #include "suite/allgemei.h"
+#include "vat/formularwerte.h"
 
 namespace fibu {
 namespace {
@@ -146,6 +147,24 @@ void basisdaten_fuellen(Satz& b) {
   b.set(BF::floskel1(2), "Zahlbar innerhalb von 30 Tagen ohne Abzug.");
 }
 
+// The template gives each account the line of the 2012 return form; the
+// demo year has a form of its own.
+bool ust_zeilen_des_demojahres(Mandant& m) {
+  std::vector<std::string> konten;
+  std::string k;
+  for (bool ok = m.sach->suche_ab(1, k) && m.sach->suchen(k); ok; ok = m.sach->lies_weiter(1, k))
+    konten.push_back(k);
+  for (const std::string& konto : konten) {
+    if (!m.sach->suchen(konto)) return false;
+    Satz& s = m.sach->satz();
+    const int zeile = s.get(SachFelder::UstZeile);
+    if (zeile < 1 || zeile > 86) continue;  // none, or the direct tax accounts' 99
+    s.set(SachFelder::UstZeile, static_cast<std::uint8_t>(formularzeile_aus_2012(demo_jahr, zeile)));
+    if (!m.sach->speichern(konto)) return false;
+  }
+  return true;
+}
+
 bool personen_anlegen(Mandant& m) {
   auto anlegen = [&](const Person& p, bool kunde) {
     m.personen->leeren();
@@ -207,7 +226,7 @@ Ergebnis demo_anlegen(Mandant& m) {
   // The base data were made and checked here, page by page.
   m.basis.set(BF::BasisKonsistent, true);
   m.basis.set(BF::StammKonsistent, true);
-  if (!m.schreibe_basis() || !personen_anlegen(m)) {
+  if (!m.schreibe_basis() || !ust_zeilen_des_demojahres(m) || !personen_anlegen(m)) {
     m.mandant_schliessen();
     return Ergebnis::fehler(Ergebnis::Code::EA_Fehler, "Basisdaten des Demomandanten nicht geschrieben");
   }

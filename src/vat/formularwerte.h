@@ -40,4 +40,10 @@ bool steuerformular_drucken(Mandant& m, const Formularauftrag& auftrag, Formular
 // invoices (where the directly booked input tax goes when it is taken over).
 int vorsteuerzeile(int jahr);
 
+// The line of the official form of `jahr` (2002 onward) that has the
+// Kennzahlen of line `zeile_2012` of the 2012 form; 0 when that form has
+// no such line. The chart templates give the lines of the 2012 form; a
+// client of an earlier year needs those of its own.
+int formularzeile_aus_2012(int jahr, int zeile_2012);
+
 }  // namespace fibu

@@ -777,6 +777,25 @@ int vorsteuerzeile(int jahr) {
   return jahr >= 2012 ? 56 : 55;
 }
 
+int formularzeile_aus_2012(int jahr, int zeile_2012) {
+  const auto eintrag = [](const Vordruck& v, int jahr, auto passt) -> const Eintrag* {
+    for (const Seitenplan* s : {&v.seite1, &v.seite2})
+      for (const Eintrag& e : s->eintraege)
+        if (jahr >= e.von_jahr && jahr <= e.bis_jahr && passt(e)) return &e;
+    return nullptr;
+  };
+  const Eintrag* neu =
+      eintrag(vordruck_2012, 2012, [&](const Eintrag& e) { return e.zeile == zeile_2012; });
+  if (!neu || (neu->kz_basis == 0 && neu->kz_steuer == 0)) return 0;
+  if (jahr >= 2012) return zeile_2012;
+  // The same Kennzahlen (the base's decides, else the tax's) on the
+  // year's own form.
+  const Eintrag* alt = eintrag(vordruck_fuer(jahr), jahr, [&](const Eintrag& e) {
+    return neu->kz_basis != 0 ? e.kz_basis == neu->kz_basis : e.kz_steuer == neu->kz_steuer;
+  });
+  return alt ? alt->zeile : 0;
+}
+
 bool steuerformular_drucken(Mandant& m, const Formularauftrag& auftrag, Formularwerte& werte) {
   Formular f(m, auftrag, werte);
   return f.drucken();

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "batchdemo.h"
+#include "frame/mandant.h"
+#include "frame/start.h"
 #include "suite/allgemei.h"
+#include "suite/test_interaktion.h"
+#include "vat/steueranmeldung.h"
 
 namespace fibu {
 namespace {
@@ -33,6 +37,29 @@ TEST(UstBatch, PruefListeJaFormularNurAufEinemDrucker) {
   EXPECT_EQ(summe,
             "**** Summe Umsätze                                     24294.00         4020.66           "
             "-0.12");
+}
+
+// The demo year's form, printed on a printer: the template's lines of the
+// 2012 form were moved to those of 2007, so every amount has its place and
+// the form pays what the check list says.
+TEST(UstBatch, DasFormularDesDemojahresStimmtMitDerPruefliste) {
+  Demo d;
+  auto fs = echtes_dateisystem();
+  TestInteraktion ui;
+  const Startkonfiguration start = start_lesen(*fs, d.ws);
+  Netzwerk netz(*fs, start.konf.fibu_pfad);
+  Tagesdatum heute{DMYtoDate(6, 12, 2007)};
+  Mandant m(*fs, ui, heute, start.konf.fibu_pfad, netz);
+  ASSERT_TRUE(m.mandant_oeffnen(999, 2007));
+  for (int periode : {1, 3}) {
+    SCOPED_TRACE(periode);
+    Anmeldeoptionen o;
+    o.periode_von = o.periode_bis = periode;
+    const Pruefliste p = pruefliste_berechnen(m, ustkonten_lesen(m, periode, periode), true);
+    EXPECT_GT(p.zu_zahlen, 0);
+    EXPECT_TRUE(amtliches_formular(m, o, p, true, amtlicher_formulardrucker()));
+    EXPECT_EQ(ui.meldungen(), std::vector<std::string>{});
+  }
 }
 
 }  // namespace

@@ -359,5 +359,25 @@ TEST(Steuerformular, TheInputTaxLineOfEachForm) {
   EXPECT_EQ(vorsteuerzeile(2012), 56);
 }
 
+// The lines of the 2012 form the templates give, on the forms before:
+// found by their Kennzahlen, none where the Kennzahl did not exist yet.
+TEST(Steuerformular, LinesOf2012OnTheFormsBefore) {
+  struct Fall {
+    int jahr, zeile_2012, zeile;
+  };
+  for (const Fall& f : std::initializer_list<Fall>{
+           {2012, 26, 26}, {2020, 57, 57},           // the form itself
+           {2011, 26, 27}, {2011, 33, 34}, {2011, 53, 52},  // Kz 81, 89, 65
+           {2007, 26, 27}, {2007, 27, 28}, {2007, 56, 55}, {2007, 57, 56},
+           {2007, 28, 29},                            // Kz 35 / 36
+           {2006, 26, 0},                             // Kz 81 came with 19 % in 2007
+           {2006, 27, 28}, {2003, 27, 29}, {2003, 56, 55},
+           {2007, 25, 0},                             // no Kennzahl in 2012
+           {2007, 99, 0}, {2007, 0, 0}}) {
+    SCOPED_TRACE(std::to_string(f.jahr) + "/" + std::to_string(f.zeile_2012));
+    EXPECT_EQ(formularzeile_aus_2012(f.jahr, f.zeile_2012), f.zeile);
+  }
+}
+
 }  // namespace
 }  // namespace fibu
