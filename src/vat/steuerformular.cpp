@@ -52,6 +52,8 @@ constexpr int spalte_basis = 55, spalte_steuer = 74;
 // any width keeps clear of it.
 constexpr int spalte_kz_basis = 41, spalte_kz_steuer = 71;
 constexpr int mindestzeilen = 62;
+// The row of page 1 that carries the total over to page 2.
+constexpr int reihe_uebertrag = 59;
 
 const char* const fusszeile_herausgeber =
     "ZEVO Ilvo Marvek GmbH, OFD Stuttgart, 03.02.1999/S 7344 A - 287 - St 36";
@@ -551,8 +553,9 @@ class Formular {
     an(68, 26, "Steuer");
     an(64, 27, "       EUR           Ct");
     zeilentexte(v_.seite1);
-    an(1, 59, "Übertrag......................................................................");
-    an(45, 59, "zu übertragen in Zeile 45");
+    // The carry-over row: after the line number, dots up to the hint.
+    an(4, reihe_uebertrag, "Übertrag" + std::string(32, '.'));  // to column 43
+    an(45, reihe_uebertrag, "zu übertragen in Zeile 45");
     fusszeile(61);
   }
 
@@ -585,8 +588,10 @@ class Formular {
       for (const auto& [zeile, summentext] : seite.summentexte)
         if (zeile == e.zeile) text = summentext;
       if (text.empty()) text = zeilentext(e.regel);
-      // Cut to end before the Kennzahl of the base.
-      an(4, e.reihe, kopy(text, 1, spalte_kz_basis - 5), Schrift::Klein);
+      // Cut to end before the Kennzahl of the base; the frame labels the
+      // carry-over row of page 1 itself.
+      if (!(&seite == &v_.seite1 && e.reihe == reihe_uebertrag))
+        an(4, e.reihe, kopy(text, 1, spalte_kz_basis - 5), Schrift::Klein);
       if (e.kz_basis) an(spalte_kz_basis, e.reihe, std::to_string(e.kz_basis));
       if (e.kz_steuer) an(spalte_kz_steuer, e.reihe, std::to_string(e.kz_steuer));
     }
@@ -778,10 +783,10 @@ int vorsteuerzeile(int jahr) {
 }
 
 int formularzeile_aus_2012(int jahr, int zeile_2012) {
-  const auto eintrag = [](const Vordruck& v, int jahr, auto passt) -> const Eintrag* {
+  const auto eintrag = [](const Vordruck& v, int j, auto passt) -> const Eintrag* {
     for (const Seitenplan* s : {&v.seite1, &v.seite2})
       for (const Eintrag& e : s->eintraege)
-        if (jahr >= e.von_jahr && jahr <= e.bis_jahr && passt(e)) return &e;
+        if (j >= e.von_jahr && j <= e.bis_jahr && passt(e)) return &e;
     return nullptr;
   };
   const Eintrag* neu =

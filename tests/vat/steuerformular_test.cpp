@@ -41,7 +41,12 @@ std::vector<Rasterzeile> raster(const Druckseite& seite) {
       else if (c >= 0xC0)
         n = 2;
       if (z.size() <= spalte) z.resize(spalte + 1, " ");
-      z[spalte++] = t.text.substr(i, n);
+      // Two texts printed over each other cannot be read on paper.
+      const std::string zeichen = t.text.substr(i, n);
+      if (zeichen != " " && z[spalte] != " ")
+        ADD_FAILURE() << "\"" << t.text << "\" overprints row " << reihe + 1 << ", column "
+                      << spalte + 1;
+      z[spalte++] = zeichen;
       i += n;
     }
   }
