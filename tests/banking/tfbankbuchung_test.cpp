@@ -1,0 +1,84 @@
+// The statement screen played like the user: rows typed cell by cell, the
+// document number filling the row from its item, a refused row keeping
+// the cursor, the keys of the screen, F6 posting the statement.
+#include "banking/tfbankbuchung.h"
+
+#include <gtest/gtest.h>
+
+#include "bankbuchhaltung.h"
+
+namespace fibu {
+namespace {
+
+struct Bildschirm : ::testing::Test, OpBuchhaltung {
+  TFBankbuchung b{m()};
+  Bildschirm() {
+    rechnung("10001", "R100", 11000, tag(3));
+    EXPECT_TRUE(b.konto_oeffnen("1200"));
+    b.bank().datum_setzen(tag(15));
+  }
+  Zeilentippen tippe(const std::vector<std::string>& werte) {
+    return raster_zeile_tippen(b, werte, TFBankbuchung::Soll);
+  }
+};
+
+TEST_F(Bildschirm, ZeilenTippenUndBuchen) {
+  EXPECT_EQ(b.zeile(), 1);
+  // The document number fills account and amount from the item.
+  EXPECT_EQ(tippe({"", "110,00", "R100", "~", "~", "", "", "~", "", "Zahlung"}),
+            Zeilentippen::Geschrieben);
+  const Bankzeile& z = b.bank().zeilen()[0];
+  EXPECT_EQ(z.konto, "10001");
+  EXPECT_EQ(z.betrag, 11000);
+  EXPECT_EQ(z.tag, 15);
+  EXPECT_EQ(b.zelle(1, TFBankbuchung::Betrag_), "110,00");
+  // A fee to a GL account: "/" takes the statement amount.
+  EXPECT_EQ(tippe({"5,00", "", "/", "~", "1000", "", "", "20", "", ""}), Zeilentippen::Geschrieben);
+  EXPECT_EQ(b.bank().zeilen()[1].betrag, 500);
+  EXPECT_EQ(b.statuszeile(), "Differenz: 0,00   Neuer Saldo: 105,00");
+
+  // A row the checks refuse keeps the cursor in it.
+  EXPECT_EQ(tippe({"", "1,00", "R999"}), Zeilentippen::Abgelehnt);
+  EXPECT_EQ(t.ui.meldungen().back(), "OP zu der Belegnummer nicht gefunden!");
+  EXPECT_EQ(b.zeile(), 3);
+  EXPECT_EQ(b.taste(Taste::F10), Reaktion::Weiter);  // the row goes
+  EXPECT_EQ(b.bank().benutzt(), 2u);
+
+  const std::int64_t vorher = m().buchung->letzte_buchung();
+  EXPECT_EQ(b.taste(Taste::F6), Reaktion::Weiter);
+  EXPECT_EQ(m().buchung->letzte_buchung(), vorher + 4);
+  EXPECT_EQ(b.bank().benutzt(), 0u);
+  EXPECT_EQ(b.zeile(), 1);
+  EXPECT_EQ(op("DR100").get(OpstammFelder::NochOffen), 0);
+  EXPECT_EQ(b.taste(Taste::Esc), Reaktion::Speichern);
+}
+
+TEST_F(Bildschirm, TastenUndIhreMeldungen) {
+  ASSERT_EQ(tippe({"", "", "/", "", "1000", "", "", "", "", ""}), Zeilentippen::Abgelehnt);
+  EXPECT_EQ(t.ui.meldungen().back(), "Betrag darf nicht Null sein!");
+  b.taste(Taste::F4);
+  EXPECT_EQ(t.ui.meldungen().back(), "OP-Info zu Sachkonto nicht möglich!");
+  b.taste(Taste::F11);
+  EXPECT_EQ(t.ui.meldungen().back(), "Soll und Haben sind Null! Ein Aufteilen ist nicht möglich.");
+  bool importiert = false;
+  b.btx_import = [&](tbank&) { importiert = true; };
+  b.taste(Taste::F5);
+  EXPECT_EQ(t.ui.meldungen().back(), "Tabelle ist nicht leer, bitte zuerst löschen!");
+  EXPECT_FALSE(importiert);
+  t.ui.erwarte_frage("Wollen Sie wirklich alle Zeilen löschen?", true);
+  b.taste(Taste::F8);
+  EXPECT_EQ(b.bank().benutzt(), 0u);
+  b.taste(Taste::F5);
+  EXPECT_TRUE(importiert);
+  // F6 on a statement that does not balance: nothing is posted.
+  ASSERT_EQ(tippe({"", "50,00", "R100", "~", "~", "", "", "", "", ""}), Zeilentippen::Geschrieben)
+      << testing::PrintToString(t.ui.meldungen());
+  b.taste(Taste::F6);
+  EXPECT_EQ(t.ui.meldungen().back(), "Die Differenz ist nicht Null! Buchen ist nicht möglich.");
+  EXPECT_EQ(b.zeile(), 1);
+  EXPECT_EQ(b.bank().benutzt(), 1u);
+  t.ui.alles_verbraucht();
+}
+
+}  // namespace
+}  // namespace fibu
