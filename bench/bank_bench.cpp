@@ -42,7 +42,7 @@ std::vector<Auszugszeile> auszug_bilden(Mandant& m, long zeilen) {
     Auszugszeile z;
     z.datum = DMYtoDate(6, 12, 2024);
     z.haben = offen;
-    z.text = "RECHNUNG " + beleg + " KD " + trim(op.get(O::Kontonummer)) + " VOM 01.11.2024";
+    z.text = "KD " + trim(op.get(O::Kontonummer)) + " RECHNUNG VOM 01.11.2024 NR " + beleg;
     aus.push_back(std::move(z));
     return static_cast<long>(aus.size()) < zeilen;
   });
@@ -62,13 +62,15 @@ int main(int argc, char** argv) {
 
   im_kind(wurzel, [&](Lauf& l) {
     OpstammOffen offen(l.m);
-    long posten = 0;
-    op_durchlaufen(l.m, 'D', [&](const Satz& op) {
-      posten += op.get(O::NochOffen) != 0;
-      return true;
-    });
+    long posten[2] = {0, 0};
+    for (int k = 0; k < 2; ++k)
+      op_durchlaufen(l.m, k ? 'K' : 'D', [&](const Satz& op) {
+        posten[k] += op.get(O::NochOffen) != 0;
+        return true;
+      });
     const std::vector<Auszugszeile> auszug = auszug_bilden(l.m, zeilen);
-    std::printf("%ld offene Debitoren-Posten; Auszug mit %zu Zeilen\n", posten, auszug.size());
+    std::printf("%ld nicht ausgeglichene Posten (%ld Debitoren); Auszug mit %zu Zeilen\n",
+                posten[0] + posten[1], posten[0], auszug.size());
     if (static_cast<long>(auszug.size()) < zeilen) abbrechen("zu wenige offene Posten");
 
     const auto t = Uhr::now();

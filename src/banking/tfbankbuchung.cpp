@@ -5,6 +5,7 @@
 #include "banking/tfbankaufteilen.h"
 #include "banking/zuordnung.h"
 #include "openitems/opstamm.h"
+#include "posting/buchungsdialoge.h"
 #include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 #include "suite/entryform.h"
@@ -13,8 +14,6 @@ namespace fibu {
 
 namespace {
 using O = OpstammFelder;
-using S = SachFelder;
-using P = PersonenFelder;
 
 std::string betrag_oder_leer(Betrag b) {
   return b == 0 ? "" : betrag_text(b);
@@ -341,22 +340,9 @@ Reaktion TFBankbuchung::liste() {
   }
   if (spalte_ != Konto) return Reaktion::Weiter;
   const bool personen = !z.konto.empty() && !m_.ist_sachkonto(z.konto);
-  std::string key = z.konto;
-  if (personen) {
-    Zeilenbauer zeile = [](const Satz& s) {
-      return trim(s.get(P::Kontonr)) + "  " + padcut(trim(s.get(P::Suchname)), 18) + "  " +
-             trim(s.get(P::Name));
-    };
-    if (m_.personen->auswahl(1, "Liste der Personenkonten", key, zeile))
-      z.konto = trim(m_.personen->satz().get(P::Kontonr));
-  } else {
-    Zeilenbauer zeile = [](const Satz& s) {
-      return trim(s.get(S::Kontonummer)) + "  " + padcut(trim(s.get(S::Suchname)), 18) + "  " +
-             trim(s.get(S::Bezeichnung1));
-    };
-    if (m_.sach->auswahl(1, "Liste der Sachkonten", key, zeile))
-      z.konto = trim(m_.sach->satz().get(S::Kontonummer));
-  }
+  auto nr = konto_auswaehlen(m_, personen, 1, z.konto);
+  if (!nr) return Reaktion::Weiter;
+  z.konto = *nr;
   bank_.geaendert();
   return Reaktion::Weiter;
 }
