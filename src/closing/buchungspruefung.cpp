@@ -479,6 +479,8 @@ class Buchungspruefung {
     // Nothing but this run writes the copies: their accounts stay in memory
     // until every booking is out, and the files stay locked meanwhile.
     kern.konten_halten();
+    // One period's check looks at that period's totals alone.
+    if (periode_ != 0) kern.konten_nur_perioden(von_periode_, bis_periode_);
     Kopiensperre sperre(m_);
     const std::int64_t anzahl = bu.anzahl_buchungen();
     f.oeffnen("Prüfen der Buchungen ...", static_cast<long>(anzahl));
@@ -585,6 +587,9 @@ class Buchungspruefung {
         if (s.get(soll(q)) != 0 || s.get(haben(q)) != 0) return true;
       return false;
     };
+    // The whole year also needs every balance back at zero; one period's
+    // check took only that period's bookings out of the accounts.
+    auto saldo_falsch = [&](Betrag saldo) { return periode_ == 0 && saldo != 0; };
     bool unvollstaendig = false;
     f.oeffnen("Prüfen der Saldenwerte", static_cast<long>(m_.sach->anzahl_saetze()));
     if (!jeder_satz(
@@ -592,7 +597,7 @@ class Buchungspruefung {
             [&](const std::string& key, const Satz& s) {
               if (s.get(S::Eroeffnungssaldo) != 0)
                 p_.fehler("Fehler: Eröffnungssaldo des Sachkontos " + key + " ist falsch!");
-              if (s.get(S::Saldo) != 0 || totale(s, &S::soll, &S::haben))
+              if (saldo_falsch(s.get(S::Saldo)) || totale(s, &S::soll, &S::haben))
                 p_.fehler("Fehler: Saldo des Sachkontos " + key + " ist falsch!");
             },
             unvollstaendig))
@@ -605,7 +610,7 @@ class Buchungspruefung {
             [&](const std::string& key, const Satz& s) {
               if (s.get(P::Eroeffnungssaldo) != 0)
                 p_.fehler("Fehler: Eröffnungssaldo des Personenkontos " + key + " ist falsch!");
-              if (s.get(P::Saldo) != 0 || totale(s, &P::soll, &P::haben))
+              if (saldo_falsch(s.get(P::Saldo)) || totale(s, &P::soll, &P::haben))
                 p_.fehler("Fehler: Saldo des Personenkontos " + key + " ist falsch!");
             },
             unvollstaendig))

@@ -18,8 +18,6 @@ class QPrinter;
 
 namespace fibu {
 
-enum class Druckziel { Vorschau, Drucker, Pdf, Textdatei };
-
 struct Druckwahl {
   Druckziel ziel = Druckziel::Vorschau;
   Seitenformat format;

@@ -170,11 +170,12 @@ QDialog* QtInteraktion::fortschrittsfenster() const { return balken_.get(); }
 bool QtInteraktion::drucker_waehlen(Druckauftrag& auftrag) {
   if (vorgabe_) {
     wahl_ = *vorgabe_;
-    return true;
+  } else {
+    DruckzielDialog dialog(auftrag, wahl_, vorne());
+    if (dialog.exec() != QDialog::Accepted) return false;
+    wahl_ = dialog.wahl();
   }
-  DruckzielDialog dialog(auftrag, wahl_, vorne());
-  if (dialog.exec() != QDialog::Accepted) return false;
-  wahl_ = dialog.wahl();
+  auftrag.ziel = wahl_.ziel;
   return true;
 }
 

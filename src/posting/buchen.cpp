@@ -192,6 +192,17 @@ bool Buchungskern::konten_ablegen() {
          Kontenspeicher::ablegen(konten_->personen, *u_.personen) && !gestoert();
 }
 
+void Buchungskern::konten_nur_perioden(int von, int bis) {
+  nur_von_ = von;
+  nur_bis_ = bis;
+}
+
+bool Buchungskern::konten_wirken(const Satz& b) const {
+  if (nur_von_ == 0 || !u_.buchung->nur_salden || buchungsart(b) == 'E') return true;
+  const int p = periode_von(b);
+  return p >= nur_von_ && p <= nur_bis_;
+}
+
 bool Buchungskern::gestoert() const {
   return !wirkung_ok_ || u_.buchung->verzeichnis().vergiftet();
 }
@@ -330,10 +341,12 @@ void Buchungskern::op_zahlung(const Satz& b) {
 
 void Buchungskern::wirkung(Satz& b, bool als_storno) {
   const Satz& basis = *u_.basis;
-  if (ist_sachkonto(basis, b.get(B::Konto)))
-    sachkonto_buchen(b);
-  else
-    personenkonto_buchen(b);
+  if (konten_wirken(b)) {
+    if (ist_sachkonto(basis, b.get(B::Konto)))
+      sachkonto_buchen(b);
+    else
+      personenkonto_buchen(b);
+  }
   if (gestoert()) return;
   if (als_storno && eroeffnet_op(basis, b)) {
     // The item the booking opened shrinks by what the booking added.
@@ -410,6 +423,10 @@ bool Buchungskern::buchung_schreiben(std::int64_t n) {
   if (!nur_salden && n < 1) return false;
   const Satz& basis = *u_.basis;
   Satz& b = bu.satz();
+  // In the balance-only mode a booking that reaches no account here, pays
+  // no item and opens none changes nothing.
+  if (nur_salden && !konten_wirken(b) && !ist_zahlung(basis, b) && !eroeffnet_op(basis, b))
+    return true;
   Puffer sach(u_.sach), personen(u_.personen), op(u_.opstamm);
   const Basisstand basis_vorher(basis);
   const Satz eingabe = b;

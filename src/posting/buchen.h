@@ -146,6 +146,11 @@ class Buchungskern {
   // store (in the caller's unit of work) and goes on holding them; false
   // when a write failed.
   [[nodiscard]] bool konten_ablegen();
+  // For a run in the balance-only mode that looks at the totals of the
+  // periods von..bis alone: a booking of another period changes no account
+  // (an opening booking always does), only its item. The balances of the
+  // accounts are then no longer whole.
+  void konten_nur_perioden(int von, int bis);
 
   Buchungsumgebung& umgebung() { return u_; }
   const Satz& basis() const { return *u_.basis; }
@@ -158,6 +163,7 @@ class Buchungskern {
   void sachkonto_buchen(Satz& b);
   void personenkonto_buchen(Satz& b);
   void op_zahlung(const Satz& b);
+  [[nodiscard]] bool konten_wirken(const Satz& b) const;
   void steuer_buchen(Satz& steuerkonto, Satz& b, Betrag steuer);
   // Reads the GL account of a number into `aus`; false when there is none.
   [[nodiscard]] bool sachkonto_lesen(std::int32_t nummer, Satz& aus);
@@ -176,6 +182,7 @@ class Buchungskern {
 
   struct Kontenspeicher;
   std::unique_ptr<Kontenspeicher> konten_;
+  int nur_von_ = 0, nur_bis_ = 0;  // konten_nur_perioden; 0: every period
   Buchungsumgebung u_;
   Buchungslauf* lauf_ = nullptr;
 };

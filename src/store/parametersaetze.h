@@ -163,7 +163,10 @@ struct BasisFelder {
   static constexpr ZahlFeld<std::uint32_t> UebernahmePruefsumme{23057};  // CRC-32C
   static constexpr ZahlFeld<std::int32_t> UebernahmeZeile{23061};     // last line on disk
   static constexpr JaNeinFeld UebernahmeFertig{23065};                // posted to its end
-  static constexpr std::size_t ende_programmfelder = 23066;
+  // Bank statement import: the fourth format, CAMT.053 (beside the three
+  // flags above; one of the four is set).
+  static constexpr JaNeinFeld BankFormatCamt{23066};
+  static constexpr std::size_t ende_programmfelder = 23067;
 };
 
 // JOURNAL.PAR: the archive count in the first 4 bytes.

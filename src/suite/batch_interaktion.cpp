@@ -145,6 +145,7 @@ void BatchInteraktion::Balken_Schliessen() {}
 
 bool BatchInteraktion::drucker_waehlen(Druckauftrag& auftrag) {
   if (!auftrag.hinweis.empty()) log_ << "Druck: " << lesbar(auftrag.hinweis) << "\n";
+  auftrag.ziel = pdf_ ? Druckziel::Pdf : Druckziel::Textdatei;
   return true;
 }
 

@@ -21,6 +21,12 @@ namespace fibu {
 
 enum class Sperrart { Geteilt, Exklusiv };
 
+// When a file was last changed, in local time.
+struct Dateizeit {
+  int jahr = 0, monat = 0, tag = 0, stunde = 0, minute = 0, sekunde = 0;
+  bool operator==(const Dateizeit&) const = default;
+};
+
 // An open file. Not copyable; closed by the destructor, which also releases
 // its locks.
 class Datei {
@@ -80,6 +86,10 @@ class Dateisystem {
   [[nodiscard]] virtual Ergebnis verzeichnis_loeschen(const std::string& pfad) = 0;
   // Makes the names created, renamed or deleted in the directory durable.
   [[nodiscard]] virtual Ergebnis verzeichnis_sync(const std::string& pfad) = 0;
+  // When the file was last changed; nullopt when that is not known.
+  virtual std::optional<Dateizeit> aenderungszeit(const std::string& /*pfad*/) {
+    return std::nullopt;
+  }
 
   // --- Helpers built on the operations above ---
 

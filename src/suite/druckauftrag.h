@@ -13,6 +13,10 @@ namespace fibu {
 
 enum class Schrift { Normal, Schmal, Klein, Fett };
 
+// Where a job goes. A form for an authority needs paper: a printer or a
+// PDF file.
+enum class Druckziel { Vorschau, Drucker, Pdf, Textdatei };
+
 struct Druckzeile {
   std::string text;  // UTF-8
   Schrift schrift = Schrift::Normal;
@@ -36,6 +40,7 @@ struct Druckauftrag {
   std::string name;     // document name, e.g. "Sachkontenplan"
   std::string hinweis;  // notice shown when the target is chosen, may be empty
   int zeilen_pro_seite = 66;
+  Druckziel ziel = Druckziel::Drucker;  // set when the target is chosen
   // Characters per line the report is laid out for (79, 132, ...), so a
   // renderer can choose the font size; 0: take the longest line.
   int breite = 0;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 #include "suite/dateisystem.h"
 
@@ -195,6 +196,13 @@ class PosixDateisystem : public Dateisystem {
   bool ist_verzeichnis(const std::string& pfad) override {
     struct stat st;
     return ::stat(pfad.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  std::optional<Dateizeit> aenderungszeit(const std::string& pfad) override {
+    struct stat st;
+    struct tm t;
+    if (::stat(pfad.c_str(), &st) != 0 || !::localtime_r(&st.st_mtime, &t)) return std::nullopt;
+    return Dateizeit{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
   }
 
   Ergebnis umbenennen(const std::string& alt, const std::string& neu) override {

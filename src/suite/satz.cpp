@@ -17,25 +17,9 @@ void Satz::leeren() {
   std::fill(bytes_.begin(), bytes_.end(), '\0');
 }
 
-void Satz::pruefe(std::size_t off, std::size_t n) const {
-  if (off > bytes_.size() || n > bytes_.size() - off)
-    throw std::out_of_range("Satz: Feld bei " + std::to_string(off) + " (+" + std::to_string(n) +
-                            ") außerhalb von " + std::to_string(bytes_.size()) + " Bytes");
-}
-
-std::uint64_t Satz::lese(std::size_t off, std::size_t n) const {
-  pruefe(off, n);
-  std::uint64_t v = 0;
-  for (std::size_t i = n; i-- > 0;) v = (v << 8) | static_cast<unsigned char>(bytes_[off + i]);
-  return v;
-}
-
-void Satz::schreibe(std::size_t off, std::size_t n, std::uint64_t v) {
-  pruefe(off, n);
-  for (std::size_t i = 0; i < n; ++i) {
-    bytes_[off + i] = static_cast<char>(v & 0xFF);
-    v >>= 8;
-  }
+void Satz::ausserhalb(std::size_t off, std::size_t n) const {
+  throw std::out_of_range("Satz: Feld bei " + std::to_string(off) + " (+" + std::to_string(n) +
+                          ") außerhalb von " + std::to_string(bytes_.size()) + " Bytes");
 }
 
 double Satz::f64(std::size_t off) const {

@@ -110,9 +110,25 @@ class Satz {
   bool operator==(const Satz&) const = default;
 
  private:
-  void pruefe(std::size_t off, std::size_t n) const;
-  std::uint64_t lese(std::size_t off, std::size_t n) const;
-  void schreibe(std::size_t off, std::size_t n, std::uint64_t v);
+  // Inline: every field access of every run passes here.
+  void pruefe(std::size_t off, std::size_t n) const {
+    if (off > bytes_.size() || n > bytes_.size() - off) [[unlikely]]
+      ausserhalb(off, n);
+  }
+  [[noreturn]] void ausserhalb(std::size_t off, std::size_t n) const;
+  std::uint64_t lese(std::size_t off, std::size_t n) const {
+    pruefe(off, n);
+    std::uint64_t v = 0;
+    for (std::size_t i = n; i-- > 0;) v = (v << 8) | static_cast<unsigned char>(bytes_[off + i]);
+    return v;
+  }
+  void schreibe(std::size_t off, std::size_t n, std::uint64_t v) {
+    pruefe(off, n);
+    for (std::size_t i = 0; i < n; ++i) {
+      bytes_[off + i] = static_cast<char>(v & 0xFF);
+      v >>= 8;
+    }
+  }
 
   std::string bytes_;
 };

@@ -409,6 +409,12 @@ Ergebnis TestDateisystem::verzeichnis_loeschen(const std::string& p) {
   return Ergebnis::erfolg();
 }
 
+std::optional<Dateizeit> TestDateisystem::aenderungszeit(const std::string& pfad) {
+  const auto it = zeiten_.find(pfad);
+  if (it == zeiten_.end()) return std::nullopt;
+  return it->second;
+}
+
 Ergebnis TestDateisystem::verzeichnis_sync(const std::string& p) {
   if (Ergebnis e = pruefe_lebendig(); !e) return e;
   std::string verz = normal(p);

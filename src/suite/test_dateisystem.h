@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "suite/dateisystem.h"
@@ -61,11 +62,15 @@ class TestDateisystem : public Dateisystem {
   Ergebnis verzeichnis_anlegen(const std::string& pfad) override;
   Ergebnis verzeichnis_loeschen(const std::string& pfad) override;
   Ergebnis verzeichnis_sync(const std::string& pfad) override;
+  // As set by setze_aenderungszeit; nullopt for a file without one.
+  std::optional<Dateizeit> aenderungszeit(const std::string& pfad) override;
+  void setze_aenderungszeit(const std::string& pfad, Dateizeit zeit) { zeiten_[pfad] = zeit; }
 
   struct Inode;
   struct Zustand;
 
  private:
+  std::map<std::string, Dateizeit> zeiten_;
   friend class TestDatei;
   // Counts a mutating operation; a refusal when it is disturbed (or the disk
   // is down). `teilweise` tells a write to store half and fail.

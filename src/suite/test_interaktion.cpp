@@ -156,6 +156,7 @@ bool TestInteraktion::drucker_waehlen(Druckauftrag& auftrag) {
     return false;
   }
   auftrag.zeilen_pro_seite = zeilen_pro_seite_;
+  auftrag.ziel = druckziel_;
   protokoll_.push_back("Drucker: " + auftrag.name);
   return true;
 }

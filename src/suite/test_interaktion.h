@@ -62,6 +62,7 @@ class TestInteraktion : public Interaktion {
   // EscPressed() answers true from its n-th call on.
   void esc_nach(long aufrufe) { esc_ab_ = aufrufe; }
   void zeilen_pro_seite(int n) { zeilen_pro_seite_ = n; }
+  void druckziel(Druckziel ziel) { druckziel_ = ziel; }  // of the jobs to come
   // Fails when questions, form scripts or choices were left unused.
   void alles_verbraucht() const;
 
@@ -111,6 +112,7 @@ class TestInteraktion : public Interaktion {
   long esc_ab_ = 0;
   long esc_aufrufe_ = 0;
   int zeilen_pro_seite_ = 66;
+  Druckziel druckziel_ = Druckziel::Drucker;
 
   std::vector<std::string> meldungen_;
   std::vector<std::string> fragen_;

@@ -400,6 +400,32 @@ TEST(Buchungspruefung, APeriodChecksItsBookingsButTakesEveryBookingOut) {
                              datum_hinweis, "Fehler: Saldo des Sachkontos 3400 ist falsch!"}));
 }
 
+TEST(Buchungspruefung, APeriodLooksAtItsOwnTotalsAndAtEveryItem) {
+  Buecher b;
+  b.gemischte_buecher();
+  b.zahlungseingang("10002", "R2", 5800, feb10);  // a January item paid in February
+  EXPECT_TRUE(buchungspruefung(b.m(), 1));
+  EXPECT_TRUE(buchungspruefung(b.m(), 2));
+
+  // A balance changed by hand, the totals left alone: the whole year's
+  // check sees it, one period's check looks at that period's totals.
+  b.sachkonto_aendern(4400, [](Satz& s) { s.set(S::Saldo, s.get(S::Saldo) - 1); });
+  EXPECT_TRUE(buchungspruefung(b.m(), 2));
+  EXPECT_FALSE(buchungspruefung(b.m(), 0));
+  EXPECT_EQ(b.befunde(), (std::vector<std::string>{"Fehler: Saldo des Sachkontos 4400 ist falsch!"}));
+  b.sachkonto_aendern(4400, [](Satz& s) { s.set(S::Saldo, s.get(S::Saldo) + 1); });
+
+  // The January item changed by hand is found by February's check, which
+  // takes every booking back out of the items.
+  ASSERT_TRUE(b.m().opstamm->suchen("DR2"));
+  b.m().opstamm->satz().set(OpstammFelder::Betrag, Betrag{5801});
+  ASSERT_TRUE(b.m().opstamm->speichern("DR2"));
+  EXPECT_FALSE(buchungspruefung(b.m(), 2));
+  const auto befunde = b.befunde();
+  EXPECT_NE(std::find(befunde.begin(), befunde.end(), "Fehler: Werte des OP DR2 sind falsch!"),
+            befunde.end());
+}
+
 // --- However the run ends, the real files are back ---
 
 TEST(Buchungspruefung, EscStopsTheRunWithFalseAndNothingPrinted) {

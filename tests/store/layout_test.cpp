@@ -446,7 +446,8 @@ TEST(Satzaufbau, ProgramDefinedPlacesDoNotOverlapDocumentedOnes) {
   EXPECT_LE(BasisFelder::ende_programmfelder, BasisFelder::groesse);
   EXPECT_EQ(BasisFelder::FremdPfad.offset + 81, BasisFelder::UebernahmeBefehl.offset);
   EXPECT_EQ(BasisFelder::UebernahmeDatei.offset + 41, BasisFelder::UebernahmeGroesse.offset);
-  EXPECT_EQ(BasisFelder::UebernahmeFertig.offset + 1, BasisFelder::ende_programmfelder);
+  EXPECT_EQ(BasisFelder::UebernahmeFertig.offset + 1, BasisFelder::BankFormatCamt.offset);
+  EXPECT_EQ(BasisFelder::BankFormatCamt.offset + 1, BasisFelder::ende_programmfelder);
   // Consecutive groups do not run into each other.
   EXPECT_EQ(BasisFelder::tage_dispo_kreditoren(9).offset + 2, BasisFelder::floskel1(1).offset);
   EXPECT_EQ(BasisFelder::floskel2(20).offset + 51, BasisFelder::FaBundesland.offset);
