@@ -324,6 +324,13 @@ bool tbank::uebernehmen(const std::vector<Auszugszeile>& auszug, const Zuordnung
   return true;
 }
 
+Auszugstabelle tbank::importziel() {
+  return {[this] { return datum_; }, [this] { return konto_; },
+          [this](const std::vector<Auszugszeile>& auszug, const Zuordnungsmuster& muster) {
+            return uebernehmen(auszug, muster);
+          }};
+}
+
 // --- Printing ---
 
 bool tbank::drucken() {

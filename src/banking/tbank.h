@@ -20,6 +20,7 @@
 
 #include "banking/auszugszeile.h"
 #include "banking/bankzeile.h"
+#include "banking/btximport.h"
 #include "frame/mandant.h"
 
 namespace fibu {
@@ -96,6 +97,9 @@ class tbank {
   // table is empty; the message is shown.
   [[nodiscard]] bool uebernehmen(const std::vector<Auszugszeile>& auszug,
                                  const Zuordnungsmuster& muster);
+  // This table as the "BTX-Import" fills it: its statement date, its bank
+  // account, and uebernehmen(). Valid while this tbank lives.
+  Auszugstabelle importziel();
 
   // --- Posting ---
   struct Buchungsergebnis {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "banking/btximport.h"
 #include "banking/tfbankaufteilen.h"
 #include "banking/zuordnung.h"
 #include "openitems/opstamm.h"
@@ -264,13 +265,7 @@ Reaktion TFBankbuchung::taste(Taste t) {
       op_info();
       break;
     case Taste::F5:
-      if (bank_.benutzt() > 0) {
-        melde("Tabelle ist nicht leer, bitte zuerst löschen!");
-      } else if (btx_import) {
-        btx_import(bank_);
-        zu_zeile(1);
-        spalte_ = Soll;
-      }
+      importieren();
       break;
     case Taste::F8:
       if (m_.ui().JaNein2("Wollen Sie wirklich alle Zeilen löschen?")) {
@@ -318,6 +313,17 @@ void TFBankbuchung::buchen() {
     zu_zeile(static_cast<std::int64_t>(*e.zeile) + 1);
     spalte_ = Soll;
   }
+}
+
+void TFBankbuchung::importieren() {
+  // Refused before the dialog: its settings would be asked for nothing.
+  if (bank_.benutzt() > 0) {
+    melde("Tabelle ist nicht leer, bitte zuerst löschen!");
+    return;
+  }
+  TFQIF(m_, bank_.importziel()).ausfuehren();
+  zu_zeile(1);
+  spalte_ = Soll;
 }
 
 // F2: the accounts in the account column, the row's open items in the

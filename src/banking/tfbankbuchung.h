@@ -66,12 +66,10 @@ class TFBankbuchung : public Rasterformular {
 
   // What the screen reaches beyond this folder (given by the program that
   // opens it; left empty the entries do nothing): the statement of an
-  // account, a menu command, and the import of a statement file, which
-  // hands its lines to tbank::uebernehmen.
+  // account and a menu command.
   std::function<void(std::int32_t konto)> kontoauszug;
   std::function<void(int befehl)> befehl;
   std::function<bool(int befehl)> befehl_verfuegbar;
-  std::function<void(tbank& bank)> btx_import;
 
   // The split dialog for the current row (the "Aufteilen" button).
   void aufteilen();
@@ -88,6 +86,8 @@ class TFBankbuchung : public Rasterformular {
   void belegsuche();
   void op_info();
   void buchen();
+  // F5: the "BTX-Import" of a statement file into the empty table.
+  void importieren();
   void melde(const std::string& text);
 
   Mandant& m_;

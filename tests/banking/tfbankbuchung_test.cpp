@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "auszugsbeispiele.h"
 #include "bankbuchhaltung.h"
 
 namespace fibu {
@@ -60,16 +61,12 @@ TEST_F(Bildschirm, TastenUndIhreMeldungen) {
   EXPECT_EQ(t.ui.meldungen().back(), "OP-Info zu Sachkonto nicht möglich!");
   b.taste(Taste::F11);
   EXPECT_EQ(t.ui.meldungen().back(), "Soll und Haben sind Null! Ein Aufteilen ist nicht möglich.");
-  bool importiert = false;
-  b.btx_import = [&](tbank&) { importiert = true; };
+  // F5 on a table with rows: refused before the import dialog.
   b.taste(Taste::F5);
   EXPECT_EQ(t.ui.meldungen().back(), "Tabelle ist nicht leer, bitte zuerst löschen!");
-  EXPECT_FALSE(importiert);
   t.ui.erwarte_frage("Wollen Sie wirklich alle Zeilen löschen?", true);
   b.taste(Taste::F8);
   EXPECT_EQ(b.bank().benutzt(), 0u);
-  b.taste(Taste::F5);
-  EXPECT_TRUE(importiert);
   // F6 on a statement that does not balance: nothing is posted.
   ASSERT_EQ(tippe({"", "50,00", "R100", "~", "~", "", "", "", "", ""}), Zeilentippen::Geschrieben)
       << testing::PrintToString(t.ui.meldungen());
@@ -77,6 +74,62 @@ TEST_F(Bildschirm, TastenUndIhreMeldungen) {
   EXPECT_EQ(t.ui.meldungen().back(), "Die Differenz ist nicht Null! Buchen ist nicht möglich.");
   EXPECT_EQ(b.zeile(), 1);
   EXPECT_EQ(b.bank().benutzt(), 1u);
+  t.ui.alles_verbraucht();
+}
+
+// F5 runs the "BTX-Import" into the table: the same statement as MT940 and
+// as camt.053 lands in the same rows, the customer's payment assigned to
+// its item by the pattern and filled from it, the rent left to the user.
+TEST_F(Bildschirm, F5ImportiertDieAuszugsdateiInDieTabelle) {
+  rechnung("10001", "RE12345", 20000, tag(1));
+  ASSERT_TRUE(fs.verzeichnis_anlegen("/bank"));
+  ASSERT_TRUE(fs.schreibe_datei_atomar("/bank/AUSZUG.STA", mt940_beispiel));
+  ASSERT_TRUE(fs.schreibe_datei_atomar("/bank/AUSZUG.XML", camt02_beispiel));
+  const struct {
+    const char* format;
+    const char* datei;
+    const char* meldung;
+  } faelle[] = {
+      {"STA-Format (Bank), Swift", "AUSZUG.STA",
+       "Kontonummer: 10020030/1234567890\rAuszugsnummer: 00001/001"},
+      {"CAMT.053 (XML)", "AUSZUG.XML", "Kontonummer: DE89100200301234567890\rAuszugsnummer: 1"}};
+  for (const auto& f : faelle) {
+    SCOPED_TRACE(f.datei);
+    t.ui.formular_skript({Formularschritt::tippe("Pfad", "/bank"),
+                          Formularschritt::tippe("Dateiname", f.datei),
+                          Formularschritt::tippe("Format", f.format),
+                          Formularschritt::tippe("#4", "RE?????"),
+                          Formularschritt::tippe("Haben-Buchungen", "Ja"),
+                          Formularschritt::tippe("Soll-Buchungen", "Ja"),
+                          Formularschritt::tippe("Datum von", "01.01.2024"),
+                          Formularschritt::tippe("Datum bis", "31.01.2024"),
+                          Formularschritt::druecke(Taste::Esc)});
+    EXPECT_EQ(b.taste(Taste::F5), Reaktion::Weiter);
+    EXPECT_EQ(t.ui.meldungen().back(), f.meldung);
+    ASSERT_EQ(b.bank().benutzt(), 2u);
+    EXPECT_EQ(b.zeile(), 1);
+    const Bankzeile& ein = b.bank().zeilen()[0];
+    EXPECT_EQ(ein.haben, 20000);
+    EXPECT_EQ(ein.belegnr, "RE12345");
+    EXPECT_EQ(ein.konto, "10001");
+    EXPECT_EQ(ein.betrag, 20000);
+    EXPECT_EQ(ein.tag, 2);
+    EXPECT_EQ(ein.text_btx, "RE12345 Rechnung vom 15.12.2023");
+    const Bankzeile& aus = b.bank().zeilen()[1];
+    EXPECT_EQ(aus.soll, 5000);
+    EXPECT_EQ(aus.belegnr, "");
+    EXPECT_EQ(aus.betrag, 0);
+    EXPECT_EQ(b.bank().differenz(), 5000);
+    // The rows are in the table file: a screen opened anew shows them.
+    {
+      TFBankbuchung wieder(m());
+      ASSERT_TRUE(wieder.konto_oeffnen("1200"));
+      EXPECT_EQ(wieder.bank().benutzt(), 2u);
+      EXPECT_EQ(wieder.bank().zeilen()[0].konto, "10001");
+    }
+    t.ui.erwarte_frage("Wollen Sie wirklich alle Zeilen löschen?", true);
+    b.taste(Taste::F8);
+  }
   t.ui.alles_verbraucht();
 }
 

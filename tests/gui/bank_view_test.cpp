@@ -2,12 +2,15 @@
 // the keyboard only: a fee and a cash deposit typed into the grid, a row
 // the checks refuse, the header figures in the panel, F6 posting the
 // statement, Esc; the bookings are then in the file and the table empty.
+// F5 with the import dialog filling the empty table from a file.
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QtTest>
 
 #include "banking/tfbankbuchung.h"
 #include "demo_mandant.h"
+#include "gui/formulardialog.h"
 #include "gui/rasterdialog.h"
 #include "gui_hilfen.h"
 #include "posting/buchen.h"
@@ -122,6 +125,59 @@ class BankViewTest : public QObject {
     QCOMPARE(fibu::trim(s.get(fibu::BuchungFelder::Konto)), std::string("4970"));
     QCOMPARE(fibu::vorzeichenbetrag(s) + s.get(fibu::BuchungFelder::Steuerbetrag),
              fibu::Betrag{1250});
+  }
+
+  // F5 in the window opens the import dialog; its Start reads a T-Online
+  // file into the empty table, and the grid shows the line.
+  void f5ImportiertInDieTabelle() {
+    fibu::test::Demo demo;
+    fibu::Mandant& m = *demo.m;
+    demo.heute.festlegen(fibu::DMYtoDate(31, 1, 2007));
+    const std::string datei = demo.tmp.pfad() + "/KONTO.CSV";
+    QVERIFY(demo.fs->schreibe_datei_atomar(
+        datei, "1234567890;10020030;31.01.2007;0,00;;31.01.2007;31.01.2007;;Kontofuehrung;"
+               "Januar;-12,50;EUR;\r\n"));
+    fibu::TFBankbuchung b(m);
+    QVERIFY(b.konto_oeffnen("1200"));
+    QStringList meldungen;
+    QString titel, zelle;
+    auto lief = beim_naechsten_dialog([&](QWidget* w) {
+      auto* d = qobject_cast<fibu::Rasterdialog*>(w);
+      QVERIFY(d);
+      QVERIFY(fibu::test::aktiv_machen(d));
+      beim_naechsten_dialog(
+          [&](QWidget* f) {
+            auto* form = qobject_cast<fibu::TEntryFormDialog*>(f);
+            QVERIFY(form);
+            QVERIFY(fibu::test::aktiv_machen(form));
+            titel = form->windowTitle();
+            for (auto [nr, text] : {std::pair{1, demo.tmp.pfad()}, std::pair{2, std::string("KONTO.CSV")}}) {
+              auto* e = qobject_cast<QLineEdit*>(form->editor(nr));
+              QVERIFY(e);
+              e->setFocus();
+              e->selectAll();
+              QTest::keyClicks(e, QString::fromStdString(text));
+              QTest::keyClick(e, Qt::Key_Tab);
+            }
+            fibu::test::meldung_beantworten(meldungen, form);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+          },
+          d);
+      taste(Qt::Key_F5);
+      QTRY_COMPARE(b.bank().benutzt(), std::size_t{1});
+      fibu::test::anstehendes_abarbeiten();
+      zelle = d->tabelle()->model()->index(0, fibu::TFBankbuchung::Soll).data().toString();
+      foto(d, QStringLiteral("bankauszug_importiert"));
+      QVERIFY(fibu::test::aktiv_machen(d));
+      taste(Qt::Key_Escape);
+    });
+    m.ui().raster(b);
+    QVERIFY(*lief);
+    QCOMPARE(titel, QStringLiteral("BTX-Import"));
+    QCOMPARE(meldungen, QStringList{QStringLiteral("gelesene Kontonummer : 1234567890")});
+    QCOMPARE(zelle, QStringLiteral("12,50"));
+    QCOMPARE(QString::fromStdString(b.bank().zeilen()[0].text_btx),
+             QStringLiteral("Kontofuehrung Januar"));
   }
 };
 
