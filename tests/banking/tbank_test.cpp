@@ -16,6 +16,20 @@ using F = BuchungFelder;
 
 struct BankTest : ::testing::Test, Bankbuchhaltung {};
 
+// The printed lines from the first one that starts with `anfang` (below
+// the page header), without trailing blanks.
+std::vector<std::string> ab(const std::vector<std::string>& zeilen, const std::string& anfang) {
+  auto it = std::find_if(zeilen.begin(), zeilen.end(),
+                         [&](const std::string& z) { return z.starts_with(anfang); });
+  std::vector<std::string> aus;
+  for (; it != zeilen.end(); ++it) {
+    std::string z = *it;
+    while (!z.empty() && z.back() == ' ') z.pop_back();
+    aus.push_back(z);
+  }
+  return aus;
+}
+
 TEST_F(BankTest, ZeilenpruefungInIhrerReihenfolge) {
   rechnung("10001", "R100", 11000, tag(3));
   m().kosten->leeren();
@@ -145,8 +159,20 @@ TEST_F(BankTest, AufteilenAufZweiOffenePosten) {
   EXPECT_EQ(a.teilzeilen()[1].betrag, 40000);
   EXPECT_EQ(a.pruefen(), "");
   ASSERT_TRUE(a.drucken());
-  const auto notiz = t.ui.druckauftraege().back().alle_zeilen();
-  EXPECT_NE(std::find(notiz.begin(), notiz.end(), "Zahlungseingang : 1.000,00"), notiz.end());
+  EXPECT_EQ(ab(t.ui.druckauftraege().back().alle_zeilen(), "Ihr Zahlungseingang"),
+            (std::vector<std::string>{
+                "Ihr Zahlungseingang konnte nicht zugeordnet werden und wurde wie folgt",
+                "in unserer Buchhaltung verbucht:",
+                "",
+                "Zahlungseingang : 1.000,00",
+                "BTX-Text        : ZAHLUNG R600 UND R400",
+                "",
+                "Belegnr         Betrag   Betreff",
+                "R600          600,00   Kunde 10001",
+                "R400          400,00   Kunde 10002",
+                "",
+                "Summe         1.000,00",
+            }));
   a.uebernehmen();
   ASSERT_EQ(bank.benutzt(), 3u);
   EXPECT_EQ(bank.zeilen()[0].betrag, 60000);
@@ -297,6 +323,60 @@ TEST_F(BankTest, TabelleUeberlebtDasSchliessenDesMandanten) {
   EXPECT_EQ(wieder.zeilen()[0].te, "AB");
   EXPECT_EQ(wieder.zeilen()[1].betrag, 100);
   EXPECT_EQ(wieder.differenz(), 12245);
+}
+
+// "Drucken" prints the table as it stands; posting copies the table file
+// to "1200.SIK" first, so the copy keeps the statement posted; a copy that
+// cannot be made is told and the posting goes on.
+TEST_F(BankTest, GedruckterAuszugUndSicherungskopie) {
+  rechnung("10001", "R100", 11000, tag(3));
+  Bankzeile gebuehr = zeile(1250, 0, "/", 1250, "1000", 31);
+  gebuehr.text_fibu = "Kontoführung";
+  gebuehr.te = "KF";
+  setze({zeile(0, 11000, "R100", 11000, "10001", 5), gebuehr});
+  const Betrag alt = saldo(1200);
+  ASSERT_TRUE(bank.drucken());
+  const auto& auftrag = t.ui.druckauftraege().back();
+  EXPECT_EQ(auftrag.name, "Bank-Kontoauszug");
+  EXPECT_EQ(ab(auftrag.alle_zeilen(), "Bank-Konto: "),
+            (std::vector<std::string>{
+                "Bank-Konto: 1200  Konto 1200",
+                "Datum: 15.01.2024",
+                "Alter Saldo: " + rechtsbuendig(betrag_text(alt), 14),
+                "Differenz:           0,00",
+                "",
+                "Zeile      Soll       Haben   Belegnr      Betrag   Konto     Te   Kost   Tag",
+                "",
+                "    1                110,00   R100         110,00   10001                   5",
+                "    2     12,50               /             12,50   1000      KF           31  "
+                "Kontoführung",
+                "",
+                "Neuer Saldo: " + rechtsbuendig(betrag_text(alt + 11000 - 1250), 14),
+            }));
+
+  ASSERT_TRUE(bank.speichern());
+  std::string tabelle;
+  const std::string verz = t.m->daten_verzeichnis();
+  ASSERT_TRUE(t.m->fs().lies_datei(verz + "1200.STA", tabelle));
+  EXPECT_EQ(tabelle.size(), 2 * BankzeileFelder::groesse);
+  ASSERT_TRUE(bank.buchen().gebucht);
+  std::string sik, danach;
+  ASSERT_TRUE(t.m->fs().lies_datei(verz + "1200.SIK", sik));
+  EXPECT_EQ(sik, tabelle);
+  ASSERT_TRUE(t.m->fs().lies_datei(verz + "1200.STA", danach));
+  EXPECT_EQ(danach, "");
+
+  // A directory in the copy's place: the copy fails, the statement posts.
+  ASSERT_TRUE(t.m->fs().loeschen(verz + "1200.SIK"));
+  ASSERT_TRUE(t.m->fs().verzeichnis_anlegen(verz + "1200.SIK"));
+  rechnung("10002", "R200", 5000, tag(4));
+  setze({zeile(0, 5000, "R200", 5000, "10002")});
+  ASSERT_TRUE(bank.buchen().gebucht);
+  EXPECT_NE(std::find(t.ui.meldungen().begin(), t.ui.meldungen().end(),
+                      "Anlegen der Sicherungskopie gescheitert! Bitte führen Sie dies jetzt "
+                      "manuell durch und drücken Sie erst dann \"OK\"."),
+            t.ui.meldungen().end());
+  EXPECT_EQ(offen("DR200"), 0);
 }
 
 TEST_F(BankTest, KontoUndDatumBeimOeffnen) {
