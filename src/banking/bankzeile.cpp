@@ -13,7 +13,7 @@ using Z = BankzeileFelder;
 bool Bankzeile::leer() const {
   return soll == 0 && haben == 0 && betrag == 0 && tag == 0 && !gutschrift && belegnr.empty() &&
          konto.empty() && te.empty() && kost.empty() && text_btx.empty() && text_fibu.empty() &&
-         referenz.empty();
+         referenz.empty() && name.empty() && iban.empty();
 }
 
 Satz bankzeile_satz(const Bankzeile& z, Datum auszugsdatum) {
@@ -33,6 +33,8 @@ Satz bankzeile_satz(const Bankzeile& z, Datum auszugsdatum) {
   s.set(Z::Differenzanteil, z.differenzanteil());
   s.set(Z::Saldoanteil, z.saldoanteil());
   s.set(Z::Referenz, z.referenz);
+  s.set(Z::Name, z.name);
+  s.set(Z::Iban, z.iban);
   return s;
 }
 
@@ -50,6 +52,8 @@ Bankzeile bankzeile_aus(const Satz& s) {
   z.text_fibu = s.get(Z::TextFibu);
   z.gutschrift = s.get(Z::Gutschrift);
   z.referenz = s.get(Z::Referenz);
+  z.name = s.get(Z::Name);
+  z.iban = s.get(Z::Iban);
   return z;
 }
 

@@ -31,6 +31,7 @@ struct Bankzeile {
   std::string text_fibu;    // booking text
   bool gutschrift = false;  // settles a credit note (refund)
   std::string referenz;     // end-to-end reference of an imported line
+  std::string name, iban;   // the other party of an imported line, when the file names it
 
   // A statement line has Soll or Haben; a row with neither is a split row
   // of the statement line above it.
@@ -56,7 +57,7 @@ struct BankzeileFelder {
   static constexpr JaNeinFeld Gutschrift{184};
   // The shares the header totals are summed from (cents).
   static constexpr ZahlFeld<std::int64_t> Differenzanteil{186}, Saldoanteil{194};
-  static constexpr TextFeld Referenz{202, 35};
+  static constexpr TextFeld Referenz{202, 35}, Name{238, 70}, Iban{309, 34};
 };
 
 Satz bankzeile_satz(const Bankzeile& z, Datum auszugsdatum);

@@ -311,6 +311,8 @@ bool tbank::uebernehmen(const std::vector<Auszugszeile>& auszug, const Zuordnung
     z.haben = a.haben;
     z.text_btx = a.text;
     z.referenz = a.referenz;
+    z.name = a.name;
+    z.iban = a.iban;
     z.tag = a.datum ? tag_von(a.datum) : 0;
     zuordnen(m_, muster, z);
     zeilen_.push_back(std::move(z));

@@ -419,6 +419,7 @@ std::vector<std::pair<std::string, std::string>> TFBankbuchung::panelfelder() {
           {"Differenz", betrag_text(bank_.differenz())},
           {"Neuer Saldo", betrag_text(bank_.neuer_saldo())},
           {"Text BTX", z.text_btx},
+          {"Name/IBAN", trim(z.name + "  " + z.iban)},
           {"Text Fibu", z.text_fibu},
           {"Gutschrift", z.gutschrift ? "ja" : "nein"},
           {"OP-Art", art},

@@ -79,7 +79,8 @@ TEST_F(Bildschirm, TastenUndIhreMeldungen) {
 
 // F5 runs the "BTX-Import" into the table: the same statement as MT940 and
 // as camt.053 lands in the same rows, the customer's payment assigned to
-// its item by the pattern and filled from it, the rent left to the user.
+// its item by the pattern and filled from it, the rent left to the user;
+// the other party's name and IBAN stay with the row.
 TEST_F(Bildschirm, F5ImportiertDieAuszugsdateiInDieTabelle) {
   rechnung("10001", "RE12345", 20000, tag(1));
   ASSERT_TRUE(fs.verzeichnis_anlegen("/bank"));
@@ -115,6 +116,8 @@ TEST_F(Bildschirm, F5ImportiertDieAuszugsdateiInDieTabelle) {
     EXPECT_EQ(ein.betrag, 20000);
     EXPECT_EQ(ein.tag, 2);
     EXPECT_EQ(ein.text_btx, "RE12345 Rechnung vom 15.12.2023");
+    EXPECT_EQ(ein.name, "Muster GmbH");
+    EXPECT_EQ(ein.iban, "DE02120300000000202051");
     const Bankzeile& aus = b.bank().zeilen()[1];
     EXPECT_EQ(aus.soll, 5000);
     EXPECT_EQ(aus.belegnr, "");
@@ -126,6 +129,8 @@ TEST_F(Bildschirm, F5ImportiertDieAuszugsdateiInDieTabelle) {
       ASSERT_TRUE(wieder.konto_oeffnen("1200"));
       EXPECT_EQ(wieder.bank().benutzt(), 2u);
       EXPECT_EQ(wieder.bank().zeilen()[0].konto, "10001");
+      EXPECT_EQ(wieder.bank().zeilen()[0].iban, "DE02120300000000202051");
+      EXPECT_EQ(wieder.bank().zeilen()[1].name, "Vermieter AG");
     }
     t.ui.erwarte_frage("Wollen Sie wirklich alle Zeilen löschen?", true);
     b.taste(Taste::F8);
