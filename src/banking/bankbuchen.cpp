@@ -209,7 +209,9 @@ tbank::Buchungsergebnis tbank::buchen() {
                        " konnte nicht gespeichert werden!");
     return e;
   }
-  if (!tabelle_.sicherungskopie())
+  // While this message is up the table file still holds the statement.
+  const bool kopie = tabelle_.sicherungskopie();
+  if (!kopie)
     ui.ShowMessageMain(
         "Anlegen der Sicherungskopie gescheitert! Bitte führen Sie dies jetzt manuell durch und "
         "drücken Sie erst dann \"OK\".");
@@ -234,11 +236,16 @@ tbank::Buchungsergebnis tbank::buchen() {
     if (ok) ok = lauf.ende() || lauf.festgeschrieben();
   }
   if (!ok) {
+    tabelle_.sicherung_verwerfen();
     ui.ShowMessageMain(
         "Der Kontoauszug konnte nicht gebucht werden; es wurde nichts gebucht und die Tabelle ist "
         "unverändert!");
     return e;
   }
+  if (kopie && !tabelle_.sicherung_festschreiben())
+    ui.ShowMessageMain("Die Sicherungskopie " + tabelle_.sik_name() +
+                       " konnte nicht angelegt werden; sie liegt unter " +
+                       tabelle_.sik_neu_name() + ".");
   zeilen_.assign(freie_zeilen, Bankzeile{});
   geaendert_ = false;
   salden_lesen();

@@ -114,14 +114,28 @@ bool Banktabelle::leeren() {
   return offen() && datei_->kuerzen(0);
 }
 
+std::string Banktabelle::sik_name() const {
+  return name_.substr(0, name_.size() - 4) + ".SIK";
+}
+
 bool Banktabelle::sicherungskopie() {
   if (!offen()) return false;
   Dateisystem& fs = m_.fs();
   const std::string verzeichnis = m_.daten_verzeichnis();
   auto pfad = fs.finde_datei(verzeichnis, name_);
   if (!pfad) return false;
-  const std::string sik = name_.substr(0, name_.size() - 4) + ".SIK";
-  return static_cast<bool>(fs.kopiere_datei(*pfad, pfad_verbinden(verzeichnis, sik)));
+  return static_cast<bool>(fs.kopiere_datei(*pfad, pfad_verbinden(verzeichnis, sik_neu_name())));
+}
+
+bool Banktabelle::sicherung_festschreiben() {
+  const std::string verzeichnis = m_.daten_verzeichnis();
+  return static_cast<bool>(m_.fs().umbenennen(pfad_verbinden(verzeichnis, sik_neu_name()),
+                                             pfad_verbinden(verzeichnis, sik_name())));
+}
+
+void Banktabelle::sicherung_verwerfen() {
+  const std::string neu = pfad_verbinden(m_.daten_verzeichnis(), sik_neu_name());
+  if (m_.fs().existiert(neu)) (void)m_.fs().loeschen(neu);
 }
 
 }  // namespace fibu

@@ -86,8 +86,16 @@ class Banktabelle {
   [[nodiscard]] bool ablegen(const std::vector<Bankzeile>& zeilen, Datum datum);
   // Cuts the file to nothing, in the running unit of work (or its own).
   [[nodiscard]] bool leeren();
-  // Copies the file as it is on disk to "<account>.SIK" beside it.
+  // The backup of the statement about to be posted: the file as it is on
+  // disk is copied beside it under a temporary name, which becomes
+  // "<account>.SIK" only when the statement was posted, so that the ".SIK"
+  // always holds the last statement posted.
   [[nodiscard]] bool sicherungskopie();
+  [[nodiscard]] bool sicherung_festschreiben();
+  void sicherung_verwerfen();
+  // "<account>.SIK" and the temporary name of the copy.
+  std::string sik_name() const;
+  std::string sik_neu_name() const { return sik_name() + ".NEU"; }
 
  private:
   Mandant& m_;

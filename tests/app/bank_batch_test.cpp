@@ -23,6 +23,15 @@ std::string nach(const std::string& datei, const std::string& anfang) {
   return "";
 }
 
+// "Verbleibender offener Betrag" of an item in a printed OP list; empty
+// when the item is not listed.
+std::string verbleibend(const std::vector<std::string>& liste, const std::string& beleg) {
+  auto it = std::find_if(liste.begin(), liste.end(),
+                         [&](const std::string& l) { return l.rfind(beleg, 0) == 0; });
+  while (it != liste.end() && it->find("Verbleibender offener Betrag") == std::string::npos) ++it;
+  return it == liste.end() ? "" : trim(it->substr(it->size() - 14));
+}
+
 const char* const rechnungen =
     "Buchungen erfassen und ändern / Zeile 1 = R; 10004; 9590001; 100107; ; ~; 119,00; 8400\n"
     "Buchungen erfassen und ändern / Zeile 2 = ; ; ~; ~; ~; ~; ~; ~; ~\n"
@@ -61,14 +70,8 @@ TEST(BankBatch, AuszugGegenOffenePostenBuchen) {
   EXPECT_EQ(nach(danach, "Differenz: "), "0,00");
   // Both items are paid: their remainder is 0.
   const auto liste = textzeilen(lies(d.tmp / "aus/002-OP-Liste_Debitoren.txt"));
-  for (const char* beleg : {"9590001", "9590002"}) {
-    auto it = std::find_if(liste.begin(), liste.end(),
-                           [&](const std::string& l) { return l.rfind(beleg, 0) == 0; });
-    ASSERT_NE(it, liste.end()) << beleg;
-    while (it != liste.end() && it->find("Verbleibender offener Betrag") == std::string::npos) ++it;
-    ASSERT_NE(it, liste.end());
-    EXPECT_EQ(trim(it->substr(it->size() - 14)), "0,00") << *it;
-  }
+  for (const char* beleg : {"9590001", "9590002"})
+    EXPECT_EQ(verbleibend(liste, beleg), "0,00") << beleg;
 }
 
 // A camt.053 statement of account 1200 in January 2007: the balances it
@@ -169,14 +172,8 @@ TEST(BankBatch, AuszugsdateiImportierenUndGegenOffenePostenBuchen) {
             schlusssaldo(xml));
   EXPECT_EQ(schlusssaldo(xml), anfang + 11900 + 23800 - 1250);
   const auto liste = textzeilen(lies(d.tmp / "aus/002-OP-Liste_Debitoren.txt"));
-  for (const char* beleg : {"9590001", "9590002"}) {
-    auto it = std::find_if(liste.begin(), liste.end(),
-                           [&](const std::string& l) { return l.rfind(beleg, 0) == 0; });
-    ASSERT_NE(it, liste.end()) << beleg;
-    while (it != liste.end() && it->find("Verbleibender offener Betrag") == std::string::npos) ++it;
-    ASSERT_NE(it, liste.end());
-    EXPECT_EQ(trim(it->substr(it->size() - 14)), "0,00") << *it;
-  }
+  for (const char* beleg : {"9590001", "9590002"})
+    EXPECT_EQ(verbleibend(liste, beleg), "0,00") << beleg;
 }
 
 TEST(BankBatch, UnausgeglichenerAuszugWirdNichtGebucht) {

@@ -26,6 +26,8 @@ void vorbereiten(Testbuchhaltung& t) {
   for (std::size_t i = 0; i < zeilen.size(); ++i) b.zeilen()[i] = zeilen[i];
   b.geaendert();
   ASSERT_TRUE(b.speichern());
+  // The copy of the statement posted before.
+  ASSERT_TRUE(t.m->fs().schreibe_datei_atomar(t.m->daten_verzeichnis() + "1200.SIK", "vorher"));
 }
 
 bool buchen(Testbuchhaltung& t) {
@@ -44,6 +46,20 @@ std::string tabelle(Testbuchhaltung& t) {
   return "[STA]" + std::to_string(inhalt.size() / BankzeileFelder::groesse) + "\n" + inhalt;
 }
 
+// The backup copies beside the table: the ".SIK" and a copy not yet
+// switched to it.
+std::string sicherungen(Testbuchhaltung& t) {
+  std::string aus;
+  for (const char* name : {"1200.SIK", "1200.SIK.NEU"}) {
+    std::string inhalt = "-";
+    if (auto pfad = t.m->fs().finde_datei(t.m->daten_verzeichnis(), name)) {
+      EXPECT_TRUE(t.m->fs().lies_datei(*pfad, inhalt));
+    }
+    aus += std::string("[") + name + "]" + std::to_string(inhalt.size()) + "\n";
+  }
+  return aus;
+}
+
 TEST(BankbuchenAbsturz, GanzOderGarNicht) {
   int punkte = 0;
   absturzfest_pruefen(vorbereiten, buchen, &punkte, tabelle);
@@ -52,7 +68,8 @@ TEST(BankbuchenAbsturz, GanzOderGarNicht) {
 }
 
 // A write that fails in the middle of the run (a full or broken disk):
-// nothing of the statement is posted, the table stays, the user is told.
+// nothing of the statement is posted, the table stays, the user is told,
+// and the ".SIK" still holds the statement posted before.
 TEST(BankbuchenAbsturz, FehlgeschlagenesSchreibenLaesstNichtsZurueck) {
   std::string vorher;
   std::uint64_t schreibvorgaenge = 0;
@@ -60,7 +77,7 @@ TEST(BankbuchenAbsturz, FehlgeschlagenesSchreibenLaesstNichtsZurueck) {
     TestDateisystem fs;
     Testbuchhaltung t(fs);
     vorbereiten(t);
-    vorher = buchhaltungszustand(t) + tabelle(t);
+    vorher = buchhaltungszustand(t) + tabelle(t) + sicherungen(t);
     const std::uint64_t start = fs.schreibvorgaenge();
     ASSERT_TRUE(buchen(t));
     schreibvorgaenge = fs.schreibvorgaenge() - start;
@@ -78,7 +95,7 @@ TEST(BankbuchenAbsturz, FehlgeschlagenesSchreibenLaesstNichtsZurueck) {
     t.oeffnen();
     if (ok) continue;  // a write the run did not need (the copy ".SIK")
     ++abgelehnt;
-    EXPECT_EQ(buchhaltungszustand(t) + tabelle(t), vorher);
+    EXPECT_EQ(buchhaltungszustand(t) + tabelle(t) + sicherungen(t), vorher);
     EXPECT_FALSE(t.ui.meldungen().empty());
   }
   EXPECT_GT(abgelehnt, 0);

@@ -326,7 +326,7 @@ TEST_F(BankTest, TabelleUeberlebtDasSchliessenDesMandanten) {
 }
 
 // "Drucken" prints the table as it stands; posting copies the table file
-// to "1200.SIK" first, so the copy keeps the statement posted; a copy that
+// to "1200.SIK", which then holds the statement posted; a copy that
 // cannot be made is told and the posting goes on.
 TEST_F(BankTest, GedruckterAuszugUndSicherungskopie) {
   rechnung("10001", "R100", 11000, tag(3));
@@ -366,9 +366,11 @@ TEST_F(BankTest, GedruckterAuszugUndSicherungskopie) {
   ASSERT_TRUE(t.m->fs().lies_datei(verz + "1200.STA", danach));
   EXPECT_EQ(danach, "");
 
-  // A directory in the copy's place: the copy fails, the statement posts.
-  ASSERT_TRUE(t.m->fs().loeschen(verz + "1200.SIK"));
-  ASSERT_TRUE(t.m->fs().verzeichnis_anlegen(verz + "1200.SIK"));
+  EXPECT_FALSE(t.m->fs().existiert(verz + "1200.SIK.NEU"));
+
+  // A directory in the way of the copy: it fails, the statement posts, and
+  // the ".SIK" keeps the statement before.
+  ASSERT_TRUE(t.m->fs().verzeichnis_anlegen(verz + "1200.SIK.NEU"));
   rechnung("10002", "R200", 5000, tag(4));
   setze({zeile(0, 5000, "R200", 5000, "10002")});
   ASSERT_TRUE(bank.buchen().gebucht);
@@ -377,6 +379,8 @@ TEST_F(BankTest, GedruckterAuszugUndSicherungskopie) {
                       "manuell durch und drücken Sie erst dann \"OK\"."),
             t.ui.meldungen().end());
   EXPECT_EQ(offen("DR200"), 0);
+  ASSERT_TRUE(t.m->fs().lies_datei(verz + "1200.SIK", danach));
+  EXPECT_EQ(danach, tabelle);
 }
 
 TEST_F(BankTest, KontoUndDatumBeimOeffnen) {
