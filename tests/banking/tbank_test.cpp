@@ -302,14 +302,23 @@ TEST_F(BankTest, GesperrtePeriode) {
             "Diese Periode ist gesperrt, Buchungen können nicht mehr erfolgen!");
 }
 
-TEST_F(BankTest, TabelleUeberlebtDasSchliessenDesMandanten) {
-  Bankzeile z = zeile(0, 12345, "R7", 0, "", 9);
-  z.text_btx = "ÜBERWEISUNG R7";
-  z.te = "AB";
-  setze({z, zeile(0, 0, "/", 100, "1000", 9)});
-  bank.datum_setzen(tag(31, 3));
-  ASSERT_TRUE(bank.speichern());
-  ASSERT_TRUE(t.m->fs().existiert(t.m->daten_verzeichnis() + "1200.STA"));
+// The screen, and with it the table, closes before the client does.
+struct TabellenTest : ::testing::Test, OpBuchhaltung {};
+
+TEST_F(TabellenTest, TabelleUeberlebtDasSchliessenDesMandanten) {
+  {
+    tbank bank(m());
+    ASSERT_TRUE(bank.konto_oeffnen("1200"));
+    Bankzeile z = zeile(0, 12345, "R7", 0, "", 9);
+    z.text_btx = "ÜBERWEISUNG R7";
+    z.te = "AB";
+    bank.zeilen()[0] = z;
+    bank.zeilen()[1] = zeile(0, 0, "/", 100, "1000", 9);
+    bank.geaendert();
+    bank.datum_setzen(tag(31, 3));
+    ASSERT_TRUE(bank.speichern());
+    ASSERT_TRUE(t.m->fs().existiert(t.m->daten_verzeichnis() + "1200.STA"));
+  }
   t.schliessen();
   t.oeffnen();
   tbank wieder(*t.m);
