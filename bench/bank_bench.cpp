@@ -62,8 +62,9 @@ std::string dezimal(Betrag b, char trenner) {
 }
 
 std::string als_mt940(const std::vector<Auszugszeile>& auszug) {
-  std::string aus = ":20:BENCH\r\n:25:10020030/1234567890\r\n:28C:00001/001\r\n"
-                    ":60F:C241205EUR0,00\r\n";
+  std::string aus =
+      ":20:BENCH\r\n:25:10020030/1234567890\r\n:28C:00001/001\r\n"
+      ":60F:C241205EUR0,00\r\n";
   Betrag summe = 0;
   for (const Auszugszeile& z : auszug) {
     summe += z.haben;
@@ -145,8 +146,8 @@ int main(int argc, char** argv) {
                 posten[0] + posten[1], posten[0], auszug.size());
     if (static_cast<long>(auszug.size()) < zeilen) abbrechen("zu wenige offene Posten");
 
-    for (const auto& [datei, inhalt] : {std::pair{"BENCH.STA", als_mt940(auszug)},
-                                        std::pair{"BENCH.XML", als_camt(auszug)}})
+    for (const auto& [datei, inhalt] :
+         {std::pair{"BENCH.STA", als_mt940(auszug)}, std::pair{"BENCH.XML", als_camt(auszug)}})
       if (!l.fs->schreibe_datei_atomar(verz + "/" + datei, inhalt)) abbrechen("Auszugsdatei");
   });
 

@@ -244,8 +244,8 @@ tbank::Buchungsergebnis tbank::buchen() {
   }
   if (kopie && !tabelle_.sicherung_festschreiben())
     ui.ShowMessageMain("Die Sicherungskopie " + tabelle_.sik_name() +
-                       " konnte nicht angelegt werden; sie liegt unter " +
-                       tabelle_.sik_neu_name() + ".");
+                       " konnte nicht angelegt werden; sie liegt unter " + tabelle_.sik_neu_name() +
+                       ".");
   zeilen_.assign(freie_zeilen, Bankzeile{});
   geaendert_ = false;
   salden_lesen();

@@ -130,7 +130,7 @@ bool Banktabelle::sicherungskopie() {
 bool Banktabelle::sicherung_festschreiben() {
   const std::string verzeichnis = m_.daten_verzeichnis();
   return static_cast<bool>(m_.fs().umbenennen(pfad_verbinden(verzeichnis, sik_neu_name()),
-                                             pfad_verbinden(verzeichnis, sik_name())));
+                                              pfad_verbinden(verzeichnis, sik_name())));
 }
 
 void Banktabelle::sicherung_verwerfen() {

@@ -359,12 +359,13 @@ bool tbank::drucken() {
   const std::size_t n = benutzt();
   for (std::size_t i = 0; i < n; ++i) {
     const Bankzeile& z = zeilen_[i];
-    auto leer_oder = [&](Betrag b, int breite) { return b == 0 ? space(breite) : betrag(b, breite); };
+    auto leer_oder = [&](Betrag b, int breite) {
+      return b == 0 ? space(breite) : betrag(b, breite);
+    };
     // Each value ends under the end of its heading (Soll at 15, Haben at 27).
     d.druckeln(rechtsbuendig(std::to_string(i + 1), 5) + leer_oder(z.soll, 10) +
-               leer_oder(z.haben, 12) +
-               "   " + padcut(z.belegnr, 7) + betrag(z.betrag, 12) + "   " + padcut(z.konto, 8) +
-               "  " + padcut(z.te, 2) + "   " + padcut(z.kost, 4) +
+               leer_oder(z.haben, 12) + "   " + padcut(z.belegnr, 7) + betrag(z.betrag, 12) +
+               "   " + padcut(z.konto, 8) + "  " + padcut(z.te, 2) + "   " + padcut(z.kost, 4) +
                rechtsbuendig(z.tag ? std::to_string(z.tag) : "", 6) + "  " + z.text_fibu);
   }
   d.druckeln();

@@ -47,7 +47,8 @@ TEST(BankBatch, AuszugGegenOffenePostenBuchen) {
   const std::string auszug =
       "Bankauszug / Bank-Konto = 1200\n"
       "Bankauszug / Datum = 31.01.2007\n"
-      "Buchung nach Bank-Kontoauszug / Zeile 1 = ; 357,00; 9590001; 119,00; ~; ; ; 20; ; Sammelzahlung\n"
+      "Buchung nach Bank-Kontoauszug / Zeile 1 = ; 357,00; 9590001; 119,00; ~; ; ; 20; ; "
+      "Sammelzahlung\n"
       "Buchung nach Bank-Kontoauszug / Zeile 2 = ; ; 9590002; ~; ~; ; ; ~; ; \n"
       "Buchung nach Bank-Kontoauszug / Zeile 3 = 12,50; ; /; ~; 4970; ; ; 31; ; Kontoführung\n"
       "Buchung nach Bank-Kontoauszug / Tasten = Drucken, F6\n";
@@ -100,7 +101,8 @@ std::string camt(Betrag anfang, const std::vector<Camtbuchung>& buchungen) {
   std::string eintraege;
   for (const Camtbuchung& b : buchungen) {
     ende += b.haben ? b.betrag : -b.betrag;
-    const std::string datum = std::string("2007-01-") + (b.tag < 10 ? "0" : "") + std::to_string(b.tag);
+    const std::string datum =
+        std::string("2007-01-") + (b.tag < 10 ? "0" : "") + std::to_string(b.tag);
     eintraege += "<Ntry><Amt Ccy=\"EUR\">" + camt_betrag(b.betrag) + "</Amt><CdtDbtInd>" +
                  (b.haben ? "CRDT" : "DBIT") + "</CdtDbtInd><Sts>BOOK</Sts><BookgDt><Dt>" + datum +
                  "</Dt></BookgDt><ValDt><Dt>" + datum +
@@ -146,7 +148,9 @@ TEST(BankBatch, AuszugsdateiImportierenUndGegenOffenePostenBuchen) {
   schreibe(d.tmp / "bank/AUSZUG01.XML", xml);
   ASSERT_EQ(d.lauf(kopf +
                        "Buchung nach Bank-Kontoauszug / Tasten = F5, Drucken, F6\n"
-                       "BTX-Import / Pfad = " + (d.tmp / "bank") + "\n"
+                       "BTX-Import / Pfad = " +
+                       (d.tmp / "bank") +
+                       "\n"
                        "BTX-Import / Dateiname = AUSZUG01.XML\n"
                        "BTX-Import / Format = CAMT.053 (XML)\n"
                        "BTX-Import / Zahlungen auf AR = 959????\n"
@@ -162,9 +166,8 @@ TEST(BankBatch, AuszugsdateiImportierenUndGegenOffenePostenBuchen) {
     EXPECT_NE(tabelle.find(teil), std::string::npos) << teil << "\n" << tabelle;
   EXPECT_EQ(nach(d.tmp / "aus/001-Bank-Kontoauszug.txt", "Differenz: "), "0,00");
 
-  ASSERT_EQ(d.lauf(kopf +
-                       "Buchung nach Bank-Kontoauszug / Tasten = Drucken\n"
-                       "Liste der Offenen Posten - Debitoren / Mit ausgeglichenen OP = ja\n",
+  ASSERT_EQ(d.lauf(kopf + "Buchung nach Bank-Kontoauszug / Tasten = Drucken\n"
+                          "Liste der Offenen Posten - Debitoren / Mit ausgeglichenen OP = ja\n",
                    {"22", "342"}, &log),
             0)
       << log;

@@ -96,15 +96,13 @@ TEST_F(Bildschirm, F5ImportiertDieAuszugsdateiInDieTabelle) {
       {"CAMT.053 (XML)", "AUSZUG.XML", "Kontonummer: DE89100200301234567890\rAuszugsnummer: 1"}};
   for (const auto& f : faelle) {
     SCOPED_TRACE(f.datei);
-    t.ui.formular_skript({Formularschritt::tippe("Pfad", "/bank"),
-                          Formularschritt::tippe("Dateiname", f.datei),
-                          Formularschritt::tippe("Format", f.format),
-                          Formularschritt::tippe("#4", "RE?????"),
-                          Formularschritt::tippe("Haben-Buchungen", "Ja"),
-                          Formularschritt::tippe("Soll-Buchungen", "Ja"),
-                          Formularschritt::tippe("Datum von", "01.01.2024"),
-                          Formularschritt::tippe("Datum bis", "31.01.2024"),
-                          Formularschritt::druecke(Taste::Esc)});
+    t.ui.formular_skript(
+        {Formularschritt::tippe("Pfad", "/bank"), Formularschritt::tippe("Dateiname", f.datei),
+         Formularschritt::tippe("Format", f.format), Formularschritt::tippe("#4", "RE?????"),
+         Formularschritt::tippe("Haben-Buchungen", "Ja"),
+         Formularschritt::tippe("Soll-Buchungen", "Ja"),
+         Formularschritt::tippe("Datum von", "01.01.2024"),
+         Formularschritt::tippe("Datum bis", "31.01.2024"), Formularschritt::druecke(Taste::Esc)});
     EXPECT_EQ(b.taste(Taste::F5), Reaktion::Weiter);
     EXPECT_EQ(t.ui.meldungen().back(), f.meldung);
     ASSERT_EQ(b.bank().benutzt(), 2u);

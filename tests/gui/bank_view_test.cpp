@@ -135,8 +135,9 @@ class BankViewTest : public QObject {
     demo.heute.festlegen(fibu::DMYtoDate(31, 1, 2007));
     const std::string datei = demo.tmp.pfad() + "/KONTO.CSV";
     QVERIFY(demo.fs->schreibe_datei_atomar(
-        datei, "1234567890;10020030;31.01.2007;0,00;;31.01.2007;31.01.2007;;Kontofuehrung;"
-               "Januar;-12,50;EUR;\r\n"));
+        datei,
+        "1234567890;10020030;31.01.2007;0,00;;31.01.2007;31.01.2007;;Kontofuehrung;"
+        "Januar;-12,50;EUR;\r\n"));
     fibu::TFBankbuchung b(m);
     QVERIFY(b.konto_oeffnen("1200"));
     QStringList meldungen;
@@ -151,7 +152,8 @@ class BankViewTest : public QObject {
             QVERIFY(form);
             QVERIFY(fibu::test::aktiv_machen(form));
             titel = form->windowTitle();
-            for (auto [nr, text] : {std::pair{1, demo.tmp.pfad()}, std::pair{2, std::string("KONTO.CSV")}}) {
+            for (auto [nr, text] :
+                 {std::pair{1, demo.tmp.pfad()}, std::pair{2, std::string("KONTO.CSV")}}) {
               auto* e = qobject_cast<QLineEdit*>(form->editor(nr));
               QVERIFY(e);
               e->setFocus();
