@@ -1,5 +1,7 @@
 #include "app/befehle.h"
 
+#include "banking/bankbefehle.h"
+#include "banking/tfbankbuchung.h"
 #include "closing/konsistenz.h"
 #include "exchange/datenaustausch.h"
 #include "frame/tffibu.h"
@@ -43,6 +45,12 @@ void befehle_registrieren(TFFibu& fibu) {
   offeneposten_registrieren(fibu);
   steueranmeldung_registrieren(fibu);
   fibu.registriere(21, [&fibu] { buchen(fibu); });
+  // 22 "Bankauszug": the statement screen, its context menu reaching the
+  // account sheets.
+  bank_registrieren(fibu, [&fibu](TFBankbuchung& b) {
+    Mandant& m = fibu.mandant();
+    b.kontoauszug = [&m](std::int32_t konto) { TFKontoauszugEinzeln(m, konto).ausfuehren(); };
+  });
 }
 
 }  // namespace fibu

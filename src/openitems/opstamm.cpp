@@ -309,17 +309,8 @@ Reaktion TFOPStamm::blaettern(bool vor) {
 
 Reaktion TFOPStamm::liste(int key_nr) {
   if (gewaehlt_ || nur_lesen_) return Reaktion::Weiter;  // closed while an item is in edit
-  auto& db = *m_.opstamm;
-  bool gewaehlt;
-  if (key_nr == 1) {
-    const std::string art(1, kennung_);
-    std::string k = art + trim(form_.text(f_belegnr));
-    gewaehlt = db.auswahl_bereich(1, listentitel, k, zeile_nach_belegnr, art, art, kopf_belegnr);
-  } else {
-    std::string k;
-    gewaehlt = db.auswahl(2, listentitel, k, zeile_nach_suchname, kopf_suchname);
-  }
-  if (gewaehlt) aus_liste();
+  std::string k = key_nr == 1 ? std::string(1, kennung_) + trim(form_.text(f_belegnr)) : "";
+  if (op_auswaehlen(m_, key_nr, kennung_, k)) aus_liste();
   return Reaktion::Weiter;
 }
 
@@ -375,6 +366,13 @@ bool TFOPStamm::anzeigen(const std::string& key) {
   zeigen();
   form_.FrageDatenSpeichern(false);
   return true;
+}
+
+bool op_auswaehlen(Mandant& m, int key_nr, char kennung, std::string& key) {
+  auto& db = *m.opstamm;
+  if (key_nr != 1) return db.auswahl(2, listentitel, key, zeile_nach_suchname, kopf_suchname);
+  const std::string art(1, kennung);
+  return db.auswahl_bereich(1, listentitel, key, zeile_nach_belegnr, art, art, kopf_belegnr);
 }
 
 bool op_anzeigen(Mandant& m, const std::string& key) {

@@ -124,4 +124,10 @@ class TFOPStamm {
 // with "OP nicht gefunden!" when there is none.
 bool op_anzeigen(Mandant& m, const std::string& key);
 
+// The pick list "Liste der Offenen Posten": key_nr 1 lists the items of
+// kind `kennung` by document number starting at `key` (key 1), key_nr 2
+// all items by search name. True with the chosen item in the working
+// record of OPSTAMM.
+bool op_auswaehlen(Mandant& m, int key_nr, char kennung, std::string& key);
+
 }  // namespace fibu

@@ -10,6 +10,25 @@ namespace fibu {
 
 using F = BuchungFelder;
 
+std::optional<std::string> konto_auswaehlen(Mandant& m, bool personen, int key_nr, std::string key) {
+  using P = PersonenFelder;
+  using S = SachFelder;
+  if (personen) {
+    Zeilenbauer zeile = [](const Satz& s) {
+      return trim(s.get(P::Kontonr)) + "  " + padcut(trim(s.get(P::Suchname)), 18) + "  " +
+             trim(s.get(P::Name));
+    };
+    if (!m.personen->auswahl(key_nr, "Liste der Personenkonten", key, zeile)) return std::nullopt;
+    return trim(m.personen->satz().get(P::Kontonr));
+  }
+  Zeilenbauer zeile = [](const Satz& s) {
+    return trim(s.get(S::Kontonummer)) + "  " + padcut(trim(s.get(S::Suchname)), 18) + "  " +
+           trim(s.get(S::Bezeichnung1));
+  };
+  if (!m.sach->auswahl(key_nr, "Liste der Sachkonten", key, zeile)) return std::nullopt;
+  return trim(m.sach->satz().get(S::Kontonummer));
+}
+
 TFBuchungSpringen::TFBuchungSpringen(Mandant& m, std::int64_t zeile, std::int64_t hoechste)
     : m_(m), form_("Springen") {
   const auto max = static_cast<std::int32_t>(std::max<std::int64_t>(1, hoechste));

@@ -1,16 +1,22 @@
-// The small dialogs of the posting entry screen: jump to a row, the kind
-// of an opening booking, the booking texts, the foreign currency, the
-// document date, and the document search.
+// The small dialogs of the posting entry screen: the account pick list,
+// jump to a row, the kind of an opening booking, the booking texts, the
+// foreign currency, the document date, and the document search.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "frame/mandant.h"
 #include "suite/betrag.h"
 #include "suite/entryform.h"
 
 namespace fibu {
+
+// The pick list of the accounts of a grid's account column: personal
+// accounts or GL accounts, by number (key 1) or by search name (key 2),
+// starting at `key`. The number chosen; nullopt when cancelled.
+std::optional<std::string> konto_auswaehlen(Mandant& m, bool personen, int key_nr, std::string key);
 
 // "Springen": the row to go to, 1..`hoechste`.
 class TFBuchungSpringen {

@@ -1016,21 +1016,7 @@ Reaktion TFBuchung::liste(bool nach_name) {
   if (spalte_ != Konto && spalte_ != Gegen) return Reaktion::Weiter;
   const std::string jetzt = trim(spalte_ == Gegen ? satz_.get(F::Gegenkonto) : satz_.get(F::Konto));
   const bool personen = !jetzt.empty() && !ist_sachkonto(m_.basis, jetzt);
-  std::string k = nach_name ? "" : jetzt;
-  if (personen) {
-    Zeilenbauer zeile = [](const Satz& s) {
-      return trim(s.get(P::Kontonr)) + "  " + padcut(trim(s.get(P::Suchname)), 18) + "  " + trim(s.get(P::Name));
-    };
-    if (m_.personen->auswahl(key_nr, "Liste der Personenkonten", k, zeile))
-      setzen(trim(m_.personen->satz().get(P::Kontonr)));
-  } else {
-    Zeilenbauer zeile = [](const Satz& s) {
-      return trim(s.get(S::Kontonummer)) + "  " + padcut(trim(s.get(S::Suchname)), 18) + "  " +
-             trim(s.get(S::Bezeichnung1));
-    };
-    if (m_.sach->auswahl(key_nr, "Liste der Sachkonten", k, zeile))
-      setzen(trim(m_.sach->satz().get(S::Kontonummer)));
-  }
+  if (auto nr = konto_auswaehlen(m_, personen, key_nr, nach_name ? "" : jetzt)) setzen(*nr);
   return Reaktion::Weiter;
 }
 

@@ -257,7 +257,8 @@ bool BatchInteraktion::formular(TEntryForm& form) {
 
 // "<title> / Zeile n = a; b; ...": the values of the cells the cursor
 // visits from the first column of the next row on, for n = 1, 2, ...; then
-// Esc ends the screen ("<title> = Schließen" closes the window instead).
+// the keys of "<title> / Tasten", then Esc ends the screen ("<title> =
+// Schließen" closes the window instead).
 void BatchInteraktion::raster(Rasterformular& r) {
   log_ << "Maske: " << r.titel() << "\n";
   for (int n = 1;; ++n) {
@@ -284,6 +285,24 @@ void BatchInteraktion::raster(Rasterformular& r) {
                                                   ? " wurde nicht gebucht"
                                                   : " ist mit ihren Werten nicht vollständig"));
       break;
+    }
+  }
+  // "<title> / Tasten = F6, Drucken": keys and buttons pressed after the rows.
+  if (const std::string* tasten = antworten_.finde(r.titel() + " / Tasten")) {
+    std::string rest = *tasten;
+    while (!trim(rest).empty()) {
+      const std::size_t komma = rest.find(',');
+      const std::string name = trim(rest.substr(0, komma));
+      rest = komma == std::string::npos ? "" : rest.substr(komma + 1);
+      log_ << "  Taste " << name << "\n";
+      std::optional<Taste> t = taste_aus_name(name);
+      for (const auto& [taste, beschriftung] : r.tasten())
+        if (!t && gleiche_beschriftung(beschriftung, name)) t = taste;
+      if (!t) {
+        fehler("Maske \"" + r.titel() + "\" hat keine Taste \"" + name + "\"");
+        return;
+      }
+      if (r.taste(*t) != Reaktion::Weiter) return;
     }
   }
   const std::string* schluss = antworten_.finde(r.titel());

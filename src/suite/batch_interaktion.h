@@ -24,6 +24,9 @@
 //                                     a row of a grid screen: the cells the
 //                                     cursor visits, from the first column
 //                                     ("~" keeps the screen's proposal)
+//   Buchung nach Bank-Kontoauszug / Tasten = F6
+//                                     keys or buttons of a grid screen
+//                                     pressed after its rows
 //   Fragen = nein                     answer for questions not listed
 //                                     (without it they fail the run)
 // A "\r" line break in a question is written as a blank in the file. The

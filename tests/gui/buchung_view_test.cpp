@@ -15,24 +15,11 @@
 
 using fibu::test::beim_naechsten_dialog;
 using fibu::test::foto;
+using fibu::test::taste;
+using fibu::test::tippe;
 
 namespace {
 
-
-// Keys as the user types them: each to the widget that has the focus (the
-// grid, or the cell editor a typed key opened).
-void taste(int key, Qt::KeyboardModifiers mod = Qt::NoModifier) {
-  QWidget* w = QApplication::focusWidget();
-  QVERIFY(w);
-  QTest::keyClick(w, static_cast<Qt::Key>(key), mod);
-}
-void tippe(const QString& text) {
-  for (QChar c : text) {
-    QWidget* w = QApplication::focusWidget();
-    QVERIFY(w);
-    QTest::keyClicks(w, QString(c));
-  }
-}
 
 // Row 1 of a document typed with the keyboard: 4210 rent paid from the bank
 // on 15.01.2007, debit, with the amount given; no cost centre, the proposed

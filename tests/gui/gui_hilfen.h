@@ -104,4 +104,19 @@ inline void anstehendes_abarbeiten() {
   }
 }
 
+// Keys as the user types them: each to the widget that has the focus (a
+// grid, or the cell editor a typed key opened).
+inline void taste(int key, Qt::KeyboardModifiers mod = Qt::NoModifier) {
+  QWidget* w = QApplication::focusWidget();
+  QVERIFY(w);
+  QTest::keyClick(w, static_cast<Qt::Key>(key), mod);
+}
+inline void tippe(const QString& text) {
+  for (QChar c : text) {
+    QWidget* w = QApplication::focusWidget();
+    QVERIFY(w);
+    QTest::keyClicks(w, QString(c));
+  }
+}
+
 }  // namespace fibu::test

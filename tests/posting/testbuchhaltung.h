@@ -179,19 +179,25 @@ inline std::string buchhaltungszustand(Testbuchhaltung& t) {
 // of the unsynced writes survives, the reopened client holds either all of
 // the posting or nothing of it.
 // `punkte`, when given, receives the number of writes a crash was tried at.
+// `zusatz`, when given, adds further files of the client to the state
+// compared (a table the posting empties with its bookings).
 inline void absturzfest_pruefen(const std::function<void(Testbuchhaltung&)>& vorbereiten,
                                 const std::function<bool(Testbuchhaltung&)>& buchen,
-                                int* punkte = nullptr) {
+                                int* punkte = nullptr,
+                                const std::function<std::string(Testbuchhaltung&)>& zusatz = {}) {
+  auto zustand = [&](Testbuchhaltung& b) {
+    return buchhaltungszustand(b) + (zusatz ? zusatz(b) : std::string());
+  };
   std::string vorher, nachher;
   {
     TestDateisystem fs;
     Testbuchhaltung t(fs);
     ASSERT_NO_FATAL_FAILURE(vorbereiten(t));
-    vorher = buchhaltungszustand(t);
+    vorher = zustand(t);
     ASSERT_TRUE(buchen(t));
     t.schliessen();
     t.oeffnen();
-    nachher = buchhaltungszustand(t);
+    nachher = zustand(t);
   }
   ASSERT_NE(vorher, nachher);
   int alt = 0, neu = 0;
@@ -207,7 +213,7 @@ inline void absturzfest_pruefen(const std::function<void(Testbuchhaltung&)>& vor
     t.schliessen();  // nothing reaches the disk after the crash
     fs.absturz(TestDateisystem::Verbleib::Zufall, static_cast<std::uint32_t>(n));
     t.oeffnen();
-    std::string danach = buchhaltungszustand(t);
+    std::string danach = zustand(t);
     if (!abgestuerzt) {
       EXPECT_TRUE(ok);
       EXPECT_TRUE(danach == nachher);
