@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "suite/betrag.h"
 
@@ -39,6 +41,19 @@ bool steuerformular_drucken(Mandant& m, const Formularauftrag& auftrag, Formular
 // The line of the official form of `jahr` that takes the input tax from
 // invoices (where the directly booked input tax goes when it is taken over).
 int vorsteuerzeile(int jahr);
+
+// The Kennzahlen of the official form of `jahr` (2002 to 2012) with the
+// values the form shows for them: bases in whole euros, taxes as printed
+// (owed tax positive, input tax as the amount deducted). The same rules as
+// the printed form, for the electronic return.
+struct Formularkennzahlen {
+  std::vector<std::pair<int, Betrag>> werte;  // by Kennzahl, ascending; only those with a value
+  std::vector<int> erlaubt;                   // every Kennzahl of the form, ascending
+  std::vector<int> basen;                     // those of them that take a base, ascending
+  std::vector<int> ohne_kennzahl;             // lines with values the form has no place for
+  Betrag zahlung = 0;                         // the advance payment before a special prepayment
+};
+Formularkennzahlen formularkennzahlen(int jahr, const Formularwerte& werte);
 
 // The line of the official form of `jahr` (2002 onward) that has the
 // Kennzahlen of line `zeile_2012` of the 2012 form; 0 when that form has

@@ -47,8 +47,7 @@ class Liste {
               "  Finanzamtnr.: " + trim(b.get(B::FaNummer))};
   }
   bool oeffnen() {
-    if (!d_.open_drucker_hinweis("Druck einer Übersicht der Umsatzsteuervoranmeldung",
-                                 "Steueranmeldung"))
+    if (!d_.open_drucker_hinweis(o_.druckhinweis, "Steueranmeldung"))
       return false;
     d_.schmal();
     d_.kopf_bei_umbruch([this](Ausgabe3& a) { seitenanfang(a); });
@@ -111,7 +110,8 @@ void steuerkonten_drucken(Liste& l, const Anmeldeoptionen& o,
 
 }  // namespace
 
-bool pruefliste_drucken(Mandant& m, const Anmeldeoptionen& o, const Pruefliste& p) {
+bool pruefliste_drucken(Mandant& m, const Anmeldeoptionen& o, const Pruefliste& p,
+                        const std::vector<std::string>& anhang) {
   Liste l(m, o);
   if (!l.oeffnen()) return false;
   abschnitt_drucken(l, o, p.umsaetze, "***  Umsätze  ", "**** Summe Umsätze");
@@ -129,6 +129,8 @@ bool pruefliste_drucken(Mandant& m, const Anmeldeoptionen& o, const Pruefliste& 
               spalten({}, p.zu_zahlen + p.summe_direkt - p.umsaetze.differenz)));
     }
   }
+  if (!anhang.empty()) l("");
+  for (const std::string& z : anhang) l(z);
   l.schliessen();
   return true;
 }

@@ -3,6 +3,7 @@
 #include "frame/mandant.h"
 #include "frame/tffibu.h"
 #include "suite/allgemei.h"
+#include "vat/elster.h"
 #include "vat/ustjahre.h"
 
 namespace fibu {
@@ -175,6 +176,7 @@ bool TFSteueranmeldung::ausfuehren() {
 }
 
 void steueranmeldung_registrieren(TFFibu& fibu) {
+  elster_registrieren(fibu);
   fibu.registriere_pruefend(311, [&fibu] {
     return TFSteueranmeldung(fibu.mandant(), fibu.suite().windowsdruck).ausfuehren();
   });

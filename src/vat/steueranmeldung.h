@@ -24,6 +24,7 @@ struct Anmeldeoptionen {
   bool aufschluesselung = true;  // "Aufschlüsselung Konten pro Steuerschlüssel"
   bool runden = true;            // "Umsätze auf volle EU abrunden"
   bool belege = false;           // "Der Voranmeldung sind Belege beigefügt"
+  std::string druckhinweis = "Druck einer Übersicht der Umsatzsteuervoranmeldung";
 };
 
 // The printer of the official form for 2002 to 2012 and the line of its
@@ -47,8 +48,10 @@ Anmeldeoptionen anmeldeoptionen_vorgabe(const Mandant& m);
 // "Periode 3: 01.03.2012 - 31.03.2012", "Perioden 1 - 3: ..."
 std::string zeitraumtext(const Mandant& m, int von, int bis);
 
-// Prints the check list of `p`; false when the printer was cancelled.
-bool pruefliste_drucken(Mandant& m, const Anmeldeoptionen& o, const Pruefliste& p);
+// Prints the check list of `p`, with `anhang` after it (the Kennzahlen of
+// the electronic return); false when the printer was cancelled.
+bool pruefliste_drucken(Mandant& m, const Anmeldeoptionen& o, const Pruefliste& p,
+                        const std::vector<std::string>& anhang = {});
 
 // The official-form step after the check list. False when it ended with a
 // message or a cancelled dialog, or nothing was printed.

@@ -372,6 +372,40 @@ const Vordruck vordruck_2002 = {
      {{45, "Übertrag"}, {53, "Umsatzsteuer"}, {62, "Verbleibender Betrag"}}},
     "2002"};
 
+// What a line of the form takes from its values: the base, the tax shown
+// in its tax column and what it adds to the advance payment.
+struct Zeilenbetrag {
+  Betrag basis = 0, steuer = 0, zahlung = 0;
+};
+Zeilenbetrag zeilenbetrag(const Eintrag& e, const Formularwerte& w) {
+  const Betrag b = w.basis[static_cast<std::size_t>(e.zeile)];
+  const Betrag t = w.steuer[static_cast<std::size_t>(e.zeile)];
+  switch (e.regel) {
+    case R::NurBasis:
+      return {b, 0, 0};
+    case R::Satz: {
+      // The rate on the whole euros of the base.
+      const Betrag steuer = (b / 100) * 100 * e.satz / 100;
+      return {b, steuer, steuer};
+    }
+    case R::Umgekehrt:
+      return {b, -t, -t};
+    case R::WieGebucht:
+    case R::GebuchtMitPruefung:
+      return {b, t, t};
+    case R::SchuldMitBasis:
+      return {b, -t, -t};
+    case R::SchuldOhneBasis:
+      // A tax owed is booked as a credit: its debit balance is negative
+      // and raises the payment like every other tax owed.
+      return {0, -t, -t};
+    case R::Vorsteuer:
+      return {0, t, -t};
+    default:
+      return {};
+  }
+}
+
 const Vordruck& vordruck_fuer(int jahr) {
   if (jahr >= 2012) return vordruck_2012;
   if (jahr >= 2010) return vordruck_2010;
@@ -512,22 +546,19 @@ class Formular {
     for (const Eintrag& e : v_.seite1.eintraege) {
       if (a_.jahr < e.von_jahr || a_.jahr > e.bis_jahr) continue;
       gedruckt_[static_cast<std::size_t>(e.zeile)] = e.regel != R::Nichts;
-      const Betrag b = w_.basis[static_cast<std::size_t>(e.zeile)];
-      Betrag t = w_.steuer[static_cast<std::size_t>(e.zeile)];
+      const Zeilenbetrag z = zeilenbetrag(e, w_);
       switch (e.regel) {
         case R::NurBasis:
-          basis_drucken(1, &e, e.zeile, b);
+          basis_drucken(1, &e, e.zeile, z.basis);
           break;
         case R::Satz:
         case R::Umgekehrt:
         case R::WieGebucht:
         case R::GebuchtMitPruefung:
-          if (e.regel == R::GebuchtMitPruefung && b != 0) zeile_pruefen(e.zeile);
-          basis_drucken(1, &e, e.zeile, b);
-          if (e.regel == R::Satz) t = (b / 100) * 100 * e.satz / 100;
-          if (e.regel == R::Umgekehrt) t = -t;
-          steuer_drucken(1, &e, e.zeile, t);
-          w_.summe += t;
+          if (e.regel == R::GebuchtMitPruefung && z.basis != 0) zeile_pruefen(e.zeile);
+          basis_drucken(1, &e, e.zeile, z.basis);
+          steuer_drucken(1, &e, e.zeile, z.steuer);
+          w_.summe += z.zahlung;
           break;
         case R::Uebertrag:
           steuer_drucken(1, &e, e.zeile, w_.summe);
@@ -632,30 +663,16 @@ class Formular {
           steuer_drucken(2, &e, e.zeile, w_.summe);
           break;
         case R::NurBasis:
-          basis_drucken(2, &e, e.zeile, b);
-          break;
-        case R::Satz: {
-          const Betrag steuer = (b / 100) * 100 * e.satz / 100;
-          basis_drucken(2, &e, e.zeile, b);
-          steuer_drucken(2, &e, e.zeile, steuer);
-          w_.summe += steuer;
+        case R::Satz:
+        case R::SchuldMitBasis:
+        case R::SchuldOhneBasis:
+        case R::Vorsteuer: {
+          const Zeilenbetrag z = zeilenbetrag(e, w_);
+          basis_drucken(2, &e, e.zeile, z.basis);
+          steuer_drucken(2, &e, e.zeile, z.steuer);
+          w_.summe += z.zahlung;
           break;
         }
-        case R::SchuldMitBasis:
-          basis_drucken(2, &e, e.zeile, b);
-          steuer_drucken(2, &e, e.zeile, -t);
-          w_.summe -= t;
-          break;
-        case R::SchuldOhneBasis:
-          // A tax owed is booked as a credit: its debit balance is negative
-          // and raises the payment like every other tax owed.
-          steuer_drucken(2, &e, e.zeile, -t);
-          w_.summe -= t;
-          break;
-        case R::Vorsteuer:
-          steuer_drucken(2, &e, e.zeile, t);
-          w_.summe -= t;
-          break;
         case R::Sonder:
           if (a_.letzte_periode) steuer_drucken(2, &e, e.zeile, a_.sondervorauszahlung);
           break;
@@ -799,6 +816,48 @@ int formularzeile_aus_2012(int jahr, int zeile_2012) {
     return neu->kz_basis != 0 ? e.kz_basis == neu->kz_basis : e.kz_steuer == neu->kz_steuer;
   });
   return alt ? alt->zeile : 0;
+}
+
+Formularkennzahlen formularkennzahlen(int jahr, const Formularwerte& werte) {
+  Formularkennzahlen k;
+  const Vordruck& v = vordruck_fuer(jahr);
+  std::array<bool, 87> belegt{};
+  auto eintragen = [&](int kz, Betrag wert) {
+    if (kz == 0) return;
+    auto it = std::find_if(k.werte.begin(), k.werte.end(),
+                           [&](const auto& w) { return w.first == kz; });
+    if (it == k.werte.end())
+      k.werte.emplace_back(kz, wert);
+    else
+      it->second += wert;
+  };
+  for (const Seitenplan* seite : {&v.seite1, &v.seite2})
+    for (const Eintrag& e : seite->eintraege) {
+      if (jahr < e.von_jahr || jahr > e.bis_jahr) continue;
+      // The Kennzahlen the form has, also those without a value.
+      for (int kz : {e.kz_basis, e.kz_steuer})
+        if (kz != 0 && std::find(k.erlaubt.begin(), k.erlaubt.end(), kz) == k.erlaubt.end()) {
+          k.erlaubt.push_back(kz);
+          if (kz == e.kz_basis) k.basen.push_back(kz);
+        }
+      const Zeilenbetrag z = zeilenbetrag(e, werte);
+      if (e.regel == R::Nichts || e.regel == R::Uebertrag || e.regel == R::Summe ||
+          e.regel == R::Pruefen || e.regel == R::NurPruefen || e.regel == R::Sonder ||
+          e.regel == R::Ende)
+        continue;
+      belegt[static_cast<std::size_t>(e.zeile)] = true;
+      // Bases in whole euros, as the form prints them.
+      if (z.basis / 100 != 0) eintragen(e.kz_basis, z.basis / 100 * 100);
+      if (z.steuer != 0) eintragen(e.kz_steuer, z.steuer);
+      k.zahlung += z.zahlung;
+    }
+  for (std::size_t l = 1; l < werte.basis.size(); ++l)
+    if ((werte.basis[l] != 0 || werte.steuer[l] != 0) && !belegt[l])
+      k.ohne_kennzahl.push_back(static_cast<int>(l));
+  std::sort(k.werte.begin(), k.werte.end());
+  std::sort(k.erlaubt.begin(), k.erlaubt.end());
+  std::sort(k.basen.begin(), k.basen.end());
+  return k;
 }
 
 bool steuerformular_drucken(Mandant& m, const Formularauftrag& auftrag, Formularwerte& werte) {

@@ -2,7 +2,8 @@
 // the real printer adds it up, pays exactly what the check list says, with
 // and without the directly booked input tax taken over. Bases are whole
 // euros, so rounding account by account (the list) and line by line (the
-// form) agree; taxes and input tax are any cents.
+// form) agree; taxes and input tax are any cents. The Kennzahlen of the
+// electronic return come to the same payment.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -81,6 +82,8 @@ TEST(Formularsumme, DasFormularZahltWasDiePruefliste) {
       Formularwerte w = formularwerte_fuellen(ustkonten_lesen(*b.m, periode, periode));
       ASSERT_TRUE(steuerformular_drucken(*b.m, a, w));
       EXPECT_EQ(w.summe, p.zu_zahlen);
+      // The electronic return takes the same Kennzahlen.
+      EXPECT_EQ(formularkennzahlen(j.jahr, w).zahlung, p.zu_zahlen);
     }
   }
 }
