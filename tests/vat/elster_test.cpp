@@ -244,6 +244,29 @@ TEST(Elster, DateiNach2012UndSondervorauszahlung) {
   EXPECT_NE(dfv.find("<Kz38>1200.00</Kz38>"), std::string::npos);
 }
 
+// coala.ini is in the Windows code page: its bytes 0x80..0x9F ("€", "–",
+// "„", "“") reach the file as characters, not as bytes of ISO-8859-1.
+TEST(Elster, WindowsZeichenAusCoalaIni) {
+  Elsterumgebung e(2012);
+  e.b.konten({{8400, "Erlöse 19 %", 3, 26, 1, 3, 0, 10000},
+              {1776, "Umsatzsteuer 19 %", 2, 0, 0, 3, 0, 1900}});
+  ASSERT_TRUE(e.b.fs.schreibe_datei_atomar(
+      pfad_verbinden(e.b.m->daten_verzeichnis(), "coala.ini"),
+      "[NutzdatenHeader]\r\nLieferantAp=Fr. M\xFCller \x80 \x96 \x84" "Chefin\x93\r\n"
+      "LieferantEMail=buero@holz.example\r\n"));
+  e.b.ui.formular_skript({F::tippe("Periode von:", "3"), F::tippe("Periode bis:", "3"),
+                          F::druecke(Taste::Esc)});
+  ASSERT_TRUE(TfCoalaf(*e.b.m).ausfuehren())
+      << (e.b.ui.meldungen().empty() ? "" : e.b.ui.meldungen().back());
+  EXPECT_TRUE(e.b.ui.meldungen().empty());  // the file was there
+  const std::string xml = e.datei("ustva03.xml");
+  wohlgeformt(xml);
+  EXPECT_NE(xml.find("<Ansprechpartner>Fr. M\xFCller &#8364; &#8211; &#8222;Chefin&#8220;"
+                     "</Ansprechpartner>"),
+            std::string::npos)
+      << xml;
+}
+
 // Every refused start or dialog leaves no file.
 TEST(Elster, AbgelehntOhneDatei) {
   struct Fall {
