@@ -12,6 +12,7 @@
 #include "reports/auswertungen.h"
 #include "reports/kontoauszug.h"
 #include "vat/steueranmeldung.h"
+#include "vat/zusammenfassende_meldung.h"
 
 namespace fibu {
 
@@ -44,6 +45,7 @@ void befehle_registrieren(TFFibu& fibu) {
   abschluss_registrieren(fibu);
   offeneposten_registrieren(fibu);
   steueranmeldung_registrieren(fibu);
+  euro_auswertungen_registrieren(fibu);
   fibu.registriere(21, [&fibu] { buchen(fibu); });
   // 22 "Bankauszug": the statement screen, its context menu reaching the
   // account sheets.
