@@ -35,8 +35,10 @@ void erlauben(std::vector<int>& liste, int kz) {
   if (kz != 0 && std::find(liste.begin(), liste.end(), kz) == liste.end()) liste.push_back(kz);
 }
 
-// The printed text of a Kennzahl for the check list.
-std::string kennzahltext(int kz) {
+// The printed text of a Kennzahl for the check list: that of the year
+// table's row for the period, else of its last row for the Kennzahl (the
+// rows for single periods stand before the general ones).
+std::string kennzahltext(int kz, int jahr, int monat) {
   switch (kz) {
     case kz_berichtigt:
       return "Berichtigte Anmeldung";
@@ -59,9 +61,14 @@ std::string kennzahltext(int kz) {
     default:
       break;
   }
-  for (const Kennzahlzuordnung& z : kennzahlentabelle())
-    if (z.kz_basis == kz || z.kz_steuer == kz) return z.text;
-  return "";
+  std::string text;
+  for (const Kennzahlzuordnung& z : kennzahlentabelle()) {
+    if (z.kz_basis != kz && z.kz_steuer != kz) continue;
+    if (jahr >= z.von_jahr && jahr <= z.bis_jahr && monat >= z.von_monat && monat <= z.bis_monat)
+      return z.text;
+    text = z.text;
+  }
+  return text;
 }
 
 // 1234.56 as "1234.56", −5 as "-0.05"; whole euros as "1234".
@@ -329,6 +336,53 @@ bool coala_schreiben(IniDatei& ini, const Coalaangaben& c) {
 // --- The command ---
 
 namespace {
+
+// In 2005 the tax of the other rates, of § 24 and of the acquisitions at
+// other rates and of new vehicles comes from the bookings: the tax posted on
+// the tax accounts of the line's accounts, each tax account once however
+// many accounts of the line reach it. The payment follows. False when the
+// bookings could not be read.
+bool steuer_2005_aus_buchungen(Mandant& m, int von, int bis, const std::vector<Ustkonto>& konten,
+                               Elsterkennzahlen& k) {
+  struct Zeile {
+    int zeile, kz_basis, kz_steuer;
+  };
+  const Datum erster = m.basis.get(B::periode_von(von)), letzter = m.basis.get(B::periode_bis(bis));
+  auto& bu = *m.buchung;
+  for (const Zeile& z : {Zeile{29, 35, 36}, Zeile{32, 76, 80}, Zeile{37, 95, 98}, Zeile{38, 94, 96}}) {
+    if (!k.werte.count(z.kz_basis) || k.werte.at(z.kz_basis).wert == 0) continue;
+    std::vector<std::string> steuerkonten;
+    for (const Ustkonto& u : konten) {
+      if (u.zeile != z.zeile || u.schluessel < 1 || u.schluessel > 40) continue;
+      const std::int32_t nr = m.basis.get(B::steuerkonto(u.schluessel));
+      if (nr == 0) continue;
+      const std::string text = std::to_string(nr);
+      if (std::find(steuerkonten.begin(), steuerkonten.end(), text) == steuerkonten.end())
+        steuerkonten.push_back(text);
+    }
+    Betrag steuer = 0;
+    const bool sicht = bu.offene_sicht;
+    bu.offene_sicht = false;  // archived bookings count too
+    const bool gelesen = bu.buchungen_lesen(
+        1, bu.anzahl_buchungen(), [&](std::int64_t, const Satz& b) {
+          const Datum d = b.get(BuchungFelder::Datum);
+          if (bu.satz_ist_leer(b) || d < erster || d > letzter) return true;
+          const std::string konto = trim(b.get(BuchungFelder::Steuerkontofeld));
+          if (std::find(steuerkonten.begin(), steuerkonten.end(), konto) != steuerkonten.end())
+            steuer -= b.get(BuchungFelder::GebuchteSteuer);
+          return true;
+        });
+    bu.offene_sicht = sicht;
+    if (!gelesen) return false;
+    Elsterwert& w = k.werte[z.kz_steuer];
+    k.werte[kz_rest].wert += steuer - w.wert;
+    w = {steuer, true};
+  }
+  return true;
+}
+}  // namespace
+
+namespace {
 enum Feld {
   f_aktuell = 1,
   f_von,
@@ -579,6 +633,10 @@ bool TfCoalaf::ausfuehren() {
     }
     const bool letzte = bis == m_.basis.get(B::AnzahlPerioden);
     k = elster_kennzahlen(kopf.jahr, monat_von(beginn), werte, letzte, letzte ? f.zahl(f_betrag) : 0);
+    if (kopf.jahr == 2005 && !steuer_2005_aus_buchungen(m_, von, bis, konten, k)) {
+      ui.ShowMessageMain("Die Buchungen konnten nicht gelesen werden!");
+      return false;
+    }
     for (int l : k.ohne_kennzahl)
       ui.ShowMessageMain("Es gibt Sachkonten mit der UST-Zeile " + std::to_string(l) + " !\r" +
                          "In " + std::to_string(kopf.jahr) +
@@ -590,7 +648,7 @@ bool TfCoalaf::ausfuehren() {
     const auto geschrieben = elster_zu_schreiben(k);
     for (const auto& [nummer, wert] : geschrieben)
       liste.push_back("Kennzahl " + std::to_string(nummer) + " " +
-                      padcut(kennzahltext(nummer), 60) + " " +
+                      padcut(kennzahltext(nummer, kopf.jahr, monat_von(beginn)), 60) + " " +
                       rechtsbuendig(wert.cent ? format_maske(wert.wert, 2, "#.##")
                                               : std::to_string(wert.wert / 100),
                                     14));

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "posting/buchen.h"
 #include "ustbuchhaltung.h"
 
 namespace fibu {
@@ -191,6 +192,9 @@ TEST(Elster, Datei2012) {
   golden("elster_2012.xml", xml);
   // The check list names the Kennzahlen sent.
   const auto zeilen = e.b.ui.druckauftraege().back().alle_zeilen();
+  std::string liste;
+  for (const auto& z : zeilen) liste += z + "\n";
+  golden("elster_2012_pruefliste.txt", liste);
   EXPECT_TRUE(std::any_of(zeilen.begin(), zeilen.end(), [](const std::string& z) {
     return z.rfind("Kennzahl 83 Verbleibende Umsatzsteuer-Vorauszahlung", 0) == 0 &&
            z.find("1130.50") != std::string::npos;
@@ -265,6 +269,48 @@ TEST(Elster, WindowsZeichenAusCoalaIni) {
                      "</Ansprechpartner>"),
             std::string::npos)
       << xml;
+}
+
+// In 2005 the tax of the other rates comes from the bookings on the tax
+// accounts of the line's accounts: two revenue accounts that share one tax
+// account count its tax once, and bookings of other periods not at all.
+TEST(Elster, SteuerDerAnderenSaetze2005AusDenBuchungen) {
+  Elsterumgebung e(2005);
+  e.b.m->basis.set(BasisFelder::steuerkonto(5), std::int32_t{1775});
+  e.b.m->basis.set(BasisFelder::steuersatz(5), std::int64_t{1000});
+  e.b.konten({{8350, "Erlöse 10 %", 3, 29, 5, 3, 0, 0},
+              {8351, "Erlöse 10 % Handel", 3, 29, 5, 3, 0, 0},
+              {1775, "Umsatzsteuer 10 %", 2, 0, 0, 3, 0, 0},
+              {1200, "Bank", 0, 0, 0, 3, 0, 0}});
+  Buchungskern kern(*e.b.m);
+  std::int64_t n = 0;
+  for (auto [konto, brutto, tag, monat] :
+       {std::tuple{"8350", Betrag{11000}, 10, 3}, std::tuple{"8351", Betrag{5500}, 20, 3},
+        std::tuple{"8350", Betrag{99000}, 5, 2}}) {
+    Satz& s = e.b.m->buchung->satz();
+    s.leeren();
+    s.set(BuchungFelder::Konto, konto);
+    s.setze_u8(BuchungFelder::SollHaben, static_cast<std::uint8_t>('H'));
+    s.set(BuchungFelder::Betrag, brutto);
+    s.set(BuchungFelder::Gegenkonto, "1200");
+    s.set(BuchungFelder::Steuerschluessel, "5");
+    s.set(BuchungFelder::Periode, static_cast<std::uint8_t>(monat));
+    s.set(BuchungFelder::Datum, DMYtoDate(tag, monat, 2005));
+    s.set(BuchungFelder::Text1, "Verkauf");
+    ASSERT_TRUE(kern.buchen(++n)) << e.b.ui.meldungen().back();
+  }
+  e.b.ui.formular_skript({F::tippe("Periode von:", "3"), F::tippe("Periode bis:", "3"),
+                          F::druecke(Taste::Esc)});
+  ASSERT_TRUE(TfCoalaf(*e.b.m).ausfuehren())
+      << (e.b.ui.meldungen().empty() ? "" : e.b.ui.meldungen().back());
+  const std::string xml = e.datei("ustva03.xml");
+  wohlgeformt(xml);
+  // 100.00 + 50.00 net on line 29; the tax account carries no line, so the
+  // 15.00 are the bookings' tax of March, once.
+  EXPECT_NE(xml.find("<Kz35>150</Kz35>"), std::string::npos) << xml;
+  EXPECT_NE(xml.find("<Kz36>15.00</Kz36>"), std::string::npos);
+  EXPECT_NE(xml.find("<Kz83>15.00</Kz83>"), std::string::npos);
+  EXPECT_EQ(xml.find("<Kz22>"), std::string::npos);
 }
 
 // Every refused start or dialog leaves no file.
