@@ -100,9 +100,10 @@ std::optional<std::vector<ZmZeile>> zm_berechnen(Mandant& m, int von, int bis) {
 }
 
 std::string zm_csv(const std::vector<ZmZeile>& zeilen, Leistungsart art) {
-  std::string aus;
+  // The version of the portal's import, then the names of the columns.
+  std::string aus = "#v3.0\r\nUSt-IdNr.,Betrag (EUR),Art der Leistung\r\n";
   for (const ZmZeile& z : zeilen)
-    aus += z.land + "," + z.nummer + "," + std::to_string(z.betrag / 100) + "," +
+    aus += z.land + z.nummer + "," + std::to_string(z.betrag / 100) + "," +
            static_cast<char>(art) + "\r\n";
   return aus;
 }

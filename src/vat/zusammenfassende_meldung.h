@@ -51,7 +51,8 @@ std::string zm_dateiname(const Mandant& m, int von, int bis);
 // pressed Esc.
 std::optional<std::vector<ZmZeile>> zm_berechnen(Mandant& m, int von, int bis);
 
-// The portal file: "FR,12345678901,1000,L" and CR LF per line.
+// The portal file: the version line "#v3.0", the column names, then
+// "FR12345678901,1000,L" per customer; CR LF ends each line.
 std::string zm_csv(const std::vector<ZmZeile>& zeilen, Leistungsart art);
 
 // Prints the list and, when asked for, writes the file. False when the
