@@ -313,6 +313,23 @@ TEST(Elster, SteuerDerAnderenSaetze2005AusDenBuchungen) {
   EXPECT_EQ(xml.find("<Kz22>"), std::string::npos);
 }
 
+// An e-mail address shorter than 7 characters asks; no keeps the dialog.
+TEST(Elster, KurzeEmailFragtNach) {
+  Elsterumgebung e(2012);
+  e.b.konten({{8400, "Erlöse 19 %", 3, 26, 1, 3, 0, 10000},
+              {1776, "Umsatzsteuer 19 %", 2, 0, 0, 3, 0, 1900}});
+  e.b.ui.formular_skript({F::tippe("Periode von:", "3"), F::tippe("Periode bis:", "3"),
+                          F::tippe("E-Mail", "a@b.de"), F::druecke(Taste::Esc),
+                          F::druecke(Taste::Esc)});
+  const std::string frage =
+      "Ohne eine gültige E-Mail erfolgt ab 2008 eine Abweisung der Anmeldung.";
+  e.b.ui.erwarte_frage(frage, false);
+  e.b.ui.erwarte_frage(frage, true);
+  ASSERT_TRUE(TfCoalaf(*e.b.m).ausfuehren());
+  EXPECT_NE(e.datei("ustva03.xml").find("<Email>a@b.de</Email>"), std::string::npos);
+  e.b.ui.alles_verbraucht();
+}
+
 // Every refused start or dialog leaves no file.
 TEST(Elster, AbgelehntOhneDatei) {
   struct Fall {
@@ -338,6 +355,8 @@ TEST(Elster, AbgelehntOhneDatei) {
        "Perioden sind so nicht möglich !\rEs sind nur Monate oder Quartale möglich."},
       {"no e-mail", true, "2893081508152", 2012, {F::druecke(Taste::Esc), F::schliesse()},
        "Lieferantendaten:  Name, Straße, PLZ, Ort und E-Mail sind Pflichtangaben!"},
+      {"after the year table", true, "2893081508152", 2027, {},
+       "Steuerjahr 2027 für Periode 1 noch nicht integriert!"},
   };
   for (const Fall& f : faelle) {
     SCOPED_TRACE(f.was);
