@@ -11,6 +11,9 @@
 
 #include "../suite/testverzeichnis.h"
 #include "app/batch.h"
+#include "frame/mandant.h"
+#include "frame/start.h"
+#include "suite/test_interaktion.h"
 
 namespace fibu {
 
@@ -50,6 +53,23 @@ struct Demo {
     int rc = batch_ausfuehren(args, log);
     if (log_aus) *log_aus = log.str();
     return rc;
+  }
+};
+
+// The demo client of a working directory opened in this process, as the
+// program opens it, with a TestInteraktion for what its functions ask and
+// print.
+struct GeoeffneteDemo {
+  std::unique_ptr<Dateisystem> fs = echtes_dateisystem();
+  TestInteraktion ui;
+  Startkonfiguration start;
+  std::unique_ptr<Netzwerk> netz;
+  Tagesdatum heute{DMYtoDate(6, 12, 2007)};
+  std::unique_ptr<Mandant> m;
+  explicit GeoeffneteDemo(const std::string& ws) : start(start_lesen(*fs, ws)) {
+    netz = std::make_unique<Netzwerk>(*fs, start.konf.fibu_pfad);
+    m = std::make_unique<Mandant>(*fs, ui, heute, start.konf.fibu_pfad, *netz);
+    EXPECT_TRUE(m->mandant_oeffnen(999, 2007));
   }
 };
 

@@ -4,10 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "batchdemo.h"
-#include "frame/mandant.h"
-#include "frame/start.h"
 #include "suite/allgemei.h"
-#include "suite/test_interaktion.h"
 #include "vat/steueranmeldung.h"
 
 namespace fibu {
@@ -44,13 +41,9 @@ TEST(UstBatch, PruefListeJaFormularNurAufEinemDrucker) {
 // the form pays what the check list says.
 TEST(UstBatch, DasFormularDesDemojahresStimmtMitDerPruefliste) {
   Demo d;
-  auto fs = echtes_dateisystem();
-  TestInteraktion ui;
-  const Startkonfiguration start = start_lesen(*fs, d.ws);
-  Netzwerk netz(*fs, start.konf.fibu_pfad);
-  Tagesdatum heute{DMYtoDate(6, 12, 2007)};
-  Mandant m(*fs, ui, heute, start.konf.fibu_pfad, netz);
-  ASSERT_TRUE(m.mandant_oeffnen(999, 2007));
+  GeoeffneteDemo g(d.ws);
+  Mandant& m = *g.m;
+  TestInteraktion& ui = g.ui;
   for (int periode : {1, 3}) {
     SCOPED_TRACE(periode);
     Anmeldeoptionen o;

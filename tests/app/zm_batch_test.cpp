@@ -4,22 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "batchdemo.h"
-#include "frame/mandant.h"
-#include "frame/start.h"
 #include "suite/allgemei.h"
-#include "suite/test_interaktion.h"
 
 namespace fibu {
 namespace {
 
 void kennungen_setzen(Demo& d) {
-  auto fs = echtes_dateisystem();
-  TestInteraktion ui;
-  const Startkonfiguration start = start_lesen(*fs, d.ws);
-  Netzwerk netz(*fs, start.konf.fibu_pfad);
-  Tagesdatum heute{DMYtoDate(6, 12, 2007)};
-  Mandant m(*fs, ui, heute, start.konf.fibu_pfad, netz);
-  ASSERT_TRUE(m.mandant_oeffnen(999, 2007));
+  GeoeffneteDemo g(d.ws);
+  Mandant& m = *g.m;
   for (auto [nummer, egid] :
        {std::pair{10001, "ATU11111111"}, std::pair{10003, " fr22222222222"}}) {
     const std::string key = m.personenkonto_text(nummer);
