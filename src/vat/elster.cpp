@@ -458,6 +458,7 @@ void TfCoalaf::dialog_bauen() {
   const Anmeldeoptionen o = anmeldeoptionen_vorgabe(m_);
   const auto anzahl = static_cast<std::uint8_t>(m_.basis.get(B::AnzahlPerioden));
   TEntryForm& f = form_;
+  f.Seite("Anmeldung");
   f.AddByte(f_aktuell, "Aktuelle Periode", m_.basis.get(B::AktuellePeriode));
   f.ProtectControl(f_aktuell);
   f.AddByte(f_von, "Periode von:", static_cast<std::uint8_t>(o.periode_von), 1, anzahl);
