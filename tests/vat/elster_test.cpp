@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "golden.h"
 #include "posting/buchen.h"
 #include "ustbuchhaltung.h"
 
@@ -134,20 +135,6 @@ struct Elsterumgebung {
   }
 };
 
-// The file against tests/vat/golden; FIBU_GOLDEN_SCHREIBEN=1 writes it anew.
-void golden(const std::string& name, const std::string& ist) {
-  const std::string pfad = std::string(FIBU_TESTDATEN) + "/vat/golden/" + name;
-  if (std::getenv("FIBU_GOLDEN_SCHREIBEN")) {
-    std::ofstream(pfad, std::ios::binary) << ist;
-    return;
-  }
-  std::ifstream datei(pfad, std::ios::binary);
-  ASSERT_TRUE(datei) << pfad;
-  std::stringstream soll;
-  soll << datei.rdbuf();
-  EXPECT_EQ(ist, soll.str()) << name;
-}
-
 // Well-formed for libxml2, read back in its declared encoding.
 void wohlgeformt(const std::string& xml) {
   xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "ustva.xml", nullptr,
@@ -189,12 +176,12 @@ TEST(Elster, Datei2012) {
   EXPECT_NE(xml.find("<Kz81>9950</Kz81>"), std::string::npos);
   EXPECT_NE(xml.find("<Kz69>40.00</Kz69>"), std::string::npos);
   EXPECT_NE(xml.find("<Kz83>1130.50</Kz83>"), std::string::npos);
-  golden("elster_2012.xml", xml);
+  golden_vergleich("elster_2012.xml", xml);
   // The check list names the Kennzahlen sent.
   const auto zeilen = e.b.ui.druckauftraege().back().alle_zeilen();
   std::string liste;
   for (const auto& z : zeilen) liste += z + "\n";
-  golden("elster_2012_pruefliste.txt", liste);
+  golden_vergleich("elster_2012_pruefliste.txt", liste);
   EXPECT_TRUE(std::any_of(zeilen.begin(), zeilen.end(), [](const std::string& z) {
     return z.rfind("Kennzahl 83 Verbleibende Umsatzsteuer-Vorauszahlung", 0) == 0 &&
            z.find("1130.50") != std::string::npos;
@@ -235,7 +222,7 @@ TEST(Elster, DateiNach2012UndSondervorauszahlung) {
   EXPECT_NE(xml.find("<Kz39>500.00</Kz39>"), std::string::npos);
   EXPECT_NE(xml.find("<Kz83>165.44</Kz83>"), std::string::npos);
   EXPECT_NE(xml.find("<Anmeldungssteuern art=\"UStVA\" version=\"202401\">"), std::string::npos);
-  golden("elster_2024.xml", xml);
+  golden_vergleich("elster_2024.xml", xml);
 
   // The application for the special prepayment alone.
   e.b.ui.formular_skript({F::tippe("Nur Sondervorauszahlung - Betrag :", "Ja"),

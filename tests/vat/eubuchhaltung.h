@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "../openitems/opbuchhaltung.h"
+#include "golden.h"
 
 namespace fibu {
 
@@ -67,21 +68,6 @@ struct EuBuchhaltung : OpBuchhaltung {
 
   std::vector<std::string> alles() const { return t.ui.druckauftraege().back().alle_zeilen(); }
 };
-
-// Text against the file in tests/vat/golden, byte for byte.
-// FIBU_GOLDEN_SCHREIBEN=1 writes it anew (then read it through).
-inline void golden_vergleich(const std::string& name, const std::string& ist) {
-  const std::string pfad = std::string(FIBU_TESTDATEN) + "/vat/golden/" + name;
-  if (std::getenv("FIBU_GOLDEN_SCHREIBEN")) {
-    std::ofstream(pfad, std::ios::binary) << ist;
-    return;
-  }
-  std::ifstream datei(pfad, std::ios::binary);
-  ASSERT_TRUE(datei) << pfad;
-  std::stringstream soll;
-  soll << datei.rdbuf();
-  EXPECT_EQ(ist, soll.str()) << name;
-}
 
 inline std::string als_text(const std::vector<std::string>& zeilen) {
   std::string s;

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "../posting/testbuchhaltung.h"
+#include "golden.h"
 
 namespace fibu {
 namespace {
@@ -298,22 +299,11 @@ TEST(Steuerformular, LinesNoLongerAllowedAndLinesWithoutPlace) {
             std::string::npos);
 }
 
-// Both pages of a fixed book, against the files in tests/vat/golden.
-// FIBU_GOLDEN_SCHREIBEN=1 writes them anew (then read them through).
+// A page of a fixed book, against its file in tests/vat/golden.
 void golden(const std::string& name, const std::vector<Rasterzeile>& raster_seite) {
-  const std::vector<std::string> seite = als_text(raster_seite);
-  const std::string pfad = std::string(FIBU_TESTDATEN) + "/vat/golden/" + name;
   std::string ist;
-  for (const auto& z : seite) ist += z + "\n";
-  if (std::getenv("FIBU_GOLDEN_SCHREIBEN")) {
-    std::ofstream(pfad) << ist;
-    return;
-  }
-  std::ifstream datei(pfad);
-  ASSERT_TRUE(datei) << pfad;
-  std::stringstream soll;
-  soll << datei.rdbuf();
-  EXPECT_EQ(ist, soll.str()) << name;
+  for (const auto& z : als_text(raster_seite)) ist += z + "\n";
+  golden_vergleich(name, ist);
 }
 
 void feste_buecher(Formularwerte& w) {
