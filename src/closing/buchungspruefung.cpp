@@ -17,6 +17,7 @@
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
 #include "suite/betrag.h"
+#include "suite/fortschritt.h"
 
 namespace fibu {
 
@@ -33,46 +34,6 @@ constexpr int protokollbreite = 79;
 // holds dirty stay bounded (at most one page per booking), and an item page
 // the bookings of a stretch keep touching is committed once for all of them.
 constexpr long buchungen_je_einheit = 50000;
-// The progress window shows every so many steps and looks for Esc as often.
-constexpr long takt = 256;
-
-// The progress window of one step of the run, closed however the step ends.
-class Fortschritt {
- public:
-  explicit Fortschritt(Interaktion& ui) : ui_(ui) {}
-  ~Fortschritt() { schliessen(); }
-  Fortschritt(const Fortschritt&) = delete;
-  Fortschritt& operator=(const Fortschritt&) = delete;
-
-  void oeffnen(const std::string& text, long maximum) {
-    schliessen();
-    ui_.Balken_Oeffnen(text, maximum);
-    offen_ = true;
-    schritte_ = offen_seit_ = 0;
-  }
-  void text(const std::string& t) { ui_.Balken_Text(t); }
-  // One step; `text` (when given) is shown for the first and every takt-th
-  // step. False when the user pressed Esc.
-  bool schritt(const std::function<std::string()>& text = {}) {
-    const bool zeigen = schritte_++ % takt == 0;
-    if (!zeigen) return true;
-    if (text) ui_.Balken_Text(text());
-    if (schritte_ > 1) ui_.Balken_Inc(schritte_ - 1 - offen_seit_);
-    offen_seit_ = schritte_ - 1;
-    return !ui_.EscPressed();
-  }
-  void schliessen() {
-    if (!offen_) return;
-    offen_ = false;
-    ui_.Balken_Schliessen();
-  }
-
- private:
-  Interaktion& ui_;
-  bool offen_ = false;
-  long schritte_ = 0, offen_seit_ = 0;
-};
-
 // Many postings into the copies as units of work of the data directory:
 // rolled back when the run is left without ende().
 class Sammeleinheit {

@@ -121,7 +121,8 @@ std::vector<Menueeintrag> baue_menue() {
        menue(36, "&Datev-Übergabe",
              {e(361, "Sachkonten-&Salden"), e(362, "Sachkonten-&Namen"), e(363, "&Debitoren"),
               e(364, "&Kreditoren"), e(365, "&Alle Buchungen"),
-              nichts(366, "S&tammdaten Personenkonten")}),
+              nichts(366, "S&tammdaten Personenkonten"),
+              e(367, "&Buchungsstapel (EXTF)"), e(368, "Debitoren/Kreditoren (E&XTF)")}),
        nichts(37, "Be&treuer", S::Versteckt), nichts(38, "&Händler", S::Versteckt)}));
   Menueeintrag nutzer = nichts(47, "&Nutzer im Mandant", S::Versteckt);
   nutzer.trenner_davor = true;

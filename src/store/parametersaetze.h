@@ -191,6 +191,24 @@ struct BwanamenFelder {
   }  // "Tab-Zifa-Name"
 };
 
+// DATEV.PAR: the settings of the DATEV hand-over, one record written whole.
+struct DatevFelder {
+  static constexpr std::size_t groesse = 1024;
+  static constexpr TextFeld Zielverzeichnis{0, 80};
+  static constexpr TextFeld Beraternummer{81, 7};  // zero-filled
+  static constexpr TextFeld Beratername{89, 9};    // blank-filled
+  static constexpr TextFeld Mandantennummer{99, 5};
+  static constexpr TextFeld DfvKennzeichen{105, 2};
+  static constexpr TextFeld AbrechnungsnummerSalden{108, 4};
+  static constexpr TextFeld Passwort{113, 4};
+  static constexpr TextFeld Gegenkonto{135, 7};
+  static constexpr ZahlFeld<std::uint16_t> Selektion{148};  // 0 all, 1 balance not zero
+  static constexpr TextFeld AbrechnungsnummerBuchungen{150, 4};
+  static constexpr JaNeinFeld EroeffnungUnterdruecken{155};
+  static constexpr TextFeld Verrechnungskonto{156, 8};
+  static constexpr JaNeinFeld BuchungstextStattName{165};
+};
+
 // The defaults of a new BASIS.PAR: ranges, lengths, twelve periods as the
 // months of `jahr`, document-number ranges, cost-accounting ranges, diskette.
 Satz neue_basis(int jahr);
