@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "posting/buchen.h"
+#include "store/kontenbereiche.h"
 #include "suite/allgemei.h"
 #include "suite/betrag.h"
 
@@ -217,6 +218,45 @@ bool massenbuchen(Mandant& m, long anzahl, long einheit) {
     std::printf("letzte Einheit fehlgeschlagen\n");
     return false;
   }
+  return true;
+}
+
+bool einheitliche_buecher_anlegen(const std::string& verzeichnis, long anzahl, double& dauer) {
+  using BF = BuchungFelder;
+  const std::string wurzel = verzeichnis + "/mandant";
+  std::filesystem::remove_all(wurzel);
+  std::filesystem::create_directories(wurzel);
+  Lauf l(wurzel);
+  mandant_anlegen(l.m);
+  const auto t = Uhr::now();
+  Buchungskern kern(l.m);
+  Erzeuger erzeuger(l.m);
+  auto& bu = *l.m.buchung;
+  Buchungslauf lauf(kern);
+  std::vector<Satz> beleg;
+  Betrag summe = 0;
+  long n = 0;
+  while (n < anzahl) {
+    Satz s(BF::groesse);
+    erzeuger.naechste(s);
+    summe += vorzeichenbetrag(s);
+    beleg.push_back(std::move(s));
+    if (summe != 0) continue;
+    std::uint8_t art = 0;
+    for (const Satz& z : beleg)
+      if (!ist_sachkonto(l.m.basis, z.get(BF::Konto))) art = z.u8(BF::Buchungsart);
+    for (Satz& z : beleg) {
+      if (n == anzahl) break;
+      z.setze_u8(BF::Buchungsart, art);
+      bu.satz() = z;
+      if (!kern.buchen(++n)) return false;
+      if (n % 50000 == 0 && !lauf.zwischenstand()) return false;
+    }
+    beleg.clear();
+  }
+  if (!lauf.ende()) return false;
+  dauer = sekunden(t);
+  l.m.mandant_schliessen();
   return true;
 }
 

@@ -116,6 +116,13 @@ void im_kind(const std::string& wurzel, const std::function<void(Lauf&)>& schrit
 // it took; false when that failed.
 bool gebucht_im_kind(const std::string& verzeichnis, long anzahl);
 
+// A fresh client below `verzeichnis` + "/mandant" with the mix, but every
+// line of a document carrying the type of its personal line (the mix leaves
+// the GL lines of an invoice or payment blank, which the booking checks
+// report line by line, as they should). Posted in bulk units like the other
+// benchmarks' books; `dauer` is how long the posting took.
+bool einheitliche_buecher_anlegen(const std::string& verzeichnis, long anzahl, double& dauer);
+
 // Writes the posted bookings as a plain-text double-entry journal (the
 // ledger format): one transaction per document, accounts named by their
 // number, amounts with a decimal point; the tax a line carries goes to its

@@ -46,49 +46,6 @@ struct Gedruckt {
   }
 };
 
-// The books of the benchmark: the shared mix, but every line of a document
-// carries the type of its personal line (the mix leaves the GL lines of an
-// invoice or payment blank, which the check reports line by line, as it
-// should). Posted in bulk units like the other benchmarks' books.
-bool buecher_anlegen(const std::string& verzeichnis, long anzahl, double& dauer) {
-  using BF = BuchungFelder;
-  const std::string wurzel = verzeichnis + "/mandant";
-  std::filesystem::remove_all(wurzel);
-  std::filesystem::create_directories(wurzel);
-  Lauf l(wurzel);
-  mandant_anlegen(l.m);
-  const auto t = Uhr::now();
-  Buchungskern kern(l.m);
-  Erzeuger erzeuger(l.m);
-  auto& bu = *l.m.buchung;
-  Buchungslauf lauf(kern);
-  std::vector<Satz> beleg;
-  Betrag summe = 0;
-  long n = 0;
-  while (n < anzahl) {
-    Satz s(BF::groesse);
-    erzeuger.naechste(s);
-    summe += vorzeichenbetrag(s);
-    beleg.push_back(std::move(s));
-    if (summe != 0) continue;
-    std::uint8_t art = 0;
-    for (const Satz& z : beleg)
-      if (!ist_sachkonto(l.m.basis, z.get(BF::Konto))) art = z.u8(BF::Buchungsart);
-    for (Satz& z : beleg) {
-      if (n == anzahl) break;
-      z.setze_u8(BF::Buchungsart, art);
-      bu.satz() = z;
-      if (!kern.buchen(++n)) return false;
-      if (n % 50000 == 0 && !lauf.zwischenstand()) return false;
-    }
-    beleg.clear();
-  }
-  if (!lauf.ende()) return false;
-  dauer = sekunden(t);
-  l.m.mandant_schliessen();
-  return true;
-}
-
 // A step with the print job it made looked at.
 template <typename Schritt>
 void schritt_im_kind(const std::string& wurzel, Schritt schritt) {
@@ -121,7 +78,7 @@ int main(int argc, char** argv) {
     const pid_t kind = fork();
     if (kind == 0) {
       double dauer = 0;
-      if (!buecher_anlegen(verz, anzahl, dauer)) std::_Exit(1);
+      if (!einheitliche_buecher_anlegen(verz, anzahl, dauer)) std::_Exit(1);
       std::printf("%ld Buchungen erzeugt und gebucht: %.1f s\n", anzahl, dauer);
       std::fflush(stdout);
       std::_Exit(0);

@@ -202,7 +202,11 @@ const Formularbindung& sachkonto_bindung() {
         .byte(TFSachkonto::f_ustzeile, "UST-Zeile", S::UstZeile, 0, 99)
         .byte(TFSachkonto::f_steuerschluessel, "Steuerschlüssel", S::Steuerschluessel)
         .janein(TFSachkonto::f_aenderbar, "Steuerschlüssel bei Buchung änderbar",
-                S::SteuerschluesselAenderbar);
+                S::SteuerschluesselAenderbar)
+        // A byte the chart list prints as "DA"; the DATEV hand-over sends a
+        // tax key with the bookings of an account that has it.
+        .janein(TFSachkonto::f_datev, "Datev-Steuerschlüssel übergeben",
+                JaNeinFeld{S::DatevSteuerschluessel.offset});
     for (int i = 0; i < 4; ++i)
       t.text(TFSachkonto::f_zuordnung + 2 * i, std::string(zuordnungsnamen[i]) + " Vorzeichen",
              S::zuordnung_art(i), 1)

@@ -57,6 +57,7 @@ class TFSachkonto : public Kontodialog {
     f_uebernahme = f_zuordnung + 8,
     f_eroeffnung,
     f_bebucht,
+    f_datev,  // the account needs a tax key at DATEV (no automatic account there)
   };
 
   explicit TFSachkonto(Mandant& m);

@@ -273,9 +273,10 @@ TEST(DatevTraeger, Belegnummern) {
     const Belegnummer b = datev_traeger_belegnummer(f.v, f.ein);
     EXPECT_EQ(b.nummer, f.aus);
     EXPECT_EQ(b.gekuerzt, f.gekuerzt);
-    if (!f.aus)
+    if (!f.aus) {
       EXPECT_EQ(b.grund,
                 "!!! Belegnummer >" + f.ein + "< nicht numerisch, Buchung wird nicht uebergeben!");
+    }
   }
   EXPECT_EQ(datev_datendatei(DatevVariante::Erweitert), "ED00001");
   EXPECT_EQ(datev_steuerdateiname(DatevVariante::Einfach), "DV01");

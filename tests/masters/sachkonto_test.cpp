@@ -151,6 +151,7 @@ TEST(Sachkontodialog, NummerNeuesKontoSpeichernUndBlaettern) {
       F::tippe("Steuerschlüssel", "9"),
       F::tippe("Kontenart", "4"),  // input VAT: the key is cleared and locked
       F::tippe("Steuerschlüssel", "9", false),
+      F::tippe("Datev-Steuerschlüssel übergeben", "Ja"),
       F::druecke(Taste::Esc),
   });
   ASSERT_TRUE(d.ausfuehren());
@@ -162,6 +163,7 @@ TEST(Sachkontodialog, NummerNeuesKontoSpeichernUndBlaettern) {
   EXPECT_EQ(k.get(S::Kontenart), 4);
   EXPECT_EQ(k.get(S::Steuerschluessel), 0);
   EXPECT_EQ(k.get(S::Eroeffnungsdatum), DMYtoDate(6, 12, 2024));
+  EXPECT_EQ(k.get(S::DatevSteuerschluessel), 1);  // the flag the DATEV hand-over reads
   EXPECT_EQ(u.m().sach->anzahl_keys(1), 16u);
 
   // A number alone makes no account.
