@@ -391,6 +391,7 @@ void TFDatev::uebernehmen() {
 bool TFDatev::ausfuehren() { return form_.Execute(m_.ui()); }
 Datum TFDatev::von() const { return form_.datum(f_von); }
 Datum TFDatev::bis() const { return form_.datum(f_bis); }
+const std::string& TFDatev::ziel_eingabe() const { return form_.text(f_ziel); }
 
 // --- Target ---
 
@@ -492,7 +493,7 @@ bool datev_salden(Mandant& m, bool namen) {
   TFDatev dialog(m, namen ? DatevDialog::Namen : DatevDialog::Salden, par);
   if (!dialog.ausfuehren()) return false;
   const std::string ziel = pfad(par.get(D::Zielverzeichnis));
-  if (!datev_ziel_pruefen(m, par.get(D::Zielverzeichnis))) return false;
+  if (!datev_ziel_pruefen(m, dialog.ziel_eingabe())) return false;
   Protokoll prot(m);
   if (!prot.oeffnen(dialog.form().titel())) return false;
   const DatevKopf k = kopf(m, par, v, namen, false);
@@ -599,7 +600,7 @@ bool datev_buchungen_uebergeben(Mandant& m, DatevAuswahl auswahl) {
   TFDatev dialog(m, art, par);
   if (!dialog.ausfuehren()) return false;
   const std::string ziel = pfad(par.get(D::Zielverzeichnis));
-  if (!datev_ziel_pruefen(m, par.get(D::Zielverzeichnis))) return false;
+  if (!datev_ziel_pruefen(m, dialog.ziel_eingabe())) return false;
   DatevLauf l = lauf_aus(par, auswahl, dialog.von(), dialog.bis());
   l.belegnummer = [v](const std::string& nr) { return datev_traeger_belegnummer(v, nr); };
   if (auswahl == DatevAuswahl::Alle &&
@@ -638,7 +639,7 @@ bool datev_extf(Mandant& m, bool stammdaten) {
   TFDatev dialog(m, stammdaten ? DatevDialog::Stammdaten : DatevDialog::Buchungsstapel, par);
   if (!dialog.ausfuehren()) return false;
   const std::string ziel = pfad(par.get(D::Zielverzeichnis));
-  if (!datev_ziel_pruefen(m, par.get(D::Zielverzeichnis))) return false;
+  if (!datev_ziel_pruefen(m, dialog.ziel_eingabe())) return false;
   DatevLauf l;
   if (!stammdaten) {
     l = lauf_aus(par, DatevAuswahl::Alle, dialog.von(), dialog.bis());

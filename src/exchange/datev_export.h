@@ -37,6 +37,8 @@ class TFDatev {
   TEntryForm& form() { return form_; }
   Datum von() const;
   Datum bis() const;
+  // The target as the user typed it, for the messages of the target check.
+  const std::string& ziel_eingabe() const;
 
  private:
   bool pruefen(TEntryForm& f);

@@ -136,7 +136,7 @@ std::string datev_buchungssatz(const DatevKopf& k, const DatevBuchung& b, bool f
   s += "d" + ddmmyy(b.datum).substr(0, 4) + "e" + trim(kopy(b.konto, 1, 9));
   if (!b.kostenstelle.empty()) s += feld_kost + feldtext(b.kostenstelle) + textende;
   s += feld_text + feldtext(kopy(b.text, 1, 30)) + textende;
-  if (erweitert(k) && !b.egid.empty()) s += feld_egid + feldtext(kopy(b.egid, 1, 15)) + textende;
+  if (!b.egid.empty()) s += feld_egid + feldtext(kopy(b.egid, 1, 15)) + textende;
   if (erweitert(k)) s += waehrung(k);
   return s + satzende;
 }

@@ -124,8 +124,7 @@ TEST(DatevTraeger, Buchungssaetze) {
   EXPECT_NE(datev_buchungssatz(k, b, true).find("\xBD" "4711\x1C\xBE" "140407\x1C" "d1503"),
             std::string::npos);
 
-  // Credit, no key, no cost centre, no id; basic: ten digits, no id, no
-  // currency.
+  // Credit, no key, no cost centre; basic: ten digits, no currency.
   b.betrag = -5;
   b.steuerschluessel = 0;
   b.konto = "10001";
@@ -133,7 +132,8 @@ TEST(DatevTraeger, Buchungssaetze) {
   b.text = "Text";
   const DatevKopf e = kopf(DatevVariante::Einfach);
   EXPECT_EQ(datev_buchungssatz(e, b, false),
-            "-0000000005a8400\xBD" "4711\x1C" "d1503e10001\x1E" "Text\x1C" "y");
+            "-0000000005a8400\xBD" "4711\x1C" "d1503e10001\x1E" "Text\x1C"
+            "\xBA" "FR12345678901\x1C" "y");
   // Texts end after 30 characters.
   b.text = std::string(40, 'x');
   EXPECT_NE(datev_buchungssatz(e, b, false).find("\x1E" + std::string(30, 'x') + "\x1C"),
