@@ -122,6 +122,8 @@ bool gebucht_im_kind(const std::string& verzeichnis, long anzahl);
 // report line by line, as they should). Posted in bulk units like the other
 // benchmarks' books; `dauer` is how long the posting took.
 bool einheitliche_buecher_anlegen(const std::string& verzeichnis, long anzahl, double& dauer);
+// The same in a process of its own, printing how long it took.
+bool einheitlich_gebucht_im_kind(const std::string& verzeichnis, long anzahl);
 
 // Writes the posted bookings as a plain-text double-entry journal (the
 // ledger format): one transaction per document, accounts named by their

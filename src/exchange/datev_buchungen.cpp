@@ -30,7 +30,9 @@ std::string satztext(std::int64_t satz) {
   return t;
 }
 
-Betrag brutto(const Satz& b) { return b.get(B::Betrag) + b.get(B::Steuerbetrag); }
+Betrag brutto(const Satz& b) {
+  return b.get(B::Betrag) + b.get(B::Steuerbetrag);
+}
 
 // The accounts a run needs, read once: GL accounts all at the start (few),
 // personal accounts when a booking first names them.
@@ -181,8 +183,8 @@ class Lauf {
     if (!alle) {
       if (gruppe_.size() > 1)
         protokoll_("!!! Der Buchungsvorgang ab Zeile " + zeilennr(gruppe_.front().nummer) +
-                 " wird mit allen " + std::to_string(gruppe_.size()) +
-                 " Buchungen nicht uebergeben!");
+                   " wird mit allen " + std::to_string(gruppe_.size()) +
+                   " Buchungen nicht uebergeben!");
       for (const Zeile& z : gruppe_) nicht_uebergeben(z);
       return true;
     }
@@ -254,8 +256,8 @@ class Lauf {
     d.gegenkonto = verrechnung.empty() ? trim(b.get(B::Gegenkonto)) : trim(verrechnung);
     const auto braucht = [this](const std::string& k) { return konten_.konto(k).schluessel; };
     const auto art = [this](std::int32_t k) { return konten_.kontenart(k); };
-    DatevSchluessel s = datev_steuerschluessel(
-        m_.basis, schluesselzeile ? schluesselzeile->satz : b, braucht, art);
+    DatevSchluessel s =
+        datev_steuerschluessel(m_.basis, schluesselzeile ? schluesselzeile->satz : b, braucht, art);
     for (const std::string& zeile_text : s.meldungen) protokoll_(zeile_text);
     if (!s.meldungen.empty()) protokoll_("    Belegnummer : " + trim(b.get(B::Belegnr)));
     d.steuerschluessel = s.schluessel;
@@ -335,8 +337,7 @@ DatevSchluessel datev_steuerschluessel(
   return s;
 }
 
-std::string datev_text(const Satz& b, bool buchungstext, const std::string& kontoname,
-                       int laenge) {
+std::string datev_text(const Satz& b, bool buchungstext, const std::string& kontoname, int laenge) {
   std::string text = trim(trim(b.get(B::Text1)) + " " + trim(b.get(B::Text2)));
   if (!buchungstext || text.empty()) text = kontoname;
   return kopy(text, 1, laenge);

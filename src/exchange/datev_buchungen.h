@@ -28,8 +28,8 @@ enum class DatevAuswahl {
 
 // One record for DATEV.
 struct DatevBuchung {
-  std::int64_t nummer = 0;  // booking number (record of BUCHUNG.DA1)
-  Betrag betrag = 0;        // gross cents; a debit on `konto` is positive
+  std::int64_t nummer = 0;   // booking number (record of BUCHUNG.DA1)
+  Betrag betrag = 0;         // gross cents; a debit on `konto` is positive
   int steuerschluessel = 0;  // DATEV tax key, 0 = none
   std::string konto, gegenkonto;
   std::string belegnr;  // as the format writes it
@@ -37,7 +37,7 @@ struct DatevBuchung {
   Datum faellig = kein_datum;  // only in the customer and supplier variants
   std::string kostenstelle;
   std::string text;
-  std::string egid;  // VAT id of the personal account of the record
+  std::string egid;              // VAT id of the personal account of the record
   bool festgeschrieben = false;  // the booking lies in a locked period
 };
 
@@ -62,7 +62,7 @@ struct DatevLauf {
 
 // What happened to the bookings, for the protocol's end and the message.
 struct DatevErgebnis {
-  long saetze = 0;          // records handed to the writer
+  long saetze = 0;            // records handed to the writer
   long nicht_uebergeben = 0;  // bookings that did not go
   long zahlungsverkehr = 0;   // of those, payment-module bookings ("Z...")
   long offene_gruppen = 0;    // documents that never balanced

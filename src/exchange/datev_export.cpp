@@ -53,7 +53,9 @@ std::string nullen(const std::string& s, std::size_t breite_) {
 bool buchungsdialog(DatevDialog a) {
   return a == DatevDialog::Debitoren || a == DatevDialog::Kreditoren || a == DatevDialog::Alle;
 }
-bool extf(DatevDialog a) { return a == DatevDialog::Buchungsstapel || a == DatevDialog::Stammdaten; }
+bool extf(DatevDialog a) {
+  return a == DatevDialog::Buchungsstapel || a == DatevDialog::Stammdaten;
+}
 
 std::string titel(DatevDialog a) {
   switch (a) {
@@ -76,7 +78,9 @@ std::string titel(DatevDialog a) {
 }
 
 // The first and the last day of the fiscal year.
-Datum jahresanfang(const Mandant& m) { return m.basis.get(BF::periode_von(1)); }
+Datum jahresanfang(const Mandant& m) {
+  return m.basis.get(BF::periode_von(1));
+}
 Datum jahresende(const Mandant& m) {
   const int n = std::max<int>(1, m.basis.get(BF::AnzahlPerioden));
   return m.basis.get(BF::periode_bis(n));
@@ -89,7 +93,9 @@ std::string pfad(const std::string& ziel) {
   return p;
 }
 
-bool euro(const Mandant& m) { return m.basis.get(BF::BasiswaehrungEuro) != 0; }
+bool euro(const Mandant& m) {
+  return m.basis.get(BF::BasiswaehrungEuro) != 0;
+}
 
 DatevVariante variante(const Mandant& m) {
   return m.basis.get(BF::DatevErweitert) ? DatevVariante::Erweitert : DatevVariante::Einfach;
@@ -137,8 +143,8 @@ DatevKopf kopf(const Mandant& m, const Satz& par, DatevVariante v, bool namen, b
   k.mandant = nullen(par.get(D::Mandantennummer), 5);
   // A booking carrier names its own accounting number in the header too,
   // as its control file does.
-  k.abrechnungsnummer = nullen(
-      par.get(buchungen ? D::AbrechnungsnummerBuchungen : D::AbrechnungsnummerSalden), 4);
+  k.abrechnungsnummer =
+      nullen(par.get(buchungen ? D::AbrechnungsnummerBuchungen : D::AbrechnungsnummerSalden), 4);
   k.passwort = padcut(par.get(D::Passwort), 4);
   k.jahr = m.jahr();
   k.von = k.bis = jahresende(m);
@@ -194,9 +200,9 @@ class Traeger {
         !pruefe(daten_.fertig(), true))
       return false;
     if (!pruefe(steuer_.oeffnen(), false) ||
-        !pruefe(steuer_.schreiben(von_utf8(
-                    datev_steuerdatei(k_, bloecke_.bloecke(), bloecke_.z_position()),
-                    Codepage::CP1252)),
+        !pruefe(steuer_.schreiben(
+                    von_utf8(datev_steuerdatei(k_, bloecke_.bloecke(), bloecke_.z_position()),
+                             Codepage::CP1252)),
                 false) ||
         !pruefe(steuer_.fertig(), false))
       return false;
@@ -222,7 +228,9 @@ class Traeger {
   DatevBloecke bloecke_;
 };
 
-std::string betrag(Betrag b) { return format_betrag(b, "###.###.###,##"); }
+std::string betrag(Betrag b) {
+  return format_betrag(b, "###.###.###,##");
+}
 
 // A time stamp "yyyymmddhhmmssfff": the business date and the clock.
 std::string zeitstempel(Mandant& m) {
@@ -230,7 +238,8 @@ std::string zeitstempel(Mandant& m) {
   const std::time_t t = std::chrono::system_clock::to_time_t(jetzt);
   std::tm tm{};
   localtime_r(&t, &tm);
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(jetzt.time_since_epoch()) % 1000;
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(jetzt.time_since_epoch()) % 1000;
   char zeit[16];
   std::snprintf(zeit, sizeof zeit, "%02d%02d%02d%03d", tm.tm_hour, tm.tm_min, tm.tm_sec,
                 static_cast<int>(ms.count()));
@@ -260,7 +269,8 @@ Satz datev_par_lesen(Mandant& m) {
 }
 
 bool datev_par_schreiben(Mandant& m, const Satz& par) {
-  const std::string name = m.fs().finde_datei(m.daten_verzeichnis(), "DATEV.PAR")
+  const std::string name = m.fs()
+                               .finde_datei(m.daten_verzeichnis(), "DATEV.PAR")
                                .value_or(pfad_verbinden(m.daten_verzeichnis(), "DATEV.PAR"));
   if (m.fs().schreibe_datei_atomar(name, par.bytes())) return true;
   m.ui().ShowMessageMain("Die Datei DATEV.PAR konnte nicht geschrieben werden!");
@@ -278,11 +288,11 @@ TFDatev::TFDatev(Mandant& m, DatevDialog art, Satz& par)
   form_.AddString(f_mandant, "Mandantennummer", trim(par.get(D::Mandantennummer)), 5);
   if (!extf_) form_.AddString(f_dfv, "DFV-Kennzeichen", trim(par.get(D::DfvKennzeichen)), 2);
   if (art == DatevDialog::Salden)
-    form_.AddString(f_abrechnung, "Abrechnungsnummer",
-                    trim(par.get(D::AbrechnungsnummerSalden)), 4);
+    form_.AddString(f_abrechnung, "Abrechnungsnummer", trim(par.get(D::AbrechnungsnummerSalden)),
+                    4);
   if (buchungsdialog(art))
-    form_.AddString(f_abrechnung, "Abrechnungsnummer",
-                    trim(par.get(D::AbrechnungsnummerBuchungen)), 4);
+    form_.AddString(f_abrechnung, "Abrechnungsnummer", trim(par.get(D::AbrechnungsnummerBuchungen)),
+                    4);
   if (!extf_) {
     form_.AddString(f_passwort, "Passwort", trim(par.get(D::Passwort)), 4);
     form_.Verdeckt(f_passwort);
@@ -349,7 +359,8 @@ bool TFDatev::pruefen(TEntryForm& f) {
   if (extf(art_)) {
     // The ranges DATEV's programs accept.
     const std::int32_t berater = kontowert(f.text(f_berater));
-    if (berater < 1001) return nein(f_berater, "Die Beraternummer muss zwischen 1001 und 9999999 liegen!");
+    if (berater < 1001)
+      return nein(f_berater, "Die Beraternummer muss zwischen 1001 und 9999999 liegen!");
     if (kontowert(f.text(f_mandant)) < 1)
       return nein(f_mandant, "Die Mandantennummer muss zwischen 1 und 99999 liegen!");
   }
@@ -357,8 +368,7 @@ bool TFDatev::pruefen(TEntryForm& f) {
     if (leer(f_verrechnung)) return nein(f_verrechnung, "Bitte ein Verrechnungskonto eintragen!");
     const std::string konto = trim(f.text(f_verrechnung));
     Puffer p(m_.sach.get());
-    if (!ist_sachkonto(m_.basis, konto) ||
-        !m_.sach->suchen(m_.sachkonto_text(kontowert(konto))))
+    if (!ist_sachkonto(m_.basis, konto) || !m_.sach->suchen(m_.sachkonto_text(kontowert(konto))))
       return nein(f_verrechnung, "Bitte ein gültiges Verrechnungskonto eintragen!");
   }
   if (hat(f_von) && f.datum(f_von) > f.datum(f_bis))
@@ -378,7 +388,8 @@ void TFDatev::uebernehmen() {
     par_.set(D::AbrechnungsnummerSalden, nullen(f.text(f_abrechnung), 4));
     par_.set(D::Gegenkonto, trim(f.text(f_gegenkonto)));
   }
-  if (buchungsdialog(art_)) par_.set(D::AbrechnungsnummerBuchungen, nullen(f.text(f_abrechnung), 4));
+  if (buchungsdialog(art_))
+    par_.set(D::AbrechnungsnummerBuchungen, nullen(f.text(f_abrechnung), 4));
   if (art_ == DatevDialog::Namen)
     par_.set(D::Selektion, static_cast<std::uint16_t>(f.auswahl(f_selektion)));
   if (hat(f_verrechnung)) {
@@ -388,18 +399,26 @@ void TFDatev::uebernehmen() {
   }
 }
 
-bool TFDatev::ausfuehren() { return form_.Execute(m_.ui()); }
-Datum TFDatev::von() const { return form_.datum(f_von); }
-Datum TFDatev::bis() const { return form_.datum(f_bis); }
-const std::string& TFDatev::ziel_eingabe() const { return form_.text(f_ziel); }
+bool TFDatev::ausfuehren() {
+  return form_.Execute(m_.ui());
+}
+Datum TFDatev::von() const {
+  return form_.datum(f_von);
+}
+Datum TFDatev::bis() const {
+  return form_.datum(f_bis);
+}
+const std::string& TFDatev::ziel_eingabe() const {
+  return form_.text(f_ziel);
+}
 
 // --- Target ---
 
 bool datev_ziel_pruefen(Mandant& m, const std::string& ziel) {
   const std::string t = trim(ziel);
   const std::string p = pfad(t);
-  const bool diskette = t.size() >= 2 && t[1] == ':' &&
-                        (t[0] == 'A' || t[0] == 'a' || t[0] == 'B' || t[0] == 'b');
+  const bool diskette =
+      t.size() >= 2 && t[1] == ':' && (t[0] == 'A' || t[0] == 'a' || t[0] == 'B' || t[0] == 'b');
   if (diskette) {
     m.ui().ShowMessageMain("Bitte neue, leere Diskette in " + t + " einlegen!");
     while (!m.fs().ist_verzeichnis(p))
@@ -407,7 +426,8 @@ bool datev_ziel_pruefen(Mandant& m, const std::string& ziel) {
     return true;
   }
   if (m.fs().ist_verzeichnis(p)) return true;
-  m.ui().ShowMessageMain("Der angegeben Pfad " + t + "\rist ungültig. Bitte korrekten Pfad eingeben.");
+  m.ui().ShowMessageMain("Der angegeben Pfad " + t +
+                         "\rist ungültig. Bitte korrekten Pfad eingeben.");
   return false;
 }
 
@@ -474,7 +494,8 @@ bool unvollstaendige_buchungen(Mandant& m, Datum von, Datum bis, bool eroeffnung
   bu.offene_sicht = sicht;
   f.schliessen();
   if (abbruch) return false;
-  if (!gelesen) d.druckeln("Die Buchungsdatei BUCHUNG.DA1 konnte nicht vollständig gelesen werden!");
+  if (!gelesen)
+    d.druckeln("Die Buchungsdatei BUCHUNG.DA1 konnte nicht vollständig gelesen werden!");
   if (gesamt != 0) d.druckeln("!!! Saldenfehler, bitte führen Sie eine Buchungsprüfung durch");
   d.druckeln();
   d.druckeln("Hinweis: Buchungen mit einer \"Satznummer\" liegen in einer abgeschlossenen");
@@ -567,8 +588,7 @@ void zusammenfassung(Protokoll& prot, const DatevErgebnis& e, bool carrier) {
     if (e.zahlungsverkehr > 0) {
       prot.zeile("  davon aus dem Zahlungsverkehr (Belegnummer \"Z...\") : " +
                  std::to_string(e.zahlungsverkehr));
-      if (carrier)
-        prot.zeile("  Diese Buchungen übergibt der DATEV-Buchungsstapel (EXTF) mit.");
+      if (carrier) prot.zeile("  Diese Buchungen übergibt der DATEV-Buchungsstapel (EXTF) mit.");
     }
   }
   if (e.offene_gruppen > 0)
@@ -576,7 +596,8 @@ void zusammenfassung(Protokoll& prot, const DatevErgebnis& e, bool carrier) {
   prot.zeile("Mandantenendsumme : " + betrag(e.summe));
 }
 
-void schlussmeldungen(Mandant& m, const DatevErgebnis& e, DatevAuswahl a, const std::string& laenge) {
+void schlussmeldungen(Mandant& m, const DatevErgebnis& e, DatevAuswahl a,
+                      const std::string& laenge) {
   if (e.gekuerzt)
     m.ui().ShowMessageMain("Einigen Belegnummern wurden führende Zeichen entfernt, damit diese " +
                            laenge + " werden!");
@@ -658,8 +679,8 @@ bool datev_extf(Mandant& m, bool stammdaten) {
   k.sachkontenlaenge = m.basis.get(BF::SachLaenge);
   k.von = l.von;
   k.bis = l.bis;
-  k.bezeichnung = "FIBU " + DateToDateString("dd.mm.yyyy", l.von) + "-" +
-                  DateToDateString("dd.mm.yyyy", l.bis);
+  k.bezeichnung =
+      "FIBU " + DateToDateString("dd.mm.yyyy", l.von) + "-" + DateToDateString("dd.mm.yyyy", l.bis);
   k.euro = euro(m);
   // DATEV is to lock the batch when the journal of every period in it has
   // been printed here.
@@ -735,8 +756,9 @@ void datev_registrieren(TFFibu& fibu) {
   fibu.registriere_pruefend(362, [&fibu] { return datev_salden(fibu.mandant(), true); });
   fibu.registriere_pruefend(
       363, [&fibu] { return datev_buchungen_uebergeben(fibu.mandant(), DatevAuswahl::Debitoren); });
-  fibu.registriere_pruefend(
-      364, [&fibu] { return datev_buchungen_uebergeben(fibu.mandant(), DatevAuswahl::Kreditoren); });
+  fibu.registriere_pruefend(364, [&fibu] {
+    return datev_buchungen_uebergeben(fibu.mandant(), DatevAuswahl::Kreditoren);
+  });
   fibu.registriere_pruefend(
       365, [&fibu] { return datev_buchungen_uebergeben(fibu.mandant(), DatevAuswahl::Alle); });
   fibu.registriere_pruefend(367, [&fibu] { return datev_extf(fibu.mandant(), false); });

@@ -20,9 +20,12 @@ std::string text(std::string_view t, int laenge) {
   if (s.empty()) return s;
   std::string aus = "\"";
   for (char c : s) {
-    if (c == '"') aus += "\"\"";
-    else if (static_cast<unsigned char>(c) < 0x20) aus += ' ';
-    else aus += c;
+    if (c == '"')
+      aus += "\"\"";
+    else if (static_cast<unsigned char>(c) < 0x20)
+      aus += ' ';
+    else
+      aus += c;
   }
   return aus + "\"";
 }
@@ -34,7 +37,9 @@ std::string betrag(Betrag cent) {
   return (cent < 0 ? "-" : "") + std::to_string(a / 100) + "," + rest;
 }
 
-std::string jjjjmmtt(Datum d) { return d == kein_datum ? "" : DateToDateString("yyyymmdd", d); }
+std::string jjjjmmtt(Datum d) {
+  return d == kein_datum ? "" : DateToDateString("yyyymmdd", d);
+}
 
 // A line of fields set by column name; the others stay empty.
 class Zeile {
@@ -64,6 +69,7 @@ class Zeile {
 
 }  // namespace
 
+// clang-format off
 const std::vector<std::string_view>& extf_buchungsspalten() {
   static const std::vector<std::string_view> s = {
     "Umsatz (ohne Soll/Haben-Kz)", "Soll/Haben-Kennzeichen", "WKZ Umsatz", "Kurs",
@@ -179,6 +185,8 @@ const std::vector<std::string_view>& extf_personenspalten() {
   return s;
 }
 
+// clang-format on
+
 std::string extf_kopfzeile(const ExtfKopf& k) {
   std::string z = "\"EXTF\";700;";
   z += k.stammdaten ? "16;\"Debitoren/Kreditoren\";5;" : "21;\"Buchungsstapel\";13;";
@@ -237,7 +245,8 @@ std::string extf_personenzeile(const Satz& p, bool debitor) {
   const std::string ort = trim(p.get(P::PlzOrt));
   const auto blank = ort.find(' ');
   if (blank != std::string::npos && ort.find_first_of("0123456789") < blank) {
-    z.set("Postleitzahl", text(ort.substr(0, blank), 10)).set("Ort", text(ort.substr(blank + 1), 30));
+    z.set("Postleitzahl", text(ort.substr(0, blank), 10))
+        .set("Ort", text(ort.substr(blank + 1), 30));
   } else {
     z.set("Ort", text(ort, 30));
   }

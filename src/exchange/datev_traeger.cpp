@@ -13,12 +13,16 @@ namespace {
 // Field marks of the records.
 constexpr char satzende = 'y', datenende = 'z';
 constexpr char textende = '\x1C';
-constexpr char feld_beleg = '\xBD', feld_faellig = '\xBE', feld_kost = '\xBB',
-               feld_egid = '\xBA', feld_waehrung = '\xB3', feld_text = '\x1E';
+constexpr char feld_beleg = '\xBD', feld_faellig = '\xBE', feld_kost = '\xBB', feld_egid = '\xBA',
+               feld_waehrung = '\xB3', feld_text = '\x1E';
 
-bool erweitert(const DatevKopf& k) { return k.variante == DatevVariante::Erweitert; }
+bool erweitert(const DatevKopf& k) {
+  return k.variante == DatevVariante::Erweitert;
+}
 
-std::string ddmmyy(Datum d) { return DateToDateString("ddmmyy", d); }
+std::string ddmmyy(Datum d) {
+  return DateToDateString("ddmmyy", d);
+}
 
 // Text of a field in the Windows code page. A byte that the carrier uses
 // as a field mark would end the field early and make the rest of the
@@ -27,8 +31,8 @@ std::string feldtext(std::string_view utf8) {
   std::string t = von_utf8(utf8, Codepage::CP1252);
   for (char& c : t) {
     const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0xB3 || u == 0xB5 || u == 0xB6 || u == 0xBA || u == 0xBB ||
-        u == 0xBD || u == 0xBE)
+    if (u < 0x20 || u == 0xB3 || u == 0xB5 || u == 0xB6 || u == 0xBA || u == 0xBB || u == 0xBD ||
+        u == 0xBE)
       c = ' ';
   }
   return t;
@@ -40,7 +44,9 @@ std::string ziffern(const DatevKopf& k, Betrag b) {
   return erweitert(k) ? z : std::string(z.size() < 10 ? 10 - z.size() : 0, '0') + z;
 }
 
-std::string betrag(const DatevKopf& k, Betrag b) { return (b < 0 ? "-" : "+") + ziffern(k, b); }
+std::string betrag(const DatevKopf& k, Betrag b) {
+  return (b < 0 ? "-" : "+") + ziffern(k, b);
+}
 
 std::string waehrung(const DatevKopf& k) {
   return std::string(1, feld_waehrung) + (k.euro ? "EUR" : "DEM") + textende;
@@ -56,13 +62,17 @@ std::string nullen(long n, std::size_t breite) {
   return z.size() >= breite ? z : std::string(breite - z.size(), '0') + z;
 }
 
-std::string zweistellig(int n) { return nullen(n % 100, 2); }
+std::string zweistellig(int n) {
+  return nullen(n % 100, 2);
+}
 
 std::string datumsfeld(const DatevKopf& k) {
   return k.namen ? space(16) : "0000" + ddmmyy(k.von) + ddmmyy(k.bis);
 }
 
-std::string anwendung(const DatevKopf& k) { return k.namen ? "13" : "11"; }
+std::string anwendung(const DatevKopf& k) {
+  return k.namen ? "13" : "11";
+}
 
 std::string abrechnung(const DatevKopf& k) {
   return (k.namen ? std::string("0099") : k.abrechnungsnummer) + zweistellig(k.jahr);
@@ -148,18 +158,18 @@ std::string datev_endesatz(const DatevKopf& k, Betrag summe) {
 
 std::string datev_steuerdatei(const DatevKopf& k, int bloecke, int z_position) {
   if (erweitert(k)) {
-    const std::string eins = padcut("1", 3) + space(3) + k.berater + k.beratername + " " +
-                             "00001" + "00001" + space(95);
+    const std::string eins =
+        padcut("1", 3) + space(3) + k.berater + k.beratername + " " + "00001" + "00001" + space(95);
     const std::string zwei = "V" + std::string("00001") + anwendung(k) + k.dfv + k.berater +
                              k.mandant + abrechnung(k) + datumsfeld(k) + "001" + k.passwort +
-                             nullen(bloecke, 5) + "001 1" +
-                             versionsteil(k) + space(4) + space(53);
+                             nullen(bloecke, 5) + "001 1" + versionsteil(k) + space(4) + space(53);
     return eins + "\r\n" + zwei + "\r\n";
   }
   // The first record has the adviser's number as typed, blank-filled.
-  const std::string berater = k.berater.substr(std::min(k.berater.find_first_not_of('0'), k.berater.size()));
-  const std::string eins = padcut("1", 6) + padcut(berater, 7) + k.beratername + " " +
-                           wort(1) + wort(1) + space(37);
+  const std::string berater =
+      k.berater.substr(std::min(k.berater.find_first_not_of('0'), k.berater.size()));
+  const std::string eins =
+      padcut("1", 6) + padcut(berater, 7) + k.beratername + " " + wort(1) + wort(1) + space(37);
   const std::string zwei = "V" + wort(1) + anwendung(k) + k.dfv + k.berater + k.mandant +
                            abrechnung(k) + datumsfeld(k) + "001" + k.passwort +
                            wort(static_cast<unsigned>(bloecke)) +

@@ -20,14 +20,14 @@ enum class DatevVariante { Erweitert, Einfach };
 // DATEV.PAR stores it (numbers zero-filled, names blank-filled).
 struct DatevKopf {
   DatevVariante variante = DatevVariante::Erweitert;
-  bool namen = false;  // a names carrier (application 13) instead of 11
-  std::string dfv;     // 2
-  std::string berater;  // 7
-  std::string beratername;  // 9
-  std::string mandant;  // 5
+  bool namen = false;             // a names carrier (application 13) instead of 11
+  std::string dfv;                // 2
+  std::string berater;            // 7
+  std::string beratername;        // 9
+  std::string mandant;            // 5
   std::string abrechnungsnummer;  // 4; "0099" for names
-  std::string passwort;  // 4
-  int jahr = 0;  // the fiscal year
+  std::string passwort;           // 4
+  int jahr = 0;                   // the fiscal year
   Datum von = kein_datum, bis = kein_datum;
   int kontolaenge = 4;  // of the version record
   bool euro = true;

@@ -18,7 +18,9 @@ namespace {
 using S = SachFelder;
 using BF = BasisFelder;
 
-Datum tag(int t, int m = 1) { return DMYtoDate(t, m, 2024); }
+Datum tag(int t, int m = 1) {
+  return DMYtoDate(t, m, 2024);
+}
 
 struct Buecher {
   TestDateisystem fs;
@@ -174,8 +176,8 @@ TEST(DatevBuchungen, PersonenvariantenNehmenDenSchluesselDerSachzeile) {
   ASSERT_NO_FATAL_FAILURE(b.standard());
   // The customer line has no key of its own: the revenue line's key 3.
   auto r = b.lauf(DatevAuswahl::Debitoren);
-  EXPECT_EQ(r.saetze, (std::vector<std::string>{"10001 4400 11900 3 100",
-                                                "10001 4400 22600 3 101"}));
+  EXPECT_EQ(r.saetze,
+            (std::vector<std::string>{"10001 4400 11900 3 100", "10001 4400 22600 3 101"}));
   // The supplier's only booking comes from the payment module.
   r = b.lauf(DatevAuswahl::Kreditoren);
   EXPECT_TRUE(r.saetze.empty());
@@ -188,8 +190,8 @@ TEST(DatevBuchungen, PersonenvariantenNehmenDenSchluesselDerSachzeile) {
 TEST(DatevBuchungen, SchluesselNachSatzArtUndJahr) {
   const Satz basis = [] {
     Satz s(BF::groesse);
-    const std::pair<int, std::int64_t> schluessel[] = {{1, 0},    {2, 700},  {3, 1600},
-                                                      {4, 1900}, {5, 550}};
+    const std::pair<int, std::int64_t> schluessel[] = {
+        {1, 0}, {2, 700}, {3, 1600}, {4, 1900}, {5, 550}};
     for (auto [k, satz] : schluessel) {
       s.set(BF::steuerkonto(k), static_cast<std::int32_t>(100 + k));
       s.set(BF::steuersatz(k), satz);
@@ -205,10 +207,9 @@ TEST(DatevBuchungen, SchluesselNachSatzArtUndJahr) {
     int schluessel, jahr, erwartet;
   };
   const Fall faelle[] = {
-      {1, 2024, 1},  {2, 2024, 2},  {3, 2006, 3},  {3, 2007, 5},  {4, 2024, 3},
-      {12, 2024, 8}, {13, 2006, 9}, {13, 2007, 7}, {14, 2024, 9},
-      {11, 2024, 0},  // no input VAT key at 0 %
-      {5, 2024, 0},   // 5.5 % has no key
+      {1, 2024, 1},  {2, 2024, 2},  {3, 2006, 3},  {3, 2007, 5},  {4, 2024, 3}, {12, 2024, 8},
+      {13, 2006, 9}, {13, 2007, 7}, {14, 2024, 9}, {11, 2024, 0},  // no input VAT key at 0 %
+      {5, 2024, 0},                                                // 5.5 % has no key
   };
   for (const auto& f : faelle) {
     SCOPED_TRACE(std::to_string(f.schluessel) + "/" + std::to_string(f.jahr));
@@ -229,7 +230,8 @@ TEST(DatevBuchungen, SchluesselNachSatzArtUndJahr) {
             (std::vector<std::string>{"Der Steuerprozentsatz des Kontos \"105\" ist 5,5% und kann",
                                       "nicht an die Datev übergeben werden!"}));
   // Neither account needs a key: none, and no line.
-  EXPECT_TRUE(datev_steuerschluessel(basis, bu, [](const std::string&) { return false; }, art)
+  EXPECT_TRUE(datev_steuerschluessel(
+                  basis, bu, [](const std::string&) { return false; }, art)
                   .meldungen.empty());
 }
 

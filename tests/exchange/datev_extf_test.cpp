@@ -30,7 +30,9 @@ std::string zeile(std::size_t spalten, const std::map<std::size_t, std::string>&
   return z + "\r\n";
 }
 
-std::size_t felder(const std::string& z) { return std::count(z.begin(), z.end(), ';') + 1; }
+std::size_t felder(const std::string& z) {
+  return std::count(z.begin(), z.end(), ';') + 1;
+}
 
 TEST(DatevExtf, Kopfzeilen) {
   ExtfKopf k;
@@ -80,14 +82,14 @@ TEST(DatevExtf, Kopfzeilen) {
             "\"EXTF\";700;"
             "16;\"Debitoren/Kreditoren\";5;"  // 3-5 customers and suppliers, version 5
             "20241206101112123;;\"FI\";\"\";\"\";12345;999;20240101;4;"
-            ";"       // 15 from: none
-            ";"       // 16 to: none
-            "\"\";"   // 17 name
-            "\"\";"   // 18 dictation mark
-            ";"       // 19 booking type
-            ";"       // 20 purpose
-            ";"       // 21 lock
-            "\"\";"   // 22 currency
+            ";"      // 15 from: none
+            ";"      // 16 to: none
+            "\"\";"  // 17 name
+            "\"\";"  // 18 dictation mark
+            ";"      // 19 booking type
+            ";"      // 20 purpose
+            ";"      // 21 lock
+            "\"\";"  // 22 currency
             ";\"\";;;\"\";;;\"\";\"\"\r\n");
   EXPECT_EQ(felder(extf_kopfzeile(k)), 31u);
 }
@@ -130,18 +132,18 @@ TEST(DatevExtf, Buchungszeile) {
   b.festgeschrieben = true;
   EXPECT_EQ(extf_buchungszeile(b, true),
             zeile(125, {
-                           {1, "1234,56"},          // amount, always positive
-                           {2, "\"H\""},            // credit on the account
-                           {3, "\"EUR\""},          // currency of the amount
-                           {7, "70001"},            // account
-                           {8, "800"},              // counter account, as a number
-                           {9, "\"9\""},            // tax key
-                           {10, "0503"},            // document date, day and month
-                           {11, "\"Z200\""},        // document number
+                           {1, "1234,56"},                   // amount, always positive
+                           {2, "\"H\""},                     // credit on the account
+                           {3, "\"EUR\""},                   // currency of the amount
+                           {7, "70001"},                     // account
+                           {8, "800"},                       // counter account, as a number
+                           {9, "\"9\""},                     // tax key
+                           {10, "0503"},                     // document date, day and month
+                           {11, "\"Z200\""},                 // document number
                            {14, "\"Ware \"\"Sommer\"\"\""},  // text, quotes doubled
-                           {37, "\"0100\""},        // cost centre
-                           {40, "\"ATU12345678\""},  // country and VAT id
-                           {114, "1"},              // locked
+                           {37, "\"0100\""},                 // cost centre
+                           {40, "\"ATU12345678\""},          // country and VAT id
+                           {114, "1"},                       // locked
                        }));
   b.betrag = 5;
   b.steuerschluessel = 0;
@@ -149,15 +151,14 @@ TEST(DatevExtf, Buchungszeile) {
   b.egid.clear();
   b.festgeschrieben = false;
   b.text.clear();
-  EXPECT_EQ(extf_buchungszeile(b, false),
-            zeile(125, {{1, "0,05"},
-                        {2, "\"S\""},
-                        {3, "\"DEM\""},
-                        {7, "70001"},
-                        {8, "800"},
-                        {10, "0503"},
-                        {11, "\"Z200\""},
-                        {114, "0"}}));
+  EXPECT_EQ(extf_buchungszeile(b, false), zeile(125, {{1, "0,05"},
+                                                      {2, "\"S\""},
+                                                      {3, "\"DEM\""},
+                                                      {7, "70001"},
+                                                      {8, "800"},
+                                                      {10, "0503"},
+                                                      {11, "\"Z200\""},
+                                                      {114, "0"}}));
 }
 
 TEST(DatevExtf, Personenzeilen) {
@@ -178,25 +179,25 @@ TEST(DatevExtf, Personenzeilen) {
   d.set(P::Skonto1, std::int64_t{2000});
   EXPECT_EQ(extf_personenzeile(d, true),
             zeile(254, {
-                           {1, "10001"},                      // account
-                           {2, "\"Müller & Söhne Bau\""},     // name (company)
-                           {7, "\"2\""},                      // addressee: company
-                           {8, "\"MUELLERSOEHNEBA\""},        // short name, 15
-                           {9, "\"AT\""},                     // EU member state
-                           {10, "\"U12345678\""},             // VAT id without country
-                           {11, "\"Firma\""},                 // salutation
-                           {15, "\"STR\""},                   // address kind: street
-                           {16, "\"Hauptstraße 12\""},        // street
-                           {18, "\"80331\""},                 // postcode
-                           {19, "\"München\""},               // town
-                           {29, "\"089 123456\""},            // telephone
-                           {41, "\"70050000\""},              // bank code 1
-                           {42, "\"Landesbank\""},            // bank name 1
-                           {43, "\"1234567\""},               // account number 1
-                           {44, "\"DE\""},                    // bank country 1
-                           {108, "10000"},                    // credit limit, whole euros
-                           {110, "30"},                       // due in days
-                           {111, "2,00"},                     // discount in percent
+                           {1, "10001"},                   // account
+                           {2, "\"Müller & Söhne Bau\""},  // name (company)
+                           {7, "\"2\""},                   // addressee: company
+                           {8, "\"MUELLERSOEHNEBA\""},     // short name, 15
+                           {9, "\"AT\""},                  // EU member state
+                           {10, "\"U12345678\""},          // VAT id without country
+                           {11, "\"Firma\""},              // salutation
+                           {15, "\"STR\""},                // address kind: street
+                           {16, "\"Hauptstraße 12\""},     // street
+                           {18, "\"80331\""},              // postcode
+                           {19, "\"München\""},            // town
+                           {29, "\"089 123456\""},         // telephone
+                           {41, "\"70050000\""},           // bank code 1
+                           {42, "\"Landesbank\""},         // bank name 1
+                           {43, "\"1234567\""},            // account number 1
+                           {44, "\"DE\""},                 // bank country 1
+                           {108, "10000"},                 // credit limit, whole euros
+                           {110, "30"},                    // due in days
+                           {111, "2,00"},                  // discount in percent
                        }));
   Satz k(P::groesse);
   k.set(P::Kontonr, "70001");
@@ -213,12 +214,12 @@ TEST(DatevExtf, Personenzeilen) {
                            {1, "70001"},
                            {2, "\"Lieferant\""},
                            {7, "\"2\""},
-                           {19, "\"Wien\""},   // no postcode: all of it is the town
-                           {112, "10"},        // supplier term 1, days
-                           {113, "3,00"},      // discount 1
-                           {114, "20"},        // term 2
-                           {115, "1,50"},      // discount 2
-                           {116, "45"},        // net term
+                           {19, "\"Wien\""},  // no postcode: all of it is the town
+                           {112, "10"},       // supplier term 1, days
+                           {113, "3,00"},     // discount 1
+                           {114, "20"},       // term 2
+                           {115, "1,50"},     // discount 2
+                           {116, "45"},       // net term
                        }));
 }
 

@@ -45,41 +45,62 @@ std::vector<std::string> bloecke(const std::vector<std::string>& saetze, int* z 
   return aus;
 }
 
-std::string nul(std::size_t n) { return std::string(n, '\0'); }
+std::string nul(std::size_t n) {
+  return std::string(n, '\0');
+}
 
 TEST(DatevTraeger, KopfUndVersionssatz) {
   const DatevKopf k = kopf(DatevVariante::Erweitert);
   EXPECT_EQ(datev_kopfsatz(k),
             "\x1D\x18"
-            "1"         // fixed
-            "1  "       // carrier number, blank-filled to 3
-            "11"        // application: balances and bookings
-            "AB"        // DFV mark
-            "0012345"   // adviser
-            "00999"     // client
-            "0005" "07" // accounting number and year
-            "010107"    // from
-            "311207"    // to
+            "1"        // fixed
+            "1  "      // carrier number, blank-filled to 3
+            "11"       // application: balances and bookings
+            "AB"       // DFV mark
+            "0012345"  // adviser
+            "00999"    // client
+            "0005"
+            "07"      // accounting number and year
+            "010107"  // from
+            "311207"  // to
             "001"
-            "PW  " +    // password
-                std::string(32, ' ') + "y");
-  EXPECT_EQ(datev_versionssatz(k), "\xB5" "1,4,4,ZEVO\x1C" "y");
+            "PW  " +  // password
+                std::string(32, ' ') +
+                "y");
+  EXPECT_EQ(datev_versionssatz(k),
+            "\xB5"
+            "1,4,4,ZEVO\x1C"
+            "y");
 
   DatevKopf n = k;
   n.namen = true;
   // Application 13, "0099" for the accounting number, no dates and no "001".
-  EXPECT_EQ(datev_kopfsatz(n), "\x1D\x18" "11  13AB001234500999009907PW  " + std::string(32, ' ') + "y");
-  EXPECT_EQ(datev_versionssatz(n), "\xB6" "1,4,4,ZEVO\x1C" "y");
+  EXPECT_EQ(datev_kopfsatz(n),
+            "\x1D\x18"
+            "11  13AB001234500999009907PW  " +
+                std::string(32, ' ') + "y");
+  EXPECT_EQ(datev_versionssatz(n),
+            "\xB6"
+            "1,4,4,ZEVO\x1C"
+            "y");
 }
 
 TEST(DatevTraeger, SaldenUndNamen) {
   DatevKopf k = kopf(DatevVariante::Erweitert);
   // Sign and whole cents; "d" is day and month of the last day of the year.
   EXPECT_EQ(datev_saldensatz(k, -123456, "1360", "8400"),
-            "-123456a1360d3112e8400\xB3" "EUR\x1C" "y");
-  EXPECT_EQ(datev_saldensatz(k, 0, "1360", "0800"), "+0a1360d3112e0800\xB3" "EUR\x1C" "y");
+            "-123456a1360d3112e8400\xB3"
+            "EUR\x1C"
+            "y");
+  EXPECT_EQ(datev_saldensatz(k, 0, "1360", "0800"),
+            "+0a1360d3112e0800\xB3"
+            "EUR\x1C"
+            "y");
   k.euro = false;
-  EXPECT_EQ(datev_saldensatz(k, 5, "1360", "1200"), "+5a1360d3112e1200\xB3" "DEM\x1C" "y");
+  EXPECT_EQ(datev_saldensatz(k, 5, "1360", "1200"),
+            "+5a1360d3112e1200\xB3"
+            "DEM\x1C"
+            "y");
 
   // The basic variant: ten digits, no currency; "o1" for euro books of a
   // year ending in the changeover years.
@@ -92,7 +113,10 @@ TEST(DatevTraeger, SaldenUndNamen) {
 
   // Names in the Windows code page; a byte that is a field mark ("½" is
   // 0xBD, the document-number mark) would end the text early.
-  EXPECT_EQ(datev_namenssatz("8400", "Erlöse ½ Satz"), "t8400\x1E" "Erl\xF6se   Satz\x1C" "y");
+  EXPECT_EQ(datev_namenssatz("8400", "Erlöse ½ Satz"),
+            "t8400\x1E"
+            "Erl\xF6se   Satz\x1C"
+            "y");
 }
 
 TEST(DatevTraeger, Buchungssaetze) {
@@ -110,18 +134,27 @@ TEST(DatevTraeger, Buchungssaetze) {
   const DatevKopf k = kopf(DatevVariante::Erweitert);
   EXPECT_EQ(datev_buchungssatz(k, b, false),
             "+11900"
-            "l03"                     // tax key, two digits
-            "a8400"                   // counter account
-            "\xBD" "4711\x1C"         // document number
-            "d1503"                   // day and month
-            "e12345678"               // the account, all of it
-            "\xBB" "0100\x1C"         // cost centre
-            "\x1E" "Rechnung M\xE4rz\x1C"  // text
-            "\xBA" "FR12345678901\x1C"     // VAT id
-            "\xB3" "EUR\x1C"
+            "l03"    // tax key, two digits
+            "a8400"  // counter account
+            "\xBD"
+            "4711\x1C"   // document number
+            "d1503"      // day and month
+            "e12345678"  // the account, all of it
+            "\xBB"
+            "0100\x1C"  // cost centre
+            "\x1E"
+            "Rechnung M\xE4rz\x1C"  // text
+            "\xBA"
+            "FR12345678901\x1C"  // VAT id
+            "\xB3"
+            "EUR\x1C"
             "y");
   // The customer and supplier variants add the due date after the number.
-  EXPECT_NE(datev_buchungssatz(k, b, true).find("\xBD" "4711\x1C\xBE" "140407\x1C" "d1503"),
+  EXPECT_NE(datev_buchungssatz(k, b, true)
+                .find("\xBD"
+                      "4711\x1C\xBE"
+                      "140407\x1C"
+                      "d1503"),
             std::string::npos);
 
   // Credit, no key, no cost centre; basic: ten digits, no currency.
@@ -132,8 +165,13 @@ TEST(DatevTraeger, Buchungssaetze) {
   b.text = "Text";
   const DatevKopf e = kopf(DatevVariante::Einfach);
   EXPECT_EQ(datev_buchungssatz(e, b, false),
-            "-0000000005a8400\xBD" "4711\x1C" "d1503e10001\x1E" "Text\x1C"
-            "\xBA" "FR12345678901\x1C" "y");
+            "-0000000005a8400\xBD"
+            "4711\x1C"
+            "d1503e10001\x1E"
+            "Text\x1C"
+            "\xBA"
+            "FR12345678901\x1C"
+            "y");
   // Texts end after 30 characters.
   b.text = std::string(40, 'x');
   EXPECT_NE(datev_buchungssatz(e, b, false).find("\x1E" + std::string(30, 'x') + "\x1C"),
@@ -189,28 +227,33 @@ TEST(DatevTraeger, EndesatzInEigenemBlock) {
 
 TEST(DatevTraeger, SteuerdateiEV01) {
   const DatevKopf k = kopf(DatevVariante::Erweitert);
-  const std::string eins = "1  "       // "1" blank-filled to 3
-                           "   "       // 3 blanks
-                           "0012345"   // adviser
-                           "Muster   "  // adviser's name
-                           " "
-                           "00001"
-                           "00001" +
-                           std::string(95, ' ');
-  const std::string zwei = "V"
-                           "00001"
-                           "11"
-                           "AB"
-                           "0012345"
-                           "00999"
-                           "0005" "07"
-                           "0000" "010107" "311207"  // date field of 16
-                           "001"
-                           "PW  "
-                           "00042"  // data blocks, zero-filled
-                           "001 1"
-                           "1,4,4,ZEVO    " +
-                           std::string(53, ' ');
+  const std::string eins =
+      "1  "        // "1" blank-filled to 3
+      "   "        // 3 blanks
+      "0012345"    // adviser
+      "Muster   "  // adviser's name
+      " "
+      "00001"
+      "00001" +
+      std::string(95, ' ');
+  const std::string zwei =
+      "V"
+      "00001"
+      "11"
+      "AB"
+      "0012345"
+      "00999"
+      "0005"
+      "07"
+      "0000"
+      "010107"
+      "311207"  // date field of 16
+      "001"
+      "PW  "
+      "00042"  // data blocks, zero-filled
+      "001 1"
+      "1,4,4,ZEVO    " +
+      std::string(53, ' ');
   ASSERT_EQ(eins.size(), 128u);
   ASSERT_EQ(zwei.size(), 128u);
   EXPECT_EQ(datev_steuerdatei(k, 42, 17), eins + "\r\n" + zwei + "\r\n");
@@ -227,12 +270,13 @@ TEST(DatevTraeger, SteuerdateiDV01MitWoertern) {
   const DatevKopf k = kopf(DatevVariante::Einfach);
   // 300 blocks and the end mark at 17: words low byte first.
   const std::string d = datev_steuerdatei(k, 300, 17);
-  const std::string eins = "1     "
-                           "12345  "    // adviser as typed, blank-filled
-                           "Muster   "
-                           " "
-                           "\x01\x00"s  // word 1
-                           + "\x01\x00"s + std::string(37, ' ');
+  const std::string eins =
+      "1     "
+      "12345  "  // adviser as typed, blank-filled
+      "Muster   "
+      " "
+      "\x01\x00"s  // word 1
+      + "\x01\x00"s + std::string(37, ' ');
   const std::string zwei = "V" + "\x01\x00"s +
                            "11"
                            "AB"

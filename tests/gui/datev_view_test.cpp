@@ -39,12 +39,12 @@ class DatevViewTest : public QObject {
     });
     QVERIFY(!dialog.ausfuehren());
     QVERIFY(*lief);
-    QCOMPARE(beschriftungen,
-             (QStringList{"Zielverzeichnis", "Beraternummer", "Beratername", "Mandantennummer",
-                          "DFV-Kennzeichen", "Abrechnungsnummer", "Passwort", "Datum von",
-                          "Datum bis", "Verrechnungskonto (für Splitbuchungen)",
-                          "Eröffnungsbuchungen unterdrücken",
-                          "Buchungstext statt Kontenbezeichnung übergeben"}));
+    QCOMPARE(
+        beschriftungen,
+        (QStringList{"Zielverzeichnis", "Beraternummer", "Beratername", "Mandantennummer",
+                     "DFV-Kennzeichen", "Abrechnungsnummer", "Passwort", "Datum von", "Datum bis",
+                     "Verrechnungskonto (für Splitbuchungen)", "Eröffnungsbuchungen unterdrücken",
+                     "Buchungstext statt Kontenbezeichnung übergeben"}));
     QVERIFY(verdeckt);
     QVERIFY(!m.fs().finde_datei(m.daten_verzeichnis(), "DATEV.PAR"));
   }
