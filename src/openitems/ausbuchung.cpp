@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "openitems/offeneposten.h"
+#include "posting/sammelbuchung.h"
 #include "posting/buchen.h"
 #include "posting/periodenwahl.h"
 #include "store/kontenbereiche.h"
@@ -173,45 +174,26 @@ class Ausbuchungslauf {
   // written in one unit of work, or none.
   bool buchungen_schreiben() {
     Buchungskern kern(m_);
-    bool abgelehnt = false;
+    std::vector<Satz> buchungen;
     for (Kandidat& k : kandidaten_) {
-      for (Satz* b : {&k.zahlungsbuchung, &k.gegenbuchung}) {
-        const int code = kern.buchung_pruefen(*b, false);
-        if (code == 0) continue;
-        k.status = "fehler : " + std::to_string(code);
-        abgelehnt = true;
-        break;
-      }
+      buchungen.push_back(k.zahlungsbuchung);
+      buchungen.push_back(k.gegenbuchung);
     }
-    if (abgelehnt) {
+    if (const auto abgelehnt = alle_pruefen(kern, buchungen)) {
+      kandidaten_[abgelehnt->index / 2].status = "fehler : " + std::to_string(abgelehnt->code);
       fehler_ = "Es wurde keine Buchung geschrieben: mindestens eine Buchung ist fehlerhaft!";
       return false;
     }
-    auto& bu = *m_.buchung;
-    bool ok = true;
-    {
-      const Gesamtsicht gesamt(bu);
-      Buchungslauf lauf(kern);
-      ok = lauf.ok();
-      std::int64_t n = bu.letzte_buchung() + 1;
-      for (Kandidat& k : kandidaten_) {
-        for (Satz* b : {&k.zahlungsbuchung, &k.gegenbuchung}) {
-          if (!ok) break;
-          bu.satz() = *b;
-          ok = kern.buchen(n++) && lauf.ok();
-          if (!ok) k.status = "fehler : Buchung " + std::to_string(n - 1);
-        }
-        if (!ok) break;
-        k.status = "gebucht";
-      }
-      if (ok) ok = lauf.ende() || lauf.festgeschrieben();
-    }
-    if (!ok) {
-      for (Kandidat& k : kandidaten_)
-        if (k.status == "gebucht") k.status.clear();
+    std::size_t geschrieben = 0;
+    if (!alle_buchen(m_, kern, buchungen, &geschrieben)) {
+      if (geschrieben / 2 < kandidaten_.size())
+        kandidaten_[geschrieben / 2].status =
+            "fehler : Buchung " + std::to_string(m_.buchung->letzte_buchung() + 1 + geschrieben);
       fehler_ = "Die Buchungen konnten nicht geschrieben werden; es wurde nichts gebucht!";
+      return false;
     }
-    return ok;
+    for (Kandidat& k : kandidaten_) k.status = "gebucht";
+    return true;
   }
 
   // --- The list ---

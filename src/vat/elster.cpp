@@ -8,6 +8,7 @@
 
 #include "frame/mandant.h"
 #include "frame/tffibu.h"
+#include "suite/xml_schreiber.h"
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
 #include "vat/steueranmeldung.h"
@@ -90,31 +91,7 @@ std::pair<std::string, std::string> plz_und_ort(const std::string& plz_ort) {
   return {t.substr(0, blank), trim(t.substr(blank + 1))};
 }
 
-// --- libxml2 text writer, freed on every path ---
-struct Schreiber {
-  xmlBufferPtr puffer = xmlBufferCreate();
-  xmlTextWriterPtr w = puffer ? xmlNewTextWriterMemory(puffer, 0) : nullptr;
-  bool ok = w != nullptr;
-  ~Schreiber() {
-    if (w) xmlFreeTextWriter(w);
-    if (puffer) xmlBufferFree(puffer);
-  }
-  static const xmlChar* x(const std::string& s) {
-    return reinterpret_cast<const xmlChar*>(s.c_str());
-  }
-  void auf(const std::string& name) { ok = ok && xmlTextWriterStartElement(w, x(name)) >= 0; }
-  void attribut(const std::string& name, const std::string& wert) {
-    ok = ok && xmlTextWriterWriteAttribute(w, x(name), x(wert)) >= 0;
-  }
-  void zu() { ok = ok && xmlTextWriterEndElement(w) >= 0; }
-  // An element with text; the writer escapes &, <, > and quotes.
-  void element(const std::string& name, const std::string& text) {
-    ok = ok && xmlTextWriterWriteElement(w, x(name), x(text)) >= 0;
-  }
-  void wenn_nicht_leer(const std::string& name, const std::string& text) {
-    if (!trim(text).empty()) element(name, trim(text));
-  }
-};
+using Schreiber = XmlSchreiber;
 
 }  // namespace
 
