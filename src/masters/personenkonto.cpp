@@ -5,6 +5,7 @@
 #include "masters/kontohilfen.h"
 #include "masters/sachkonto.h"
 #include "store/kontenbereiche.h"
+#include "suite/iban.h"
 #include "suite/allgemei.h"
 #include "suite/formularbindung.h"
 #include "suite/ausgabe3.h"
@@ -145,6 +146,13 @@ const Formularbindung& personenkonto_bindung() {
         .text(T::f_bankname, "Bankname", P::Bankname)
         .text(T::f_blz, "BLZ", P::Blz)
         .text(T::f_bankkonto, "Kontonummer", P::Bankkonto)
+        .text(T::f_iban, "IBAN", P::Iban)
+        .getrimmt()
+        .text(T::f_bic, "BIC", P::Bic)
+        .getrimmt()
+        .text(T::f_mandat, "Mandatsreferenz", P::Mandatsreferenz)
+        .getrimmt()
+        .datum(T::f_mandatsdatum, "Mandatsdatum", P::Mandatsdatum)
         .word(T::f_nettotage, "Nettotage", P::Nettotage, 0, 9999)
         .betrag(T::f_skonto1, "Skonto1 %", P::Skonto1, "##.###", 3)
         .word(T::f_skontotage1, "Skontotage1", P::Skontotage1, 0, 9999)
@@ -190,6 +198,7 @@ TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
   personenkonto_bindung().felder_anlegen(form_, vorgabe);
   form_.beim_verlassen([this](TEntryForm& f, int nr) {
     if (nr == f_nummer) return nummer_verlassen();
+    if (nr == f_iban || nr == f_bic) return bankkennung_verlassen(nr);
     if (nr == f_sammelkonto && gewaehlt_) {
       f.setze_text(f_sammelkonto_text,
                    sammelkonto_anzeige(m_.basis, key(), static_cast<int>(f.zahl(f_sammelkonto))));
@@ -222,6 +231,23 @@ TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
   form_.AddKey(Taste::F9, "&Infos", [this](TEntryForm&) { return info(); });
   form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(false); });
   form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(true); });
+}
+
+bool TFPersonenkonto::bankkennung_verlassen(int nr) {
+  const std::string wert = iban_normal(form_.text(nr));
+  form_.setze_text(nr, wert);
+  if (wert.empty()) return true;
+  if (nr == f_iban && !iban_gueltig(wert)) {
+    m_.ui().ShowMessageMain(
+        "Die IBAN ist ungültig: Aufbau oder Prüfziffern stimmen nicht!\rBitte prüfen Sie die "
+        "Eingabe.");
+    return false;
+  }
+  if (nr == f_bic && !bic_gueltig(wert)) {
+    m_.ui().ShowMessageMain("Der BIC muss 8 oder 11 Buchstaben und Ziffern haben!");
+    return false;
+  }
+  return true;
 }
 
 bool TFPersonenkonto::ausfuehren() {

@@ -66,6 +66,10 @@ class TFPersonenkonto : public Kontodialog {
     f_mahnen,
     f_eroeffnung,
     f_bebucht,
+    f_iban,
+    f_bic,
+    f_mandat,
+    f_mandatsdatum,
   };
 
   // `adressverzeichnis`: the suite's address directory.
@@ -78,6 +82,8 @@ class TFPersonenkonto : public Kontodialog {
   void satz_aus_form() override;
   Reaktion liste(int key_nr);
   Reaktion adresse();
+  // IBAN and BIC in their normal form; a wrong one keeps the cursor.
+  bool bankkennung_verlassen(int nr);
   Reaktion info();
   Reaktion umsaetze();
 

@@ -2,6 +2,7 @@
 
 #include "frame/tffibu.h"
 #include "openitems/ausbuchung.h"
+#include "openitems/lastschrift.h"
 #include "openitems/opauswertungen.h"
 #include "openitems/opliste.h"
 #include "openitems/opstamm.h"
@@ -18,6 +19,8 @@ void offeneposten_registrieren(TFFibu& fibu) {
   fibu.registriere_pruefend(347, [&m] { return zahlungsmoral_drucken(m); });
   fibu.registriere_pruefend(3461, [&m] { return TFSkontoausgleich(m, true).ausfuehren(); });
   fibu.registriere_pruefend(3462, [&m] { return TFSkontoausgleich(m, false).ausfuehren(); });
+  fibu.registriere_pruefend(254,
+                            [&fibu, &m] { return lastschrift(m, fibu.suite().diskettenpfad); });
   fibu.opliste = [&m](const std::string& kunde) { return opliste_fuer_konto(m, kunde); };
 }
 

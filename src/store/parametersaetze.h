@@ -209,6 +209,21 @@ struct DatevFelder {
   static constexpr JaNeinFeld BuchungstextStattName{165};
 };
 
+// ERECH.PAR of the suite's payment module, in its directory: the client's
+// three bank connections and the creditor identifier of SEPA direct debits.
+// One record of 1024 bytes in the Windows code page.
+struct ErechParFelder {
+  static constexpr std::size_t groesse = 1024;
+  static constexpr std::size_t verbindung(int i) { return 100 * static_cast<std::size_t>(i - 1); }
+  static constexpr TextFeld bankname(int i) { return {verbindung(i), 30}; }  // i = 1..3
+  static constexpr TextFeld blz(int i) { return {verbindung(i) + 31, 8}; }
+  static constexpr TextFeld konto(int i) { return {verbindung(i) + 40, 10}; }
+  static constexpr TextFeld iban(int i) { return {verbindung(i) + 51, 34}; }
+  static constexpr TextFeld bic(int i) { return {verbindung(i) + 86, 11}; }
+  static constexpr TextFeld GlaeubigerId{300, 35};
+  static constexpr JaNeinFeld OhneBegleitzettel{336};  // no note for the bank
+};
+
 // The defaults of a new BASIS.PAR: ranges, lengths, twelve periods as the
 // months of `jahr`, document-number ranges, cost-accounting ranges, diskette.
 Satz neue_basis(int jahr);

@@ -52,6 +52,12 @@ struct PersonenFelder {
     return {637 + 16 * static_cast<std::size_t>(jahr - 1)};
   }
   static constexpr ZahlFeld<std::int64_t> Limit{709};
+  // SEPA direct debit, in bytes the record leaves free: the payer's IBAN
+  // and BIC, and the mandate's reference and date of signature.
+  static constexpr TextFeld Iban{800, 34};
+  static constexpr TextFeld Bic{835, 11};
+  static constexpr TextFeld Mandatsreferenz{847, 35};
+  static constexpr DatumFeld Mandatsdatum{883};
 };
 
 // GL accounts (SACH, 2098 bytes).

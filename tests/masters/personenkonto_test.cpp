@@ -102,6 +102,34 @@ TEST(Personenkontodialog, NeuerKundeMitAdresseAusDemAdressstamm) {
   EXPECT_EQ(k.get(P::Eroeffnungsdatum), DMYtoDate(6, 12, 2024));
 }
 
+// IBAN and BIC are taken in their normal form; a wrong check digit or a
+// BIC of the wrong length keeps the cursor in the field with a message.
+TEST(Personenkontodialog, SepaMandatIbanUndBic) {
+  Umgebung u;
+  TFPersonenkonto d(u.m(), "/adr");
+  u.t.ui.formular_skript({
+      F::tippe("Kontonr", "10001"),
+      F::tippe("IBAN", "DE89 3704 0044 0532 0130 01", false),  // last digit wrong
+      F::tippe("IBAN", "de89 3704 0044 0532 0130 00"),
+      F::tippe("BIC", "COBADEF", false),
+      F::tippe("BIC", "cobadeffxxx"),
+      F::tippe("Mandatsreferenz", "M-2024-17"),
+      F::tippe("Mandatsdatum", "01.02.2024"),
+      F::druecke(Taste::Esc),
+  });
+  ASSERT_TRUE(d.ausfuehren());
+  EXPECT_EQ(u.t.ui.meldungen(),
+            (std::vector<std::string>{
+                "Die IBAN ist ungültig: Aufbau oder Prüfziffern stimmen nicht!\rBitte prüfen Sie "
+                "die Eingabe.",
+                "Der BIC muss 8 oder 11 Buchstaben und Ziffern haben!"}));
+  const Satz k = u.t.personenkonto(10001);
+  EXPECT_EQ(k.get(P::Iban), "DE89370400440532013000");
+  EXPECT_EQ(k.get(P::Bic), "COBADEFFXXX");
+  EXPECT_EQ(k.get(P::Mandatsreferenz), "M-2024-17");
+  EXPECT_EQ(k.get(P::Mandatsdatum), DMYtoDate(1, 2, 2024));
+}
+
 TEST(Personenkontodialog, LoeschenNurUnbebucht) {
   Umgebung u;
   u.t.buchung("10001", 'S', 11900, "8400", "", 'R', "R1");

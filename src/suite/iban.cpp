@@ -1,4 +1,4 @@
-#include "openitems/iban.h"
+#include "suite/iban.h"
 
 #include <cctype>
 
