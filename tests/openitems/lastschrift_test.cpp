@@ -141,7 +141,7 @@ TEST(Iban, PruefzifferUndUmrechnung) {
 
 // The ISO 20022 schema kept beside the project (not part of it).
 std::optional<std::string> schema() {
-  for (const std::string p : {std::string(FIBU_SCHEMAS) + "/pain.008.001.08.xsd",
+  for (const std::string& p : {std::string(FIBU_SCHEMAS) + "/pain.008.001.08.xsd",
                               std::string("/work/shared/schemas/pain.008.001.08.xsd")})
     if (std::filesystem::exists(p)) return p;
   return std::nullopt;
@@ -299,7 +299,9 @@ TEST(Lastschrift, AuswahlDateienProtokollUndAusgleich) {
   EXPECT_NE(xml.find("<NbOfTxs>2</NbOfTxs>\n      <CtrlSum>174.00</CtrlSum>"), std::string::npos)
       << xml;
   EXPECT_NE(xml.find("<MndtId>M-10001</MndtId>"), std::string::npos);
-  if (const auto xsd = schema()) EXPECT_EQ(schemafehler(*xsd, xml), "");
+  if (const auto xsd = schema()) {
+    EXPECT_EQ(schemafehler(*xsd, xml), "");
+  }
   // Both items settled against the bank account; the credit note stays.
   EXPECT_EQ(e.offen("R1"), 0);
   EXPECT_EQ(e.offen("R2"), 0);
