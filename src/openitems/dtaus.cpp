@@ -13,7 +13,9 @@ std::string nullen(std::int64_t n, std::size_t breite) {
   return z.size() >= breite ? z.substr(z.size() - breite) : std::string(breite - z.size(), '0') + z;
 }
 
-std::string datum6(Datum d) { return DateToDateString("ddmmyy", d); }
+std::string datum6(Datum d) {
+  return DateToDateString("ddmmyy", d);
+}
 
 // The second and every further section of a record are filled to 128.
 std::string abschnitte(std::string s) {
@@ -80,10 +82,10 @@ std::string dtaus_a(const DtausKopf& k) {
 
 std::string dtaus_c(const DtausKopf& k, const DtausPosten& p) {
   std::string c = "0216C";
-  c += dtaus_nummer(k.blz, 8);       // first bank involved
-  c += dtaus_nummer(p.blz, 8);       // the payer's bank
-  c += dtaus_nummer(p.konto, 10);    // the payer's account
-  c += std::string(13, '0');         // internal customer number
+  c += dtaus_nummer(k.blz, 8);             // first bank involved
+  c += dtaus_nummer(p.blz, 8);             // the payer's bank
+  c += dtaus_nummer(p.konto, 10);          // the payer's account
+  c += std::string(13, '0');               // internal customer number
   c += k.abbuchung ? "04000 " : "05000 ";  // text key, its supplement, bank field
   c += k.euro ? std::string(11, '0') : nullen(p.betrag, 11);  // Deutsche Mark
   c += dtaus_nummer(k.blz, 8);

@@ -32,19 +32,30 @@ using BF = BasisFelder;
 constexpr const char* dtaus_datei = "DTAUS1.TXT";
 constexpr int breite = 79;
 
-std::string datum10(Datum d) { return DateToDateString("dd.mm.yyyy", d); }
-bool euro(const Mandant& m) { return m.basis.get(BF::BasiswaehrungEuro) != 0; }
-std::string waehrung(const Mandant& m) { return euro(m) ? "EURO" : "DM"; }
-std::string betrag(Betrag b) { return format_betrag(b, "###.###.###,##"); }
+std::string datum10(Datum d) {
+  return DateToDateString("dd.mm.yyyy", d);
+}
+bool euro(const Mandant& m) {
+  return m.basis.get(BF::BasiswaehrungEuro) != 0;
+}
+std::string waehrung(const Mandant& m) {
+  return euro(m) ? "EURO" : "DM";
+}
+std::string betrag(Betrag b) {
+  return format_betrag(b, "###.###.###,##");
+}
 
-std::string sepa_dateiname(Datum d) { return "SEPA_LS_" + DateToDateString("yyyymmdd", d) + ".XML"; }
+std::string sepa_dateiname(Datum d) {
+  return "SEPA_LS_" + DateToDateString("yyyymmdd", d) + ".XML";
+}
 
 // The connection's account for SEPA: its IBAN, or the one its bank code and
 // account make.
 std::string glaeubiger_iban(const Satz& par, int i) {
   const std::string iban = iban_normal(par.get(E::iban(i)));
-  return !iban.empty() ? iban
-                       : iban_aus_bankverbindung(trim(par.get(E::blz(i))), trim(par.get(E::konto(i))));
+  return !iban.empty()
+             ? iban
+             : iban_aus_bankverbindung(trim(par.get(E::blz(i))), trim(par.get(E::konto(i))));
 }
 
 bool verbindung_vollstaendig(const Satz& par, int i) {
@@ -60,8 +71,8 @@ bool ziel_bereit(Mandant& m, const std::string& ziel, std::string& pfad) {
   pfad = trim(ziel);
   std::replace(pfad.begin(), pfad.end(), '\\', '/');
   if (!pfad.empty() && pfad.back() != '/') pfad.push_back('/');
-  const bool diskette = pfad.size() >= 2 && pfad[1] == ':' &&
-                        std::string("aAbB").find(pfad[0]) != std::string::npos;
+  const bool diskette =
+      pfad.size() >= 2 && pfad[1] == ':' && std::string("aAbB").find(pfad[0]) != std::string::npos;
   if (diskette) {
     while (!m.fs().ist_verzeichnis(pfad))
       if (!m.ui().JaNein2("Bitte legen Sie eine Diskette in das Laufwerk ein.")) return false;
@@ -131,8 +142,7 @@ TFBankverbindungen::TFBankverbindungen(Mandant& m)
   form_.beim_verlassen([](TEntryForm& f, int nr) {
     const int feld = nr % 10;
     if (nr < 10 || feld < 1 || feld > 4) return true;
-    const std::string wert =
-        feld <= 2 ? trim(f.text(nr)) : iban_normal(f.text(nr));
+    const std::string wert = feld <= 2 ? trim(f.text(nr)) : iban_normal(f.text(nr));
     f.setze_text(nr, wert);
     if (wert.empty()) return true;
     const bool gut = feld == 1   ? dtaus_nummer(wert, 8).size() == 8
@@ -162,12 +172,23 @@ TFBankverbindungen::TFBankverbindungen(Mandant& m)
   });
 }
 
-bool TFBankverbindungen::ausfuehren() { return form_.Execute(m_.ui()); }
+bool TFBankverbindungen::ausfuehren() {
+  return form_.Execute(m_.ui());
+}
 
 // --- The profile ---
 
 namespace {
-enum Profilfeld { f_faellig = 1, f_bankkonto, f_verbindung, f_verfahren, f_sepa, f_sequenz, f_einzug, f_ziel };
+enum Profilfeld {
+  f_faellig = 1,
+  f_bankkonto,
+  f_verbindung,
+  f_verfahren,
+  f_sepa,
+  f_sequenz,
+  f_einzug,
+  f_ziel
+};
 const std::vector<std::string> sequenzen = {"RCUR", "FRST", "OOFF", "FNAL"};
 }  // namespace
 
@@ -183,8 +204,9 @@ TFLastschriftProfil::TFLastschriftProfil(Mandant& m, const std::string& diskette
   form_.AddChoice(f_verfahren, "Lastschriftverfahren", {"Einzugsermächtigung", "Abbuchungsauftrag"},
                   0);
   form_.AddYesNo(f_sepa, "SEPA-Lastschrift (pain.008) erstellen", euro(m));
-  form_.AddChoice(f_sequenz, "Sequenz", {"RCUR Folgelastschrift", "FRST Erstlastschrift",
-                                          "OOFF Einmallastschrift", "FNAL Letzte Lastschrift"},
+  form_.AddChoice(f_sequenz, "Sequenz",
+                  {"RCUR Folgelastschrift", "FRST Erstlastschrift", "OOFF Einmallastschrift",
+                   "FNAL Letzte Lastschrift"},
                   0);
   form_.AddDate(f_einzug, "Fälligkeitsdatum der SEPA-Lastschrift", static_cast<Datum>(heute + 5));
   // The configured diskette path, or the data directory while it names a
@@ -219,8 +241,7 @@ TFLastschriftProfil::TFLastschriftProfil(Mandant& m, const std::string& diskette
     if (!verbindung_vollstaendig(b_.par, i))
       return nein(f_verbindung, "Bitte diese Bankverbindung im Zahlungsverkehr vervollständigen!");
     if (f.ja(f_sepa)) {
-      if (!euro(m_))
-        return nein(f_sepa, "SEPA-Lastschriften werden nur in Euro eingezogen!");
+      if (!euro(m_)) return nein(f_sepa, "SEPA-Lastschriften werden nur in Euro eingezogen!");
       if (glaeubiger_iban(b_.par, i).empty() || trim(b_.par.get(E::GlaeubigerId)).empty())
         return nein(f_sepa,
                     "Für SEPA-Lastschriften fehlen IBAN oder Gläubiger-Identifikationsnummer "
@@ -232,7 +253,9 @@ TFLastschriftProfil::TFLastschriftProfil(Mandant& m, const std::string& diskette
   });
 }
 
-bool TFLastschriftProfil::ausfuehren() { return form_.Execute(m_.ui()); }
+bool TFLastschriftProfil::ausfuehren() {
+  return form_.Execute(m_.ui());
+}
 
 Lastschriftprofil TFLastschriftProfil::profil() const {
   Lastschriftprofil p;
@@ -350,7 +373,9 @@ TFLastschriftAuswahl::TFLastschriftAuswahl(Mandant& m, std::vector<Lastschriftpo
   });
 }
 
-bool TFLastschriftAuswahl::ausfuehren() { return form_.Execute(m_.ui()); }
+bool TFLastschriftAuswahl::ausfuehren() {
+  return form_.Execute(m_.ui());
+}
 
 // --- The run ---
 
@@ -500,8 +525,9 @@ bool lastschrift_ausfuehren(Mandant& m, const Lastschriftprofil& p,
   if (e) e = datei.einsetzen();
   if (e && p.sepa) e = xml.einsetzen();
   if (!e) {
-    prot.druckeln("!!! Die Dateien konnten nicht geschrieben werden; es wurde kein OP "
-                  "ausgeglichen.");
+    prot.druckeln(
+        "!!! Die Dateien konnten nicht geschrieben werden; es wurde kein OP "
+        "ausgeglichen.");
     prot.close_drucker();
     ui.ShowMessageMain("Die Lastschriftdatei konnte nicht geschrieben werden!\r" + e.text());
     return false;
@@ -540,10 +566,12 @@ bool lastschrift_ausfuehren(Mandant& m, const Lastschriftprofil& p,
       prot.druckeln("Die OP sind ausgeglichen.");
     } else {
       ok = false;
-      prot.druckeln("FEHLER: Die Buchungen konnten nicht geschrieben werden; es wurde kein OP "
-                    "ausgeglichen.");
-      ui.ShowMessageMain("FEHLER: Die Buchungen konnten nicht geschrieben werden; es wurde kein "
-                         "OP ausgeglichen!");
+      prot.druckeln(
+          "FEHLER: Die Buchungen konnten nicht geschrieben werden; es wurde kein OP "
+          "ausgeglichen.");
+      ui.ShowMessageMain(
+          "FEHLER: Die Buchungen konnten nicht geschrieben werden; es wurde kein "
+          "OP ausgeglichen!");
     }
   } else {
     prot.druckeln("Die OP wurden nicht ausgeglichen: sie bleiben offen und zum Einzug markiert");

@@ -3,6 +3,7 @@
 #include "frame/tffibu.h"
 #include "openitems/ausbuchung.h"
 #include "openitems/lastschrift.h"
+#include "openitems/mahndaten.h"
 #include "openitems/opauswertungen.h"
 #include "openitems/opliste.h"
 #include "openitems/opstamm.h"
@@ -19,6 +20,7 @@ void offeneposten_registrieren(TFFibu& fibu) {
   fibu.registriere_pruefend(347, [&m] { return zahlungsmoral_drucken(m); });
   fibu.registriere_pruefend(3461, [&m] { return TFSkontoausgleich(m, true).ausfuehren(); });
   fibu.registriere_pruefend(3462, [&m] { return TFSkontoausgleich(m, false).ausfuehren(); });
+  mahndaten_registrieren(fibu);
   fibu.registriere_pruefend(254,
                             [&fibu, &m] { return lastschrift(m, fibu.suite().diskettenpfad); });
   fibu.opliste = [&m](const std::string& kunde) { return opliste_fuer_konto(m, kunde); };

@@ -14,7 +14,9 @@ std::string betrag(Betrag cent) {
   return std::to_string(cent / 100) + "." + std::to_string(cent % 100 + 100).substr(1);
 }
 
-std::string iso_datum(Datum d) { return DateToDateString("yyyy-mm-dd", d); }
+std::string iso_datum(Datum d) {
+  return DateToDateString("yyyy-mm-dd", d);
+}
 
 // A bank: its BIC, or "NOTPROVIDED" when only the IBAN is known.
 void institut(XmlSchreiber& s, const std::string& element, const std::string& bic) {
@@ -46,8 +48,9 @@ std::string sepa_text(std::string_view utf8, std::size_t laenge) {
   for (std::size_t i = 0; i < utf8.size();) {
     const auto c = static_cast<unsigned char>(utf8[i]);
     if (c < 0x80) {
-      const bool erlaubt = std::isalnum(c) || std::string_view("/-?:().,'+ ").find(static_cast<char>(c)) !=
-                                                   std::string_view::npos;
+      const bool erlaubt =
+          std::isalnum(c) ||
+          std::string_view("/-?:().,'+ ").find(static_cast<char>(c)) != std::string_view::npos;
       aus += erlaubt ? static_cast<char>(c) : ' ';
       ++i;
       continue;

@@ -13,11 +13,11 @@
 namespace fibu {
 
 struct SepaKopf {
-  std::string nachricht;  // MsgId and PmtInfId, at most 35
-  std::string erstellt;   // "2024-12-06T10:15:00"
-  std::string name;       // the creditor
-  std::string iban, bic;  // the creditor's account; the BIC may be empty
-  std::string glaeubiger_id;  // creditor identifier, e.g. "DE98ZZZ09999999999"
+  std::string nachricht;         // MsgId and PmtInfId, at most 35
+  std::string erstellt;          // "2024-12-06T10:15:00"
+  std::string name;              // the creditor
+  std::string iban, bic;         // the creditor's account; the BIC may be empty
+  std::string glaeubiger_id;     // creditor identifier, e.g. "DE98ZZZ09999999999"
   std::string sequenz = "RCUR";  // FRST, RCUR, OOFF or FNAL
   Datum faellig = kein_datum;    // requested collection date
 };

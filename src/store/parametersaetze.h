@@ -175,9 +175,41 @@ struct JournalFelder {
   static constexpr ZahlFeld<std::int32_t> Archivanzahl{0};
 };
 
-// MAHNKENN.PAR: dunning codes and texts (all zero when missing).
+// MAHNKENN.PAR: the 99 dunning codes, entry n at eintrag(n) (all zero
+// when missing). The fields of one entry are those of MahnkennEintrag.
 struct MahnkennFelder {
   static constexpr std::size_t groesse = 33858;
+  static constexpr std::size_t eintragsgroesse = 342;
+  static constexpr std::size_t eintrag(int n) {
+    return eintragsgroesse * static_cast<std::size_t>(n - 1);
+  }  // n = 1..99
+};
+
+// One dunning code of MAHNKENN.PAR; level k = 1..5. Rates in hundredths of
+// a percent, fees and the minimum in cents.
+struct MahnkennEintrag {
+  static constexpr std::size_t groesse = MahnkennFelder::eintragsgroesse;
+  static constexpr std::size_t stufe(int k) { return 20 * static_cast<std::size_t>(k - 1); }
+  static constexpr ZahlFeld<std::uint16_t> tage(int k) { return {stufe(k)}; }
+  static constexpr ZahlFeld<std::uint16_t> textnummer(int k) { return {stufe(k) + 2}; }
+  static constexpr ZahlFeld<std::int64_t> zinssatz(int k) { return {stufe(k) + 4}; }
+  static constexpr ZahlFeld<std::int64_t> gebuehr(int k) { return {stufe(k) + 12}; }
+  static constexpr ZahlFeld<std::uint16_t> Zahlungsziel{100};
+  static constexpr ZahlFeld<std::int64_t> MahnenAb{102};
+  static constexpr ZahlFeld<std::uint16_t> Mahnart{112};  // 0 all items, 1 only due ones
+  static constexpr TextFeld Bezeichnung{116, 25};
+};
+
+// MAHNTEXT.PAR: 99 records, record n − 1 the letter text n: ten lines before
+// the item table and ten after it, in the DOS code page.
+struct MahntextFelder {
+  static constexpr std::size_t groesse = 1470;
+  static constexpr TextFeld vortext(int i) {
+    return {61 * static_cast<std::size_t>(i), 60, Codepage::CP850};
+  }  // i = 0..9
+  static constexpr TextFeld nachtext(int i) {
+    return {610 + 61 * static_cast<std::size_t>(i), 60, Codepage::CP850};
+  }
 };
 
 // BWANAMEN.PAR: 99 BWA line names of 302 bytes, each beginning with a string of 40.

@@ -51,42 +51,43 @@ TEST(Dtaus, SaetzeByteFuerByte) {
   // cut to 27 characters after the conversion.
   const std::string name = "M]LLER & S\\HNE BAUGESELLSC";
   ASSERT_EQ(name.size(), 26u);
-  EXPECT_EQ(dtaus_a(k), "0128"           // record length
-                        "A"              // record type
-                        "LK"             // direct debits of a customer
-                        "37040044"       // the creditor's bank code
-                        "00000000"       // (bank files only)
-                        + name + "H"     // name, 27
-                        + "061224"       // date
-                        + "    "         // blanks
-                        + "0532013000"   // the creditor's account
-                        + "0000000000"   // reference number
-                        + std::string(15 + 8 + 24, ' ')  // reserved, no execution date
-                        + "1");          // euro
+  EXPECT_EQ(dtaus_a(k),
+            "0128"                               // record length
+            "A"                                  // record type
+            "LK"                                 // direct debits of a customer
+            "37040044"                           // the creditor's bank code
+            "00000000"                           // (bank files only)
+                + name + "H"                     // name, 27
+                + "061224"                       // date
+                + "    "                         // blanks
+                + "0532013000"                   // the creditor's account
+                + "0000000000"                   // reference number
+                + std::string(15 + 8 + 24, ' ')  // reserved, no execution date
+                + "1");                          // euro
   EXPECT_EQ(dtaus_a(k).size(), 128u);
 
   const DtausPosten p = posten("Bäckerei Huber", "70050000", "1234567", 11900, "9500001");
   const std::string c = dtaus_c(k, p);
   ASSERT_EQ(c.size(), 256u);  // two sections
-  EXPECT_EQ(c.substr(0, 128), "0216"          // record length with one extension
-                              "C"
-                              "37040044"      // first bank involved
-                              "70050000"      // the payer's bank
-                              "0001234567"    // the payer's account
-                              "0000000000000" // internal customer number
-                              "05000 "        // text key: direct debit by authorisation
-                              "00000000000"   // Deutsche Mark: none
-                              "37040044"      // the creditor's bank
-                              "0532013000"    // and account
-                              "00000011900"   // euro cents
-                              "   "
-                              "B[CKEREI HUBER             "  // payer, 27
-                              "        ");
-  EXPECT_EQ(c.substr(128), name + "H"                          // creditor, 27
-                               + "RNR 9500001                " // purpose, 27
-                               + "1"                           // euro
-                               + "  "
-                               + "01"                          // one extension
+  EXPECT_EQ(c.substr(0, 128),
+            "0216"  // record length with one extension
+            "C"
+            "37040044"       // first bank involved
+            "70050000"       // the payer's bank
+            "0001234567"     // the payer's account
+            "0000000000000"  // internal customer number
+            "05000 "         // text key: direct debit by authorisation
+            "00000000000"    // Deutsche Mark: none
+            "37040044"       // the creditor's bank
+            "0532013000"     // and account
+            "00000011900"    // euro cents
+            "   "
+            "B[CKEREI HUBER             "  // payer, 27
+            "        ");
+  EXPECT_EQ(c.substr(128), name + "H"                                  // creditor, 27
+                               + "RNR 9500001                "         // purpose, 27
+                               + "1"                                   // euro
+                               + "  " + "01"                           // one extension
                                + "02" + "VOM 15.11.24               "  // its purpose line
                                + std::string(128 - 88, ' '));
   DtausKopf abbuchung = k;
@@ -101,11 +102,11 @@ TEST(Dtaus, SaetzeByteFuerByte) {
   EXPECT_EQ(dtaus_e(k, 2, 12345, 1234567 + 42, 70050000 + 37040044),
             "0128E"
             "     "
-            "0000002"               // C records
-            "0000000000000"         // Deutsche Mark
-            "00000000001234609"     // sum of the accounts
-            "00000000107090044"     // sum of the bank codes
-            "0000000012345" +       // euro
+            "0000002"            // C records
+            "0000000000000"      // Deutsche Mark
+            "00000000001234609"  // sum of the accounts
+            "00000000107090044"  // sum of the bank codes
+            "0000000012345" +    // euro
                 std::string(51, ' '));
 }
 
@@ -128,10 +129,8 @@ TEST(Iban, PruefzifferUndUmrechnung) {
   EXPECT_TRUE(iban_gueltig("GB82WEST12345698765432"));
   EXPECT_TRUE(iban_gueltig(iban_normal("fr14 2004 1010 0505 0001 3m02 606")));
   EXPECT_EQ(iban_aus_bankverbindung("37040044", "532013000"), "DE89370400440532013000");
-  EXPECT_EQ(iban_aus_bankverbindung("3704004", "1"), "DE" +
-                                                         iban_aus_bankverbindung("3704004", "1")
-                                                             .substr(2, 2) +
-                                                         "037040040000000001");
+  EXPECT_EQ(iban_aus_bankverbindung("3704004", "1"),
+            "DE" + iban_aus_bankverbindung("3704004", "1").substr(2, 2) + "037040040000000001");
   EXPECT_EQ(iban_aus_bankverbindung("37040044", "DE8937"), "");
   EXPECT_TRUE(bic_gueltig("COBADEFFXXX"));
   EXPECT_TRUE(bic_gueltig("COBADEFF"));
@@ -142,7 +141,7 @@ TEST(Iban, PruefzifferUndUmrechnung) {
 // The ISO 20022 schema kept beside the project (not part of it).
 std::optional<std::string> schema() {
   for (const std::string& p : {std::string(FIBU_SCHEMAS) + "/pain.008.001.08.xsd",
-                              std::string("/work/shared/schemas/pain.008.001.08.xsd")})
+                               std::string("/work/shared/schemas/pain.008.001.08.xsd")})
     if (std::filesystem::exists(p)) return p;
   return std::nullopt;
 }
@@ -153,8 +152,10 @@ std::string schemafehler(const std::string& xsd, const std::string& xml) {
   xmlSchemaPtr s = xmlSchemaParse(pc);
   xmlSchemaValidCtxtPtr vc = s ? xmlSchemaNewValidCtxt(s) : nullptr;
   xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "pain.xml", nullptr, 0);
-  if (!s || !vc || !doc) fehler = "Schema oder Dokument nicht lesbar";
-  else if (xmlSchemaValidateDoc(vc, doc) != 0) fehler = "Dokument entspricht nicht dem Schema";
+  if (!s || !vc || !doc)
+    fehler = "Schema oder Dokument nicht lesbar";
+  else if (xmlSchemaValidateDoc(vc, doc) != 0)
+    fehler = "Dokument entspricht nicht dem Schema";
   if (doc) xmlFreeDoc(doc);
   if (vc) xmlSchemaFreeValidCtxt(vc);
   if (s) xmlSchemaFree(s);
@@ -176,10 +177,22 @@ SepaKopf sepakopf() {
 
 TEST(Sepa, NachrichtNachDemSchema) {
   std::vector<SepaPosten> p(2);
-  p[0] = {"RNr 9500001", 11900, "M-10001", DMYtoDate(1, 2, 2023), "Bäckerei Huber",
-          "DE02700500000001234567", "", "RNr 9500001 vom 15.11.2024"};
-  p[1] = {"RNr 9500002", 5, "M-10002", DMYtoDate(1, 3, 2023), "Gasthof <Zur Linde>",
-          "DE89370400440532013000", "COBADEFFXXX", "RNr 9500002"};
+  p[0] = {"RNr 9500001",
+          11900,
+          "M-10001",
+          DMYtoDate(1, 2, 2023),
+          "Bäckerei Huber",
+          "DE02700500000001234567",
+          "",
+          "RNr 9500001 vom 15.11.2024"};
+  p[1] = {"RNr 9500002",
+          5,
+          "M-10002",
+          DMYtoDate(1, 3, 2023),
+          "Gasthof <Zur Linde>",
+          "DE89370400440532013000",
+          "COBADEFFXXX",
+          "RNr 9500002"};
   const std::string xml = sepa_lastschrift(sepakopf(), p);
   ASSERT_FALSE(xml.empty());
   // Count and control sum, in the header and in the payment block.
@@ -324,8 +337,9 @@ TEST(Lastschrift, NeinLaesstOffenUndSagtEs) {
   EXPECT_EQ(e.offen("R1"), 11600);
   EXPECT_EQ(e.datei("DTAUS1.TXT").size(), 128u + 256u + 128u);  // the ticked item only
   const auto zeilen = e.gedruckt("Lastschrift-Diskette");
-  EXPECT_NE(std::find(zeilen.begin(), zeilen.end(), "und werden beim nächsten Lauf noch einmal "
-                                                    "eingezogen!"),
+  EXPECT_NE(std::find(zeilen.begin(), zeilen.end(),
+                      "und werden beim nächsten Lauf noch einmal "
+                      "eingezogen!"),
             zeilen.end());
 }
 
@@ -387,8 +401,8 @@ TEST(Lastschrift, OhneMandatNichtFuerSepa) {
   ASSERT_TRUE(e.t.m->personen->speichern(e.t.m->personenkonto_text(10001)));
   std::vector<std::string> abgewiesen;
   EXPECT_TRUE(lastschrift_auswahl(*e.t.m, e.profil(), abgewiesen).empty());
-  EXPECT_EQ(abgewiesen, (std::vector<std::string>{"10001 R1: kein SEPA-Mandat",
-                                                  "10001 R2: kein SEPA-Mandat"}));
+  EXPECT_EQ(abgewiesen,
+            (std::vector<std::string>{"10001 R1: kein SEPA-Mandat", "10001 R2: kein SEPA-Mandat"}));
   Lastschriftprofil nur_dtaus = e.profil();
   nur_dtaus.sepa = false;
   abgewiesen.clear();

@@ -1,0 +1,262 @@
+#include "openitems/mahndaten.h"
+
+#include <algorithm>
+
+#include "frame/mandant.h"
+#include "frame/tffibu.h"
+#include "suite/allgemei.h"
+#include "suite/ausgabe3.h"
+#include "suite/betrag.h"
+
+namespace fibu {
+
+namespace {
+
+using K = MahnkennEintrag;
+using T = MahntextFelder;
+using BF = BasisFelder;
+
+constexpr int anzahl = 99;
+
+bool euro(const Mandant& m) {
+  return m.basis.get(BF::BasiswaehrungEuro) != 0;
+}
+
+Formularbindung kennziffer_bindung(bool ist_euro) {
+  using D = TFBasisMahnkennziffern;
+  Formularbindung b;
+  b.text(D::f_bezeichnung, "Bezeichnung", K::Bezeichnung).getrimmt();
+  for (int k = 1; k <= 5; ++k) {
+    const std::string stufe = std::to_string(k) + ". Mahnung ";
+    b.word(D::f_stufe(k, 1), stufe + "Tage", K::tage(k), 0, 999)
+        .word(D::f_stufe(k, 2), stufe + "Text-Nr.", K::textnummer(k), 0, 99)
+        .betrag(D::f_stufe(k, 3), stufe + "V-Zinsen %", K::zinssatz(k), "###.##")
+        .betrag(D::f_stufe(k, 4), stufe + "Mahngebühren", K::gebuehr(k), "####.##");
+  }
+  b.word(D::f_zahlungsziel, "Zahlungsziel", K::Zahlungsziel, 0, 999)
+      .betrag(D::f_mahnen_ab, ist_euro ? "mahnen ab EU (pro OP's)" : "mahnen ab DM (pro OP's)",
+              K::MahnenAb, "#######.##");
+  return b;
+}
+
+Formularbindung text_bindung() {
+  using D = TFBasisMahntexte;
+  Formularbindung b;
+  for (int i = 0; i < 10; ++i)
+    b.text(D::f_vortext(i), "Vortext " + std::to_string(i + 1), T::vortext(i), 60);
+  for (int i = 0; i < 10; ++i)
+    b.text(D::f_nachtext(i), "Nachtext " + std::to_string(i + 1), T::nachtext(i), 60);
+  return b;
+}
+
+std::string mahntext_datei(Mandant& m) {
+  return m.fs()
+      .finde_datei(m.daten_verzeichnis(), "MAHNTEXT.PAR")
+      .value_or(pfad_verbinden(m.daten_verzeichnis(), "MAHNTEXT.PAR"));
+}
+
+}  // namespace
+
+Satz mahnkennziffer(const Mandant& m, int n) {
+  Satz e(K::groesse);
+  const std::string& alle = m.mahnkenn.bytes();
+  std::copy_n(alle.begin() + static_cast<std::ptrdiff_t>(MahnkennFelder::eintrag(n)), K::groesse,
+              e.bytes().begin());
+  return e;
+}
+
+void mahnkennziffer_setzen(Mandant& m, int n, const Satz& eintrag) {
+  std::copy_n(eintrag.bytes().begin(), K::groesse,
+              m.mahnkenn.bytes().begin() + static_cast<std::ptrdiff_t>(MahnkennFelder::eintrag(n)));
+}
+
+bool mahnkennziffer_definiert(const Satz& eintrag) {
+  return !trim(eintrag.get(K::Bezeichnung)).empty();
+}
+
+bool mahnkenn_schreiben(Mandant& m) {
+  const std::string pfad = m.fs()
+                               .finde_datei(m.daten_verzeichnis(), "MAHNKENN.PAR")
+                               .value_or(pfad_verbinden(m.daten_verzeichnis(), "MAHNKENN.PAR"));
+  if (m.fs().schreibe_datei_atomar(pfad, m.mahnkenn.bytes())) return true;
+  m.ui().ShowMessageMain("Die Datei MAHNKENN.PAR konnte nicht geschrieben werden!");
+  return false;
+}
+
+std::vector<Satz> mahntexte_lesen(Mandant& m) {
+  std::vector<Satz> texte(anzahl, Satz(T::groesse));
+  std::string roh;
+  if (auto p = m.fs().finde_datei(m.daten_verzeichnis(), "MAHNTEXT.PAR");
+      p && m.fs().lies_datei(*p, roh)) {
+    for (std::size_t i = 0; i < texte.size() && (i + 1) * T::groesse <= roh.size(); ++i)
+      std::copy_n(roh.begin() + static_cast<std::ptrdiff_t>(i * T::groesse), T::groesse,
+                  texte[i].bytes().begin());
+  }
+  return texte;
+}
+
+bool mahntexte_schreiben(Mandant& m, const std::vector<Satz>& texte) {
+  std::string alle;
+  for (const Satz& t : texte) alle += t.bytes();
+  if (m.fs().schreibe_datei_atomar(mahntext_datei(m), alle)) return true;
+  m.ui().ShowMessageMain("Die Datei MAHNTEXT.PAR konnte nicht geschrieben werden!");
+  return false;
+}
+
+// --- Codes ---
+
+TFBasisMahnkennziffern::TFBasisMahnkennziffern(Mandant& m)
+    : m_(m), bindung_(kennziffer_bindung(euro(m))), form_("Mahnkennziffern pflegen") {
+  form_.AddByte(f_nummer, "Nummer", 1, 1, anzahl);
+  bindung_.felder_anlegen(form_, mahnkennziffer(m, 1));
+  form_.beim_verlassen([this](TEntryForm& f, int nr) {
+    if (nr != f_nummer) return true;
+    const int n = static_cast<int>(f.zahl(f_nummer));
+    if (n != nummer_) {
+      uebernehmen();
+      zeigen(n);
+    }
+    return true;
+  });
+  form_.AddKey(Taste::Esc, "&Ende", [this](TEntryForm&) {
+    uebernehmen();
+    return mahnkenn_schreiben(m_) ? Reaktion::Speichern : Reaktion::Weiter;
+  });
+  form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(-1); });
+  form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(1); });
+  form_.AddKey(Taste::F8, "&Löschen", [this](TEntryForm& f) {
+    if (f.ui().JaNein2("Alle Daten dieser Mahnkennziffer löschen?")) {
+      mahnkennziffer_setzen(m_, nummer_, Satz(K::groesse));
+      zeigen(nummer_);
+    }
+    return Reaktion::Weiter;
+  });
+  form_.FrageDatenSpeichern(false);
+  zeigen(1);
+}
+
+void TFBasisMahnkennziffern::zeigen(int n) {
+  nummer_ = n;
+  form_.setze_zahl(f_nummer, n);
+  bindung_.zeigen(form_, mahnkennziffer(m_, n));
+}
+
+void TFBasisMahnkennziffern::uebernehmen() {
+  Satz e = mahnkennziffer(m_, nummer_);
+  bindung_.uebernehmen(form_, e);
+  mahnkennziffer_setzen(m_, nummer_, e);
+}
+
+Reaktion TFBasisMahnkennziffern::blaettern(int schritt) {
+  uebernehmen();
+  zeigen(std::clamp(nummer_ + schritt, 1, anzahl));
+  return Reaktion::Weiter;
+}
+
+bool TFBasisMahnkennziffern::ausfuehren() {
+  return form_.Execute(m_.ui());
+}
+
+// --- Texts ---
+
+TFBasisMahntexte::TFBasisMahntexte(Mandant& m)
+    : m_(m), texte_(mahntexte_lesen(m)), bindung_(text_bindung()), form_("Mahntexte pflegen") {
+  form_.AddByte(f_nummer, "Nummer", 1, 1, anzahl);
+  bindung_.felder_anlegen(form_, texte_[0]);
+  form_.beim_verlassen([this](TEntryForm& f, int nr) {
+    if (nr != f_nummer) return true;
+    const int n = static_cast<int>(f.zahl(f_nummer));
+    if (n != nummer_) {
+      uebernehmen();
+      zeigen(n);
+    }
+    return true;
+  });
+  form_.AddKey(Taste::Esc, "&Ende", [this](TEntryForm&) {
+    uebernehmen();
+    return mahntexte_schreiben(m_, texte_) ? Reaktion::Speichern : Reaktion::Weiter;
+  });
+  form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(-1); });
+  form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(1); });
+  form_.AddKey(Taste::F8, "&Löschen", [this](TEntryForm& f) {
+    if (f.ui().JaNein2("Alle Daten dieses Mahntextes löschen?")) {
+      texte_[static_cast<std::size_t>(nummer_ - 1)] = Satz(T::groesse);
+      zeigen(nummer_);
+    }
+    return Reaktion::Weiter;
+  });
+  form_.FrageDatenSpeichern(false);
+  zeigen(1);
+}
+
+void TFBasisMahntexte::zeigen(int n) {
+  nummer_ = n;
+  form_.setze_zahl(f_nummer, n);
+  bindung_.zeigen(form_, texte_[static_cast<std::size_t>(n - 1)]);
+}
+
+void TFBasisMahntexte::uebernehmen() {
+  bindung_.uebernehmen(form_, texte_[static_cast<std::size_t>(nummer_ - 1)]);
+}
+
+Reaktion TFBasisMahntexte::blaettern(int schritt) {
+  uebernehmen();
+  zeigen(std::clamp(nummer_ + schritt, 1, anzahl));
+  return Reaktion::Weiter;
+}
+
+bool TFBasisMahntexte::ausfuehren() {
+  // A client without texts gets the file of 99 empty ones.
+  if (!m_.fs().finde_datei(m_.daten_verzeichnis(), "MAHNTEXT.PAR") &&
+      !mahntexte_schreiben(m_, texte_))
+    return false;
+  return form_.Execute(m_.ui());
+}
+
+// --- The list ---
+
+bool mahnkennziffern_drucken(Mandant& m) {
+  constexpr int breite = 79;
+  Ausgabe3 d(m.ui());
+  if (!d.open_drucker("Mahnstufen")) return false;
+  d.setze_breite(breite);
+  const Seitenkopf kopf = seitenkopf(m, "Mahnstufen", breite);
+  const auto seitenanfang = [kopf](Ausgabe3& a) {
+    drucke_seitenkopf(a, kopf);
+    a.druckeln("Nummer  Bezeichnung                                  Mahnung ab ");
+    a.druckeln("        Tage   Format   V-Zinsen %    Mahngebühren    Zahlungsziel");
+    a.druckeln(std::string(breite, '-'));
+  };
+  d.kopf_bei_umbruch(seitenanfang);
+  seitenanfang(d);
+  const auto betrag = [](std::int64_t b, const char* maske) { return format_betrag(b, maske); };
+  for (int n = 1; n <= anzahl; ++n) {
+    const Satz e = mahnkennziffer(m, n);
+    if (!mahnkennziffer_definiert(e)) continue;
+    if (d.check(7)) {
+      d.neue_seite();
+      seitenanfang(d);
+    }
+    d.druckeln(padlinks(std::to_string(n), 6) + "  " + padcut(trim(e.get(K::Bezeichnung)), 45) +
+               betrag(e.get(K::MahnenAb), "#######,##"));
+    for (int k = 1; k <= 5; ++k)
+      d.druckeln(padlinks(std::to_string(k) + ".", 6) +
+                 padlinks(std::to_string(e.get(K::tage(k))), 6) +
+                 padlinks(std::to_string(e.get(K::textnummer(k))), 9) +
+                 padlinks(betrag(e.get(K::zinssatz(k)), "###,##"), 13) +
+                 padlinks(betrag(e.get(K::gebuehr(k)), "####,##"), 16) +
+                 (k == 1 ? padlinks(std::to_string(e.get(K::Zahlungsziel)), 16) : std::string()));
+    d.druckeln();
+  }
+  d.close_drucker();
+  return true;
+}
+
+void mahndaten_registrieren(TFFibu& fibu) {
+  Mandant& m = fibu.mandant();
+  fibu.registriere_pruefend(1421, [&m] { return TFBasisMahnkennziffern(m).ausfuehren(); });
+  fibu.registriere_pruefend(1422, [&m] { return mahnkennziffern_drucken(m); });
+  fibu.registriere_pruefend(1423, [&m] { return TFBasisMahntexte(m).ausfuehren(); });
+}
+
+}  // namespace fibu
