@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "openitems/zeichensatz.h"
 #include "suite/allgemei.h"
 
 namespace fibu {
@@ -26,34 +27,17 @@ std::string abschnitte(std::string s) {
 }  // namespace
 
 std::string dtaus_text(std::string_view utf8, std::size_t breite) {
-  std::string aus;
-  for (std::size_t i = 0; i < utf8.size() && aus.size() < breite;) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {
-      const char g = static_cast<char>(std::toupper(c));
-      const bool erlaubt = std::isalnum(static_cast<unsigned char>(g)) ||
-                           std::string_view(" .,&-/+*$%").find(g) != std::string_view::npos;
-      aus += erlaubt ? g : ' ';
-      ++i;
-      continue;
-    }
-    // Two-byte UTF-8 sequences of the German letters; anything else a blank.
-    std::string_view rest = utf8.substr(i);
-    const std::pair<std::string_view, char> umlaute[] = {
-        {"ä", '['}, {"Ä", '['}, {"ö", '\\'}, {"Ö", '\\'}, {"ü", ']'}, {"Ü", ']'}, {"ß", '~'}};
-    bool gefunden = false;
-    for (auto [u, d] : umlaute)
-      if (rest.starts_with(u)) {
-        aus += d;
-        i += u.size();
-        gefunden = true;
-        break;
-      }
-    if (gefunden) continue;
-    aus += ' ';
-    ++i;
-    while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
-  }
+  // DIN 66003 puts Ä, Ö, Ü and ß at "[", "\", "]" and "~".
+  static const std::string_view deutsch[7] = {"[", "[", "\\", "\\", "]", "]", "~"};
+  std::string aus = zeichen_umsetzen(
+      utf8,
+      [](char c) {
+        const char g = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const bool erlaubt = std::isalnum(static_cast<unsigned char>(g)) ||
+                             std::string_view(" .,&-/+*$%").find(g) != std::string_view::npos;
+        return erlaubt ? g : ' ';
+      },
+      deutsch);
   aus.resize(breite, ' ');
   return aus;
 }

@@ -1,6 +1,7 @@
 #include "openitems/mahndaten.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "frame/mandant.h"
 #include "frame/tffibu.h"
@@ -53,6 +54,49 @@ std::string mahntext_datei(Mandant& m) {
   return m.fs()
       .finde_datei(m.daten_verzeichnis(), "MAHNTEXT.PAR")
       .value_or(pfad_verbinden(m.daten_verzeichnis(), "MAHNTEXT.PAR"));
+}
+
+// The keys of a screen over the numbered entries 1..99: leaving the number
+// shows its entry, Page up / Page down the neighbours, F8 clears the entry
+// after `frage`, Esc keeps everything with `speichern`. What was typed goes
+// into the entry shown before another is shown.
+struct Nummernblatt {
+  std::function<int()> nummer;
+  std::function<void(int)> zeigen;
+  std::function<void()> uebernehmen, leeren;
+  std::string frage;
+  std::function<bool()> speichern;
+};
+
+void nummern_tasten(TEntryForm& form, int feld, const Nummernblatt& b) {
+  form.beim_verlassen([b, feld](TEntryForm& f, int nr) {
+    if (nr != feld) return true;
+    const int n = static_cast<int>(f.zahl(feld));
+    if (n != b.nummer()) {
+      b.uebernehmen();
+      b.zeigen(n);
+    }
+    return true;
+  });
+  form.AddKey(Taste::Esc, "&Ende", [b](TEntryForm&) {
+    b.uebernehmen();
+    return b.speichern() ? Reaktion::Speichern : Reaktion::Weiter;
+  });
+  const auto blaettern = [b](int schritt) {
+    b.uebernehmen();
+    b.zeigen(std::clamp(b.nummer() + schritt, 1, anzahl));
+    return Reaktion::Weiter;
+  };
+  form.AddKey(Taste::BildAuf, "&<", [blaettern](TEntryForm&) { return blaettern(-1); });
+  form.AddKey(Taste::BildAb, "&>", [blaettern](TEntryForm&) { return blaettern(1); });
+  form.AddKey(Taste::F8, "&Löschen", [b](TEntryForm& f) {
+    if (f.ui().JaNein2(b.frage)) {
+      b.leeren();
+      b.zeigen(b.nummer());
+    }
+    return Reaktion::Weiter;
+  });
+  form.FrageDatenSpeichern(false);
 }
 
 }  // namespace
@@ -109,29 +153,11 @@ TFBasisMahnkennziffern::TFBasisMahnkennziffern(Mandant& m)
     : m_(m), bindung_(kennziffer_bindung(euro(m))), form_("Mahnkennziffern pflegen") {
   form_.AddByte(f_nummer, "Nummer", 1, 1, anzahl);
   bindung_.felder_anlegen(form_, mahnkennziffer(m, 1));
-  form_.beim_verlassen([this](TEntryForm& f, int nr) {
-    if (nr != f_nummer) return true;
-    const int n = static_cast<int>(f.zahl(f_nummer));
-    if (n != nummer_) {
-      uebernehmen();
-      zeigen(n);
-    }
-    return true;
-  });
-  form_.AddKey(Taste::Esc, "&Ende", [this](TEntryForm&) {
-    uebernehmen();
-    return mahnkenn_schreiben(m_) ? Reaktion::Speichern : Reaktion::Weiter;
-  });
-  form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(-1); });
-  form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(1); });
-  form_.AddKey(Taste::F8, "&Löschen", [this](TEntryForm& f) {
-    if (f.ui().JaNein2("Alle Daten dieser Mahnkennziffer löschen?")) {
-      mahnkennziffer_setzen(m_, nummer_, Satz(K::groesse));
-      zeigen(nummer_);
-    }
-    return Reaktion::Weiter;
-  });
-  form_.FrageDatenSpeichern(false);
+  nummern_tasten(
+      form_, f_nummer,
+      {[this] { return nummer_; }, [this](int n) { zeigen(n); }, [this] { uebernehmen(); },
+       [this] { mahnkennziffer_setzen(m_, nummer_, Satz(K::groesse)); },
+       "Alle Daten dieser Mahnkennziffer löschen?", [this] { return mahnkenn_schreiben(m_); }});
   zeigen(1);
 }
 
@@ -147,12 +173,6 @@ void TFBasisMahnkennziffern::uebernehmen() {
   mahnkennziffer_setzen(m_, nummer_, e);
 }
 
-Reaktion TFBasisMahnkennziffern::blaettern(int schritt) {
-  uebernehmen();
-  zeigen(std::clamp(nummer_ + schritt, 1, anzahl));
-  return Reaktion::Weiter;
-}
-
 bool TFBasisMahnkennziffern::ausfuehren() {
   return form_.Execute(m_.ui());
 }
@@ -163,29 +183,12 @@ TFBasisMahntexte::TFBasisMahntexte(Mandant& m)
     : m_(m), texte_(mahntexte_lesen(m)), bindung_(text_bindung()), form_("Mahntexte pflegen") {
   form_.AddByte(f_nummer, "Nummer", 1, 1, anzahl);
   bindung_.felder_anlegen(form_, texte_[0]);
-  form_.beim_verlassen([this](TEntryForm& f, int nr) {
-    if (nr != f_nummer) return true;
-    const int n = static_cast<int>(f.zahl(f_nummer));
-    if (n != nummer_) {
-      uebernehmen();
-      zeigen(n);
-    }
-    return true;
-  });
-  form_.AddKey(Taste::Esc, "&Ende", [this](TEntryForm&) {
-    uebernehmen();
-    return mahntexte_schreiben(m_, texte_) ? Reaktion::Speichern : Reaktion::Weiter;
-  });
-  form_.AddKey(Taste::BildAuf, "&<", [this](TEntryForm&) { return blaettern(-1); });
-  form_.AddKey(Taste::BildAb, "&>", [this](TEntryForm&) { return blaettern(1); });
-  form_.AddKey(Taste::F8, "&Löschen", [this](TEntryForm& f) {
-    if (f.ui().JaNein2("Alle Daten dieses Mahntextes löschen?")) {
-      texte_[static_cast<std::size_t>(nummer_ - 1)] = Satz(T::groesse);
-      zeigen(nummer_);
-    }
-    return Reaktion::Weiter;
-  });
-  form_.FrageDatenSpeichern(false);
+  nummern_tasten(
+      form_, f_nummer,
+      {[this] { return nummer_; }, [this](int n) { zeigen(n); }, [this] { uebernehmen(); },
+       [this] { texte_[static_cast<std::size_t>(nummer_ - 1)] = Satz(T::groesse); },
+       "Alle Daten dieses Mahntextes löschen?",
+       [this] { return mahntexte_schreiben(m_, texte_); }});
   zeigen(1);
 }
 
@@ -197,12 +200,6 @@ void TFBasisMahntexte::zeigen(int n) {
 
 void TFBasisMahntexte::uebernehmen() {
   bindung_.uebernehmen(form_, texte_[static_cast<std::size_t>(nummer_ - 1)]);
-}
-
-Reaktion TFBasisMahntexte::blaettern(int schritt) {
-  uebernehmen();
-  zeigen(std::clamp(nummer_ + schritt, 1, anzahl));
-  return Reaktion::Weiter;
 }
 
 bool TFBasisMahntexte::ausfuehren() {

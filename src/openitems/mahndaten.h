@@ -45,7 +45,6 @@ class TFBasisMahnkennziffern {
  private:
   void zeigen(int n);
   void uebernehmen();
-  Reaktion blaettern(int schritt);
 
   Mandant& m_;
   Formularbindung bindung_;
@@ -67,7 +66,6 @@ class TFBasisMahntexte {
  private:
   void zeigen(int n);
   void uebernehmen();
-  Reaktion blaettern(int schritt);
 
   Mandant& m_;
   std::vector<Satz> texte_;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "openitems/zeichensatz.h"
 #include "suite/allgemei.h"
 #include "suite/xml_schreiber.h"
 
@@ -44,33 +45,15 @@ void konto(XmlSchreiber& s, const std::string& element, const std::string& iban)
 }  // namespace
 
 std::string sepa_text(std::string_view utf8, std::size_t laenge) {
-  std::string aus;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {
-      const bool erlaubt =
-          std::isalnum(c) ||
-          std::string_view("/-?:().,'+ ").find(static_cast<char>(c)) != std::string_view::npos;
-      aus += erlaubt ? static_cast<char>(c) : ' ';
-      ++i;
-      continue;
-    }
-    const std::string_view rest = utf8.substr(i);
-    const std::pair<std::string_view, std::string_view> umschrift[] = {
-        {"ä", "ae"}, {"ö", "oe"}, {"ü", "ue"}, {"Ä", "Ae"}, {"Ö", "Oe"}, {"Ü", "Ue"}, {"ß", "ss"}};
-    bool gefunden = false;
-    for (auto [u, t] : umschrift)
-      if (rest.starts_with(u)) {
-        aus += t;
-        i += u.size();
-        gefunden = true;
-        break;
-      }
-    if (gefunden) continue;
-    aus += ' ';
-    ++i;
-    while (i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) ++i;
-  }
+  static const std::string_view deutsch[7] = {"ae", "Ae", "oe", "Oe", "ue", "Ue", "ss"};
+  const std::string aus = zeichen_umsetzen(
+      utf8,
+      [](char c) {
+        const bool erlaubt = std::isalnum(static_cast<unsigned char>(c)) ||
+                             std::string_view("/-?:().,'+ ").find(c) != std::string_view::npos;
+        return erlaubt ? c : ' ';
+      },
+      deutsch);
   return trim(aus.substr(0, laenge));
 }
 
