@@ -201,12 +201,17 @@ Ergebnis muster_erzeugen(Dateisystem& fs, Interaktion& ui, const std::string& qu
   } rahmen[3] = {{"skr01.txt", "SKR01", "SACH1"},
                  {"skr03.txt", "SKR03", "SACH3"},
                  {"skr04.txt", "SKR04", "SACH4"}};
+  // The page of the dunning letters, so that a new client prints them at once.
+  std::string maske;
+  if (Ergebnis e = fs.lies_datei(pfad_verbinden(quelle, "maske.fib"), maske); !e)
+    return Ergebnis::fehler(e.code(), "Musterdaten maske.fib nicht lesbar: " + e.text());
   for (const auto& r : rahmen) {
     Quelle konten;
     if (Ergebnis e = lies_quelle(fs, quelle, r.quelle, 8, konten); !e) return e;
-    if (Ergebnis e = kontenrahmen_erzeugen(fs, ui, konten, gruppen, namen,
-                                           pfad_verbinden(muster, r.verzeichnis), r.sach);
-        !e)
+    const std::string ziel = pfad_verbinden(muster, r.verzeichnis);
+    if (Ergebnis e = kontenrahmen_erzeugen(fs, ui, konten, gruppen, namen, ziel, r.sach); !e)
+      return e;
+    if (Ergebnis e = fs.schreibe_datei_atomar(pfad_verbinden(ziel, "MASKE.FIB"), maske); !e)
       return e;
   }
   return Ergebnis::erfolg();

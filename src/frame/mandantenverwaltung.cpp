@@ -275,6 +275,12 @@ bool muster_kopieren(Mandant& m, Interaktion& ui, int rahmen, const std::string&
       alles = false;
     }
   }
+  // The page of the dunning letters, in templates that have one.
+  if (auto maske = fs.finde_datei(*gefunden, "MASKE.FIB");
+      maske && !fs.kopiere_datei(*maske, pfad_verbinden(ziel, "MASKE.FIB"))) {
+    ui.ShowMessageMain("Die Datei MASKE.FIB des Kontenrahmens konnte nicht kopiert werden!");
+    alles = false;
+  }
   return fs.verzeichnis_sync(ziel) && alles;
 }
 

@@ -4,6 +4,7 @@
 #include "openitems/ausbuchung.h"
 #include "openitems/lastschrift.h"
 #include "openitems/mahndaten.h"
+#include "openitems/mahnlauf.h"
 #include "openitems/opauswertungen.h"
 #include "openitems/opliste.h"
 #include "openitems/opstamm.h"
@@ -21,6 +22,9 @@ void offeneposten_registrieren(TFFibu& fibu) {
   fibu.registriere_pruefend(3461, [&m] { return TFSkontoausgleich(m, true).ausfuehren(); });
   fibu.registriere_pruefend(3462, [&m] { return TFSkontoausgleich(m, false).ausfuehren(); });
   mahndaten_registrieren(fibu);
+  fibu.registriere_pruefend(344, [&fibu, &m] {
+    return TFMahnDruck(m, fibu.suite().briefkopf, fibu.suite().vierstellige_jahre).ausfuehren();
+  });
   fibu.registriere_pruefend(254,
                             [&fibu, &m] { return lastschrift(m, fibu.suite().diskettenpfad); });
   fibu.opliste = [&m](const std::string& kunde) { return opliste_fuer_konto(m, kunde); };

@@ -152,7 +152,7 @@ TEST(Batchwerkzeug, UnverfuegbareBefehleUndFehlendeAntwortenScheitern) {
   const std::string ws = tmp / "arbeit";
   ASSERT_EQ(batch({"--einrichten", "--arbeitsverzeichnis", ws}), 0);
   std::ostringstream log;
-  EXPECT_EQ(batch_ausfuehren({"--arbeitsverzeichnis", ws, "/W=9992007", "344"}, log), 1);
+  EXPECT_EQ(batch_ausfuehren({"--arbeitsverzeichnis", ws, "/W=9992007", "46"}, log), 1);
   EXPECT_NE(log.str().find("nicht verfügbar"), std::string::npos) << log.str();
   std::ostringstream log2;
   EXPECT_EQ(batch_ausfuehren({"--arbeitsverzeichnis", ws, "/W=9992007", "124"}, log2), 1);

@@ -1,0 +1,89 @@
+// Printing dunning letters in a batch ("Mahnungen drucken", command 344):
+// the due customer items are selected once, grouped into letters, each
+// letter laid out on the page mask MASKE.FIB with the code's text, its
+// items and payments, interest and fee, printed in the number of copies
+// asked for, and then every item's level and dunning date are written in
+// one unit of work.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "openitems/mahnregeln.h"
+#include "store/bewegungssaetze.h"
+#include "suite/entryform.h"
+#include "suite/satz.h"
+
+namespace fibu {
+
+class Mandant;
+
+// MASKE.FIB: the page of a letter with its marks (printed as blanks):
+// 0x01 the address block, 0x04 the letter date, 0x10 the item table.
+struct Mahnmaske {
+  std::vector<std::string> zeilen;  // at most 25 of at most 80 characters
+  int adresse_zeile = -1, adresse_spalte = 0;
+  int datum_zeile = -1, datum_spalte = 0;
+  int posten_zeile = -1;
+};
+// The mask of the text; nullopt after the documented message when a mark
+// is missing.
+std::optional<Mahnmaske> mahnmaske(const std::string& text, std::string& fehler);
+// The mask of the client, nullopt after the message when there is none.
+std::optional<Mahnmaske> mahnmaske_lesen(Mandant& m);
+
+// One item of a letter, with its payments (signed: debit positive).
+struct Mahnposten {
+  Satz op{OpstammFelder::groesse};
+  struct Zahlung {
+    Datum datum = kein_datum;
+    Betrag betrag = 0;
+  };
+  std::vector<Zahlung> zahlungen;  // by date
+};
+
+struct Mahnbrief {
+  std::vector<std::string> briefkopf;
+  std::vector<std::string> adresse;  // name, title, street, town
+  Datum datum = kein_datum;
+  std::string betreff;
+  std::vector<std::string> vortext, nachtext;  // deadline filled in
+  std::vector<Mahnposten> posten;
+  int stufe = 1;
+  std::int64_t zinssatz = 0;  // hundredths of a percent
+  Betrag gebuehr = 0;
+  bool euro = true;
+  bool vierstellige_jahre = true;
+};
+// The lines of a letter on its mask.
+std::vector<std::string> mahnbrief_zeilen(const Mahnmaske& maske, const Mahnbrief& b);
+
+struct Mahndruck {
+  Mahnauswahl auswahl;
+  bool zusammenfassen = true;
+  std::string betreff;
+  int exemplare = 1;
+  std::vector<std::string> briefkopf;
+  bool vierstellige_jahre = true;
+};
+
+// The run. False when the printer was cancelled, the mask is missing or the
+// items could not be written.
+bool mahnungen_drucken(Mandant& m, const Mahndruck& d);
+
+// The dialog "Mahnungen drucken".
+class TFMahnDruck {
+ public:
+  TFMahnDruck(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre);
+  bool ausfuehren();
+  TEntryForm& form() { return form_; }
+
+ private:
+  Mandant& m_;
+  std::vector<std::string> briefkopf_;
+  bool vierstellige_jahre_;
+  TEntryForm form_;
+};
+
+}  // namespace fibu

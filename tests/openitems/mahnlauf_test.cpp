@@ -1,0 +1,179 @@
+// Dunning letters printed in a batch on the small test client: the letter
+// of a fixed book line for line (address, date, text with its deadline,
+// items with their payments, interest, fee, sum), copies that print the
+// same letters and raise the level once, a preview that changes nothing,
+// and the mask's messages.
+#include "openitems/mahnlauf.h"
+
+#include <gtest/gtest.h>
+
+#include "../posting/testbuchhaltung.h"
+#include "openitems/mahndaten.h"
+#include "suite/codepage.h"
+
+namespace fibu {
+namespace {
+
+using O = OpstammFelder;
+using K = MahnkennEintrag;
+using T = MahntextFelder;
+
+// A mask of six lines: the address at column 0 of line 2, the date at
+// column 50 of line 1, the item table in line 6.
+const std::string maske =
+    "Muster GmbH, Hauptstr. 1, 80331 München\r\n"
+    "                                             Datum \x04\r\n"
+    "\x01\r\n"
+    "\r\n"
+    "\r\n"
+    "\x10\r\n"
+    "Mit freundlichen Grüßen\r\n";
+
+// The book of the tests: code 1, text 1, the mask, and one invoice of
+// customer 10001 with a payment.
+void einrichten(Testbuchhaltung& t) {
+  {
+    t.anlegen();
+    Mandant& m = *t.m;
+    Dateisystem& fs = m.fs();
+    EXPECT_TRUE(fs.schreibe_datei_atomar(pfad_verbinden(m.daten_verzeichnis(), "MASKE.FIB"),
+                                         von_utf8(maske, Codepage::CP1252)));
+    Satz c(K::groesse);
+    c.set(K::Bezeichnung, "Standard");
+    c.set(K::tage(1), std::uint16_t{0});
+    c.set(K::tage(2), std::uint16_t{14});
+    c.set(K::textnummer(1), std::uint16_t{1});
+    c.set(K::zinssatz(1), std::int64_t{1200});
+    c.set(K::gebuehr(1), std::int64_t{500});
+    c.set(K::Zahlungsziel, std::uint16_t{10});
+    mahnkennziffer_setzen(m, 1, c);
+    std::vector<Satz> texte = mahntexte_lesen(m);
+    texte[0].set(T::vortext(0), "Sehr geehrte Damen und Herren,");
+    texte[0].set(T::vortext(1), "folgende Rechnung ist noch offen:");
+    texte[0].set(T::nachtext(0), "Bitte zahlen Sie bis »00.00.0000«.");
+    EXPECT_TRUE(mahntexte_schreiben(m, texte));
+    EXPECT_TRUE(m.personen->suchen(m.personenkonto_text(10001)));
+    m.personen->satz().set(PersonenFelder::Mkz, std::uint8_t{1});
+    m.personen->satz().set(PersonenFelder::Strasse, "Am Bach 2");
+    m.personen->satz().set(PersonenFelder::PlzOrt, "85435 Erding");
+    EXPECT_TRUE(m.personen->speichern(m.personenkonto_text(10001)));
+    // An invoice of 1,000.00 due on 31.10.2024, 200.00 paid on 15.11.2024.
+    std::int64_t n = 0;
+    t.buchung("10001", 'S', 100000, "4400", "", 'R', "R1", 10, DMYtoDate(1, 10, 2024));
+    t.m->buchung->satz().set(BuchungFelder::Faelligdatum, DMYtoDate(31, 10, 2024));
+    EXPECT_TRUE(t.kern->buchen(++n));
+    t.buchung("4400", 'H', 100000, "10001", "", 'R', "R1", 10, DMYtoDate(1, 10, 2024));
+    EXPECT_TRUE(t.kern->buchen(++n));
+    t.buchung("10001", 'H', 20000, "1200", "", 'Z', "R1", 11, DMYtoDate(15, 11, 2024));
+    EXPECT_TRUE(t.kern->buchen(++n));
+    t.buchung("1200", 'S', 20000, "10001", "", 'Z', "R1", 11, DMYtoDate(15, 11, 2024));
+    EXPECT_TRUE(t.kern->buchen(++n));
+  }
+}
+
+Mahndruck druck(int exemplare = 1) {
+  Mahndruck d;
+  d.auswahl.stichtag = DMYtoDate(6, 12, 2024);
+  d.auswahl.konto_von = 10000;
+  d.auswahl.konto_bis = 69999;
+  d.exemplare = exemplare;
+  d.briefkopf = {"Muster GmbH"};
+  return d;
+}
+
+struct Mahnbuch {
+  TestDateisystem fs;
+  Testbuchhaltung t{fs};
+
+  Mahnbuch() { einrichten(t); }
+
+  Satz op() { return *t.op("DR1"); }
+};
+
+TEST(Mahnlauf, BriefZeileFuerZeile) {
+  Mahnbuch b;
+  ASSERT_EQ(b.op().get(O::Faelligkeitsdatum), DMYtoDate(31, 10, 2024));
+  ASSERT_TRUE(mahnungen_drucken(*b.t.m, druck()));
+  const auto zeilen = b.t.ui.druckauftraege().back().alle_zeilen();
+  // Interest at 12.00 %: 1,000.00 for 36 days (9.86 × 36 / 30 = 11.84) less
+  // 200.00 for the 21 days since it was paid (1.38).
+  const std::vector<std::string> erwartet = {
+      "Muster GmbH",
+      "Muster GmbH, Hauptstr. 1, 80331 München",
+      "                                             Datum 06.12.2024",
+      "Kunde 10001",
+      "Am Bach 2",
+      "85435 Erding",
+      "Sehr geehrte Damen und Herren,",
+      "folgende Rechnung ist noch offen:",
+      "",
+      "Rechnungsnummer       Datum                 Betrag   Mahnstufe",
+      "R R1                  01.10.2024          1.000,00           1",
+      "  Zahlung am:         15.11.2024           -200,00",
+      "Zinsen                                       10,46",
+      "Mahngebühr                                    5,00",
+      "--------------------------------------------------",
+      "Summe der offenen Posten: 815,46 EURO",
+      "",
+      "Bitte zahlen Sie bis »16.12.2024«.",
+      "Mit freundlichen Grüßen",
+  };
+  EXPECT_EQ(zeilen, erwartet);
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 1);
+  EXPECT_EQ(b.op().get(O::Mahndatum), DMYtoDate(6, 12, 2024));
+  // Level 2 wants 14 days since the letter: nothing is due today.
+  ASSERT_TRUE(mahnungen_drucken(*b.t.m, druck()));
+  EXPECT_EQ(b.t.ui.meldungen().back(), "Keine OP gefunden!");
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 1);
+}
+
+TEST(Mahnlauf, ExemplareHebenDieStufeEinmal) {
+  Mahnbuch b;
+  ASSERT_TRUE(mahnungen_drucken(*b.t.m, druck(2)));
+  const auto& seiten = b.t.ui.druckauftraege().back().seiten;
+  ASSERT_EQ(seiten.size(), 2u);  // the same letter twice, both at level 1
+  EXPECT_EQ(seiten[0].zeilen, seiten[1].zeilen);
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 1);
+}
+
+TEST(Mahnlauf, VorschauUndMaskeAendernNichts) {
+  Mahnbuch b;
+  b.t.ui.druckziel(Druckziel::Vorschau);
+  ASSERT_TRUE(mahnungen_drucken(*b.t.m, druck()));
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 0);
+  b.t.ui.druckziel(Druckziel::Drucker);
+
+  Mandant& m = *b.t.m;
+  const std::string pfad = pfad_verbinden(m.daten_verzeichnis(), "MASKE.FIB");
+  ASSERT_TRUE(b.fs.schreibe_datei_atomar(pfad, "\x01\r\n\x10\r\n"));  // no date
+  EXPECT_FALSE(mahnungen_drucken(m, druck()));
+  EXPECT_EQ(b.t.ui.meldungen().back(), "Steuerzeichen in Maske fehlt (Datum, Adresse, Poszeile)!");
+  ASSERT_TRUE(b.fs.loeschen(pfad));
+  EXPECT_FALSE(mahnungen_drucken(m, druck()));
+  EXPECT_EQ(b.t.ui.meldungen().back(), "Keine Maske MASKE.FIB gefunden!");
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 0);
+}
+
+// The new levels of a run reach the disk together: a crash at any write
+// leaves every item as before or every item raised.
+TEST(Mahnlauf, StufenGanzOderGarNicht) {
+  const auto vorbereiten = [](Testbuchhaltung& t) {
+    einrichten(t);
+    // A second customer with an item of its own.
+    Mandant& m = *t.m;
+    ASSERT_TRUE(m.personen->suchen(m.personenkonto_text(10002)));
+    m.personen->satz().set(PersonenFelder::Mkz, std::uint8_t{1});
+    ASSERT_TRUE(m.personen->speichern(m.personenkonto_text(10002)));
+    t.buchung("10002", 'S', 5000, "4400", "", 'R', "R2", 10, DMYtoDate(1, 10, 2024));
+    ASSERT_TRUE(t.kern->buchen(5));
+    t.buchung("4400", 'H', 5000, "10002", "", 'R', "R2", 10, DMYtoDate(1, 10, 2024));
+    ASSERT_TRUE(t.kern->buchen(6));
+  };
+  const auto mahnen = [](Testbuchhaltung& t) { return mahnungen_drucken(*t.m, druck()); };
+  int punkte = 0;
+  absturzfest_pruefen(vorbereiten, mahnen, &punkte);
+  EXPECT_GT(punkte, 1);
+}
+
+}  // namespace
+}  // namespace fibu
