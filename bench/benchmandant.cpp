@@ -99,6 +99,7 @@ void mandant_anlegen(Mandant& m) {
     s.set(PersonenFelder::Nettotage, std::uint16_t{30});
     s.setze_f64(PersonenFelder::Skonto1Anzeige, 2.0);  // 2 % within 10 days
     s.set(PersonenFelder::Skontotage1, std::uint16_t{10});
+    s.set(PersonenFelder::Mkz, std::uint8_t{1});  // dunning code 1 on every item
     m.personen->speichern(m.personenkonto_text(nr));
   }
   if (v.bestaetige() != isam::isam_ok) abbrechen("Konten können nicht bestätigt werden");

@@ -249,7 +249,7 @@ Ergebnis Seitendatei::verwerfen() {
 
 void Seitendatei::aufraeumen() {
   const std::size_t kapazitaet = std::max<std::size_t>(verz_.cache_seiten, 16);
-  if (anzahl_ <= kapazitaet) return;
+  if (anzahl_ <= std::max(kapazitaet, schwelle_)) return;
   // Drop the least recently used clean pages down to 90 % of the capacity.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> saubere;
   saubere.reserve(anzahl_);
@@ -261,6 +261,7 @@ void Seitendatei::aufraeumen() {
   std::nth_element(saubere.begin(), saubere.begin() + static_cast<std::ptrdiff_t>(weg),
                    saubere.end());
   for (std::size_t i = 0; i < weg; ++i) entfernen(saubere[i].second);
+  schwelle_ = anzahl_ + kapazitaet / 10;
 }
 
 std::vector<std::pair<std::uint32_t, const char*>> Seitendatei::geaenderte_seiten() {
@@ -277,6 +278,7 @@ std::vector<std::pair<std::uint32_t, const char*>> Seitendatei::geaenderte_seite
 }
 
 void Seitendatei::einheit_beendet(bool bestaetigt) {
+  schwelle_ = 0;
   for (std::uint32_t nr : schmutzige_) {
     if (nr >= seiten_.size() || !seiten_[nr].daten || !seiten_[nr].schmutzig) continue;
     if (bestaetigt)

@@ -97,6 +97,10 @@ class Seitendatei {
   // The cached pages by page number (pages of a file are numbered densely).
   std::vector<Eintrag> seiten_;  // daten == nullptr: not cached
   std::size_t anzahl_ = 0;
+  // While a unit holds more dirty pages than the cache's capacity, the
+  // cache is cleaned again only when it has grown by a tenth of the
+  // capacity, not at every page (which made long units quadratic).
+  std::size_t schwelle_ = 0;
   std::vector<std::uint32_t> schmutzige_;  // pages made dirty in the running unit
   std::uint64_t uhr_ = 0;
   std::uint64_t groesse_ = 0;         // as the unit sees it

@@ -156,33 +156,42 @@ struct Brief {
 
 }  // namespace
 
+std::vector<Satz> mahnauswahl(Mandant& m, const Mahnauswahl& a) {
+  Interaktion& ui = m.ui();
+  if (!m.opstamm->offen()) m.opstamm->oeffnen();
+  std::vector<Satz> ops;
+  Puffer po(m.opstamm.get());
+  auto& db = *m.opstamm;
+  ui.Balken_Oeffnen("Auswahl der OP ...", static_cast<long>(db.anzahl_keys(3)));
+  std::string k;
+  for (bool ok = db.suche_ab(3, k) && db.suchen_key(3, k); ok; ok = db.lies_weiter(3, k)) {
+    ui.Balken_Inc();
+    const Satz& op = db.satz();
+    const int code = op.get(O::Mahnkennziffer);
+    if (code < 1 || code > 99) continue;
+    if (mahnfaellig(op, mahnkennziffer(m, code), a)) ops.push_back(op);
+  }
+  ui.Balken_Schliessen();
+  return ops;
+}
+
 bool mahnungen_drucken(Mandant& m, const Mahndruck& d) {
+  if (!mahnmaske_lesen(m)) return false;  // before the selection: nothing to do without it
+  std::vector<Satz> ops = mahnauswahl(m, d.auswahl);
+  const auto gruppen = mahnbriefe(ops, d.zusammenfassen);
+  return briefe_drucken(m, ops, gruppen, d);
+}
+
+bool briefe_drucken(Mandant& m, std::vector<Satz> ops,
+                    const std::vector<std::vector<std::size_t>>& gruppen, const Mahndruck& d) {
   Interaktion& ui = m.ui();
   const auto maske = mahnmaske_lesen(m);
   if (!maske) return false;
   const Datum heute = m.tagesdatum().Today();
   const bool euro = m.basis.get(BF::BasiswaehrungEuro) != 0;
-  if (!m.opstamm->offen()) m.opstamm->oeffnen();
-
-  // The selection, made once for every copy.
-  std::vector<Satz> ops;
-  {
-    Puffer po(m.opstamm.get());
-    auto& db = *m.opstamm;
-    ui.Balken_Oeffnen("Auswahl der OP ...", static_cast<long>(db.anzahl_keys(3)));
-    std::string k;
-    for (bool ok = db.suche_ab(3, k) && db.suchen_key(3, k); ok; ok = db.lies_weiter(3, k)) {
-      ui.Balken_Inc();
-      const Satz& op = db.satz();
-      const int code = op.get(O::Mahnkennziffer);
-      if (code < 1 || code > 99) continue;
-      if (mahnfaellig(op, mahnkennziffer(m, code), d.auswahl)) ops.push_back(op);
-    }
-    ui.Balken_Schliessen();
-  }
   std::vector<Brief> briefe;
   std::vector<std::size_t> gemahnt;  // the items in a letter
-  for (auto& indexe : mahnbriefe(ops, d.zusammenfassen)) {
+  for (auto indexe : gruppen) {
     Brief b;
     b.ops = std::move(indexe);
     for (std::size_t i : b.ops) {
@@ -326,11 +335,22 @@ TFMahnDruck::TFMahnDruck(Mandant& m, std::vector<std::string> briefkopf, bool vi
   form_.AddByte(f_exemplare, "Zahl der Druck-Exemplare", 1, 1, 9);
   form_.FrageDatenSpeichern(false);
   form_.EscBefehl("&Ok");
+  form_.AddKey(Taste::Keine, "&Einzelne OP's", [this](TEntryForm&) {
+    weiter_ = Weiter::Einzeln;
+    return Reaktion::Speichern;
+  });
+  form_.AddKey(Taste::Keine, "&Vorschlag", [this](TEntryForm&) {
+    weiter_ = Weiter::Vorschlag;
+    return Reaktion::Speichern;
+  });
   form_.AddKey(Taste::Keine, "&Abbruch", [](TEntryForm&) { return Reaktion::Abbrechen; });
 }
 
 bool TFMahnDruck::ausfuehren() {
+  weiter_ = Weiter::Drucken;
   if (!form_.Execute(m_.ui())) return false;
+  if (weiter_ == Weiter::Einzeln)
+    return TFMahnEinzeln(m_, briefkopf_, vierstellige_jahre_).ausfuehren();
   Mahndruck d;
   d.auswahl.stichtag = form_.datum(f_stichtag);
   // Always within the customer range.
@@ -345,7 +365,150 @@ bool TFMahnDruck::ausfuehren() {
   d.exemplare = static_cast<int>(form_.zahl(f_exemplare));
   d.briefkopf = briefkopf_;
   d.vierstellige_jahre = vierstellige_jahre_;
+  if (weiter_ == Weiter::Vorschlag) return TFMahnvorschlag(m_, d).ausfuehren();
   return mahnungen_drucken(m_, d);
+}
+
+}  // namespace fibu
+
+namespace fibu {
+
+namespace {
+enum Einzelfeld { f_beleg = 1, f_einzel_betreff, f_einzel_exemplare };
+}
+
+TFMahnEinzeln::TFMahnEinzeln(Mandant& m, std::vector<std::string> briefkopf,
+                             bool vierstellige_jahre)
+    : m_(m),
+      briefkopf_(std::move(briefkopf)),
+      vierstellige_jahre_(vierstellige_jahre),
+      form_("Einzelne OP's mahnen") {
+  form_.AddString(f_beleg, "Mahnen des OP", "", 7);
+  form_.AddString(f_einzel_betreff, "Betreffzeile drucken", "", 60);
+  form_.AddByte(f_einzel_exemplare, "Zahl der Druck-Exemplare", 1, 1, 9);
+  form_.FrageDatenSpeichern(false);
+  form_.EscBefehl("&Ok");
+  form_.AddKey(Taste::Keine, "&Abbruch", [](TEntryForm&) { return Reaktion::Abbrechen; });
+  form_.beim_speichern([this](TEntryForm& f) {
+    if (!m_.opstamm->offen()) m_.opstamm->oeffnen();
+    Puffer po(m_.opstamm.get()), pp(m_.personen.get());
+    if (!m_.opstamm->suchen("D" + trim(f.text(f_beleg)))) {
+      f.ui().ShowMessageMain("OP nicht gefunden!");
+      return false;
+    }
+    const Satz& op = m_.opstamm->satz();
+    const int code = op.get(O::Mahnkennziffer);
+    const bool person_gesperrt =
+        m_.personen->suchen(m_.personenkonto_text(kontowert(op.get(O::Kontonummer)))) &&
+        m_.personen->satz().get(P::Mahnen) != 0;
+    if (op.get(O::NochOffen) <= 0 || person_gesperrt || op.get(O::Mahnen) != 0 || code < 1 ||
+        code > 99) {
+      f.ui().ShowMessageMain(
+          "OP ist bereits ausgeglichen, OP bzw. Personenkonto gesperrt oder Mahnkennziffer "
+          "ungültig!");
+      return false;
+    }
+    return true;
+  });
+}
+
+bool TFMahnEinzeln::ausfuehren() {
+  if (!form_.Execute(m_.ui())) return false;
+  Puffer po(m_.opstamm.get());
+  if (!m_.opstamm->suchen("D" + trim(form_.text(f_beleg)))) return false;
+  Mahndruck d;
+  d.betreff = form_.text(f_einzel_betreff);
+  d.exemplare = static_cast<int>(form_.zahl(f_einzel_exemplare));
+  d.briefkopf = briefkopf_;
+  d.vierstellige_jahre = vierstellige_jahre_;
+  return briefe_drucken(m_, {m_.opstamm->satz()}, {{0}}, d);
+}
+
+// --- The proposal list ---
+
+namespace {
+enum Vorschlagfeld { f_anzahl = 1 };
+
+std::string vorschlagszeile(const Satz& op) {
+  return padcut(trim(op.get(O::Kontonummer)), 6) + padcut(trim(op.get(O::Belegnummer)), 10) +
+         padcut(DateToDateString("dd.mm.yyyy", op.get(O::Faelligkeitsdatum)), 11) +
+         padlinks(betrag_text(op.get(O::NochOffen)), 12) +
+         padlinks(std::to_string(op.get(O::Mahnstufe)), 4) + "  " +
+         (op.get(O::Mahndatum) ? DateToDateString("dd.mm.yyyy", op.get(O::Mahndatum)) : "");
+}
+}  // namespace
+
+TFMahnvorschlag::TFMahnvorschlag(Mandant& m, const Mahndruck& d)
+    : m_(m), d_(d), form_("Mahnvorschlagsliste") {
+  m.ui().Balken_Oeffnen("Liste wird erzeugt ...", 1);
+  ops_ = mahnauswahl(m, d.auswahl);
+  m.ui().Balken_Schliessen();
+  markiert_.assign(ops_.size(), true);
+  form_.AddString(f_anzahl, "Offene Posten", std::to_string(ops_.size()), 10);
+  form_.ProtectControl(f_anzahl);
+  TEntryForm::Tabelle t;
+  t.spalten = {"X", "Konto Belegnr    Fällig         Offen  MS Mahndatum"};
+  t.zeilen = [this] { return static_cast<int>(ops_.size()); };
+  t.zelle = [this](int z, int s) -> std::string {
+    const auto i = static_cast<std::size_t>(z);
+    return s == 0 ? (markiert_[i] ? "X" : "") : vorschlagszeile(ops_[i]);
+  };
+  t.setzen = [this](int z, int s, const std::string& text) {
+    if (s != 0) return false;
+    markiert_[static_cast<std::size_t>(z)] = !trim(text).empty();
+    return true;
+  };
+  form_.setze_tabelle(std::move(t));
+  form_.AddKey(Taste::Keine, "&Mahnen alle", [this](TEntryForm&) { return mahnen(true); });
+  form_.AddKey(Taste::Keine, "Mahnen &OP", [this](TEntryForm&) { return mahnen(false); });
+  form_.AddKey(Taste::Keine, "Mark. &alle", [this](TEntryForm&) {
+    markiert_.assign(ops_.size(), true);
+    return Reaktion::Weiter;
+  });
+  form_.AddKey(Taste::Keine, "Mark. &keine", [this](TEntryForm&) {
+    markiert_.assign(ops_.size(), false);
+    return Reaktion::Weiter;
+  });
+  form_.AddKey(Taste::Keine, "&Drucken", [this](TEntryForm&) {
+    (void)drucken();
+    return Reaktion::Weiter;
+  });
+  form_.FrageDatenSpeichern(false);
+}
+
+Reaktion TFMahnvorschlag::mahnen(bool alle) {
+  std::vector<Satz> ops;
+  for (std::size_t i = 0; i < ops_.size(); ++i)
+    if (alle || markiert_[i]) ops.push_back(ops_[i]);
+  gemahnt_ = briefe_drucken(m_, ops, mahnbriefe(ops, d_.zusammenfassen), d_);
+  return Reaktion::Speichern;
+}
+
+bool TFMahnvorschlag::drucken() {
+  constexpr int breite = 79;
+  Ausgabe3 a(m_.ui());
+  if (!a.open_drucker("Mahnvorschlagsliste")) return false;
+  a.setze_breite(breite);
+  const Seitenkopf kopf = seitenkopf(m_, "Mahnvorschlagsliste", breite);
+  const auto anfang = [kopf](Ausgabe3& x) {
+    drucke_seitenkopf(x, kopf);
+    x.druckeln("Konto Belegnr    Fällig         Offen  MS Mahndatum");
+    x.druckeln(std::string(breite, '-'));
+  };
+  a.kopf_bei_umbruch(anfang);
+  anfang(a);
+  for (std::size_t i = 0; i < ops_.size(); ++i)
+    a.druckeln((markiert_[i] ? "X " : "  ") + vorschlagszeile(ops_[i]));
+  a.close_drucker();
+  return true;
+}
+
+bool TFMahnvorschlag::ausfuehren() {
+  if (ops_.empty()) {
+    m_.ui().ShowMessageMain("Keine OP gefunden!");
+    return true;
+  }
+  return form_.Execute(m_.ui()) && gemahnt_;
 }
 
 }  // namespace fibu

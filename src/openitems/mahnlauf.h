@@ -68,14 +68,22 @@ struct Mahndruck {
   bool vierstellige_jahre = true;
 };
 
-// The run. False when the printer was cancelled, the mask is missing or the
-// items could not be written.
+// The customer items due for a letter, in account order.
+std::vector<Satz> mahnauswahl(Mandant& m, const Mahnauswahl& a);
+// The letters of `gruppen` (indexes into `ops`) in every copy, then the
+// new levels and dunning dates of their items in one unit of work (not
+// after a preview). False when the printer was cancelled, the mask is
+// missing or the items could not be written.
+bool briefe_drucken(Mandant& m, std::vector<Satz> ops,
+                    const std::vector<std::vector<std::size_t>>& gruppen, const Mahndruck& d);
+// The batch run: the selection, its letters, their print.
 bool mahnungen_drucken(Mandant& m, const Mahndruck& d);
 
-// The dialog "Mahnungen drucken".
-class TFMahnDruck {
+// "Einzelne OP's mahnen": one customer item by its document number,
+// without the days and minimum of its code.
+class TFMahnEinzeln {
  public:
-  TFMahnDruck(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre);
+  TFMahnEinzeln(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre);
   bool ausfuehren();
   TEntryForm& form() { return form_; }
 
@@ -84,6 +92,46 @@ class TFMahnDruck {
   std::vector<std::string> briefkopf_;
   bool vierstellige_jahre_;
   TEntryForm form_;
+};
+
+// "Mahnvorschlagsliste": the items due, each with a mark; the marked ones
+// are dunned ("Mahnen &OP"), or all ("&Mahnen alle"), or the list printed.
+class TFMahnvorschlag {
+ public:
+  TFMahnvorschlag(Mandant& m, const Mahndruck& d);
+  bool ausfuehren();
+  TEntryForm& form() { return form_; }
+  // The list as printed ("Mahnvorschlagsliste").
+  bool drucken();
+
+ private:
+  Reaktion mahnen(bool alle);
+
+  Mandant& m_;
+  Mahndruck d_;
+  std::vector<Satz> ops_;
+  std::vector<bool> markiert_;
+  TEntryForm form_;
+  bool gemahnt_ = true;
+};
+
+// The dialog "Mahnungen drucken".
+class TFMahnDruck {
+ public:
+  TFMahnDruck(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre);
+  // Prints, or goes on to single dunning ("&Einzelne OP's") or to the
+  // proposal list ("&Vorschlag").
+  bool ausfuehren();
+  TEntryForm& form() { return form_; }
+
+ private:
+  enum class Weiter { Drucken, Einzeln, Vorschlag };
+
+  Mandant& m_;
+  std::vector<std::string> briefkopf_;
+  bool vierstellige_jahre_;
+  TEntryForm form_;
+  Weiter weiter_ = Weiter::Drucken;
 };
 
 }  // namespace fibu

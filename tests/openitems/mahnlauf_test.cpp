@@ -154,6 +154,61 @@ TEST(Mahnlauf, VorschauUndMaskeAendernNichts) {
   EXPECT_EQ(b.op().get(O::Mahnstufe), 0);
 }
 
+TEST(Mahnlauf, EinzelnerOpOhneTageUndMindestbetrag) {
+  Mahnbuch b;
+  Mandant& m = *b.t.m;
+  using F = Formularschritt;
+  struct Fall {
+    const char* beleg;
+    const char* meldung;
+  };
+  // A settled item and an unknown number are refused with their messages.
+  TFMahnEinzeln d(m, {"Muster GmbH"}, true);
+  b.t.ui.formular_skript({F::tippe("Mahnen des OP", "R9"), F::druecke(Taste::Esc),
+                          F::tippe("Mahnen des OP", "R1"), F::tippe("Zahl der Druck-Exemplare", "1"),
+                          F::druecke(Taste::Esc)});
+  ASSERT_TRUE(d.ausfuehren());
+  EXPECT_EQ(b.t.ui.meldungen().front(), "OP nicht gefunden!");
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 1);
+  // Again the same day: single dunning asks for no days.
+  TFMahnEinzeln d2(m, {"Muster GmbH"}, true);
+  b.t.ui.formular_skript({F::tippe("Mahnen des OP", "R1"), F::druecke(Taste::Esc)});
+  ASSERT_TRUE(d2.ausfuehren());
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 2);
+  // A blocked item is refused.
+  ASSERT_TRUE(m.opstamm->suchen("DR1"));
+  m.opstamm->satz().set(O::Mahnen, std::uint16_t{1});
+  ASSERT_TRUE(m.opstamm->speichern("DR1"));
+  TFMahnEinzeln d3(m, {"Muster GmbH"}, true);
+  b.t.ui.formular_skript({F::tippe("Mahnen des OP", "R1"), F::druecke(Taste::Esc),
+                          F::klicke("Abbruch")});
+  EXPECT_FALSE(d3.ausfuehren());
+  EXPECT_EQ(b.t.ui.meldungen().back(),
+            "OP ist bereits ausgeglichen, OP bzw. Personenkonto gesperrt oder Mahnkennziffer "
+            "ungültig!");
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 2);
+}
+
+TEST(Mahnlauf, VorschlagslisteMitMarken) {
+  Mahnbuch b;
+  Mandant& m = *b.t.m;
+  TFMahnvorschlag v(m, druck());
+  ASSERT_TRUE(v.drucken());
+  const auto zeilen = b.t.ui.druckauftraege().back().alle_zeilen();
+  ASSERT_GE(zeilen.size(), 3u);
+  EXPECT_EQ(zeilen[zeilen.size() - 3], "Konto Belegnr    Fällig         Offen  MS Mahndatum");
+  EXPECT_EQ(zeilen.back(), "X 10001 R1        31.10.2024       800,00   0  ");
+  // Nothing marked: "Mahnen OP" prints no letter and changes nothing.
+  using F = Formularschritt;
+  b.t.ui.formular_skript({F::klicke("Mark. keine"), F::klicke("Mahnen OP")});
+  EXPECT_TRUE(v.ausfuehren());
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 0);
+  TFMahnvorschlag alle(m, druck());
+  b.t.ui.formular_skript({F::klicke("Mahnen alle")});
+  EXPECT_TRUE(alle.ausfuehren());
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 1);
+}
+
 // The new levels of a run reach the disk together: a crash at any write
 // leaves every item as before or every item raised.
 TEST(Mahnlauf, StufenGanzOderGarNicht) {
