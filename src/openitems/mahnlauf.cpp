@@ -5,6 +5,7 @@
 #include "frame/mandant.h"
 #include "isam/verzeichnis.h"
 #include "openitems/mahndaten.h"
+#include "openitems/opstamm.h"
 #include "posting/buchen.h"
 #include "store/kontenbereiche.h"
 #include "store/puffer.h"
@@ -175,9 +176,22 @@ std::vector<Satz> mahnauswahl(Mandant& m, const Mahnauswahl& a) {
   return ops;
 }
 
+bool op_mahnen_fragen(Mandant& m, const Satz& op) {
+  TEntryForm f("Offene Posten mahnen?");
+  const Formularbindung b = op_bindung(false);
+  b.felder_anlegen(f, op);
+  for (const auto& feld : f.felder()) f.ProtectControl(feld.nr);
+  f.Erklaerung("Soll dieser OP gemahnt werden?");
+  f.FrageDatenSpeichern(false);
+  f.AddKey(Taste::Keine, "&Ja", [](TEntryForm&) { return Reaktion::Speichern; });
+  f.AddKey(Taste::Esc, "&Nein", [](TEntryForm&) { return Reaktion::Abbrechen; });
+  return f.Execute(m.ui());
+}
+
 bool mahnungen_drucken(Mandant& m, const Mahndruck& d) {
   if (!mahnmaske_lesen(m)) return false;  // before the selection: nothing to do without it
   std::vector<Satz> ops = mahnauswahl(m, d.auswahl);
+  if (d.abfrage) std::erase_if(ops, [&m](const Satz& op) { return !op_mahnen_fragen(m, op); });
   const auto gruppen = mahnbriefe(ops, d.zusammenfassen);
   return briefe_drucken(m, ops, gruppen, d);
 }
@@ -325,7 +339,6 @@ TFMahnDruck::TFMahnDruck(Mandant& m, std::vector<std::string> briefkopf, bool vi
       form_("Mahnungen drucken") {
   form_.AddDate(f_stichtag, "Berücksichtigen aller OP fällig vor Stichtag", m.tagesdatum().Today());
   form_.AddYesNo(f_abfrage, "&JA/NEIN-Abfrage bei jeder Mahnung", false);
-  form_.ProtectControl(f_abfrage);  // the question per item is not offered yet
   form_.AddYesNo(f_zusammen, "Kundenrechnungen &zusammenfassen", true);
   form_.AddLongInt(f_konto_von, "&von Konto-Nummer", m.basis.get(BF::DebitorVon));
   form_.AddLongInt(f_konto_bis, "&bis Konto-Nummer", m.basis.get(BF::DebitorBis));
@@ -361,6 +374,7 @@ bool TFMahnDruck::ausfuehren() {
   d.auswahl.beleg_von = form_.zahl(f_beleg_von);
   d.auswahl.beleg_bis = form_.zahl(f_beleg_bis);
   d.zusammenfassen = form_.ja(f_zusammen);
+  d.abfrage = form_.ja(f_abfrage);
   d.betreff = form_.text(f_betreff);
   d.exemplare = static_cast<int>(form_.zahl(f_exemplare));
   d.briefkopf = briefkopf_;

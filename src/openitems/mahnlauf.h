@@ -61,6 +61,7 @@ std::vector<std::string> mahnbrief_zeilen(const Mahnmaske& maske, const Mahnbrie
 
 struct Mahndruck {
   Mahnauswahl auswahl;
+  bool abfrage = false;  // ask for every item ("Offene Posten mahnen?")
   bool zusammenfassen = true;
   std::string betreff;
   int exemplare = 1;
@@ -70,6 +71,11 @@ struct Mahndruck {
 
 // The customer items due for a letter, in account order.
 std::vector<Satz> mahnauswahl(Mandant& m, const Mahnauswahl& a);
+
+// "Offene Posten mahnen?" (`TFOPStammJaNein`): the item as the maintenance
+// shows it, not to be changed, and "Soll dieser OP gemahnt werden?" with
+// "&Ja" and "&Nein". True for yes.
+bool op_mahnen_fragen(Mandant& m, const Satz& op);
 // The letters of `gruppen` (indexes into `ops`) in every copy, then the
 // new levels and dunning dates of their items in one unit of work (not
 // after a preview). False when the printer was cancelled, the mask is

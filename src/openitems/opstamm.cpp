@@ -144,6 +144,8 @@ int belegnummer_breite(const Satz& basis) {
 
 }  // namespace
 
+Formularbindung op_bindung(bool kreditoren) { return opstamm_bindung(kreditoren); }
+
 bool Satzsperre::sperren(tdatenbank& db, std::uint32_t ref) {
   freigeben();
   auto& v = db.verzeichnis();

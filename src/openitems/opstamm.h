@@ -40,6 +40,10 @@ class Satzsperre {
   std::unique_ptr<Datei> datei_;
 };
 
+// The fields of the item maintenance that show an item's record, in the
+// order of its screen (bound to the numbers of TFOPStamm).
+Formularbindung op_bindung(bool kreditoren);
+
 class TFOPStamm {
  public:
   enum Feld : int {

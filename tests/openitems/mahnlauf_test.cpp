@@ -154,6 +154,23 @@ TEST(Mahnlauf, VorschauUndMaskeAendernNichts) {
   EXPECT_EQ(b.op().get(O::Mahnstufe), 0);
 }
 
+TEST(Mahnlauf, FrageJeOp) {
+  Mahnbuch b;
+  using F = Formularschritt;
+  Mahndruck d = druck();
+  d.abfrage = true;
+  // No: no letter, nothing changes.
+  b.t.ui.formular_skript({F::druecke(Taste::Esc)});
+  ASSERT_TRUE(mahnungen_drucken(*b.t.m, d));
+  EXPECT_EQ(b.t.ui.meldungen().back(), "Keine OP gefunden!");
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 0);
+  // Yes: the item is dunned. The form shows it and lets nothing be changed.
+  b.t.ui.formular_skript({F::tippe("Noch offen", "1,00", false), F::klicke("Ja")});
+  ASSERT_TRUE(mahnungen_drucken(*b.t.m, d));
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 1);
+  EXPECT_EQ(b.op().get(O::NochOffen), 80000);
+}
+
 TEST(Mahnlauf, EinzelnerOpOhneTageUndMindestbetrag) {
   Mahnbuch b;
   Mandant& m = *b.t.m;
@@ -165,8 +182,8 @@ TEST(Mahnlauf, EinzelnerOpOhneTageUndMindestbetrag) {
   // A settled item and an unknown number are refused with their messages.
   TFMahnEinzeln d(m, {"Muster GmbH"}, true);
   b.t.ui.formular_skript({F::tippe("Mahnen des OP", "R9"), F::druecke(Taste::Esc),
-                          F::tippe("Mahnen des OP", "R1"), F::tippe("Zahl der Druck-Exemplare", "1"),
-                          F::druecke(Taste::Esc)});
+                          F::tippe("Mahnen des OP", "R1"),
+                          F::tippe("Zahl der Druck-Exemplare", "1"), F::druecke(Taste::Esc)});
   ASSERT_TRUE(d.ausfuehren());
   EXPECT_EQ(b.t.ui.meldungen().front(), "OP nicht gefunden!");
   EXPECT_EQ(b.op().get(O::Mahnstufe), 1);
@@ -180,8 +197,8 @@ TEST(Mahnlauf, EinzelnerOpOhneTageUndMindestbetrag) {
   m.opstamm->satz().set(O::Mahnen, std::uint16_t{1});
   ASSERT_TRUE(m.opstamm->speichern("DR1"));
   TFMahnEinzeln d3(m, {"Muster GmbH"}, true);
-  b.t.ui.formular_skript({F::tippe("Mahnen des OP", "R1"), F::druecke(Taste::Esc),
-                          F::klicke("Abbruch")});
+  b.t.ui.formular_skript(
+      {F::tippe("Mahnen des OP", "R1"), F::druecke(Taste::Esc), F::klicke("Abbruch")});
   EXPECT_FALSE(d3.ausfuehren());
   EXPECT_EQ(b.t.ui.meldungen().back(),
             "OP ist bereits ausgeglichen, OP bzw. Personenkonto gesperrt oder Mahnkennziffer "
