@@ -5,13 +5,13 @@
 #include "masters/kontohilfen.h"
 #include "masters/sachkonto.h"
 #include "store/kontenbereiche.h"
-#include "suite/iban.h"
 #include "suite/allgemei.h"
-#include "suite/formularbindung.h"
 #include "suite/ausgabe3.h"
 #include "suite/betrag.h"
 #include "suite/browser.h"
 #include "suite/codepage.h"
+#include "suite/formularbindung.h"
+#include "suite/iban.h"
 #include "suite/numkeys.h"
 
 namespace fibu {
@@ -124,6 +124,47 @@ Ergebnis adressen_lesen(Dateisystem& fs, const std::string& verzeichnis,
   return Ergebnis::erfolg();
 }
 
+Ergebnis adresse_sperren(Dateisystem& fs, const std::string& verzeichnis,
+                         const std::string& kundennr, bool& gefunden) {
+  gefunden = false;
+  const std::string pfad = pfad_verbinden(verzeichnis, "ADRESSEN.TXT");
+  if (!fs.existiert(pfad)) return Ergebnis::erfolg();
+  std::string inhalt;
+  if (Ergebnis e = fs.lies_datei(pfad, inhalt); !e) return e;
+  std::string neu;
+  for (std::size_t pos = 0; pos < inhalt.size();) {
+    std::size_t ende = inhalt.find('\n', pos);
+    ende = ende == std::string::npos ? inhalt.size() : ende + 1;
+    std::string zeile = inhalt.substr(pos, ende - pos);
+    pos = ende;
+    std::string rumpf = zeile;
+    std::string schluss;
+    while (!rumpf.empty() && (rumpf.back() == '\n' || rumpf.back() == '\r')) {
+      schluss.insert(schluss.begin(), rumpf.back());
+      rumpf.pop_back();
+    }
+    const auto strich = rumpf.find('|');
+    if (strich != std::string::npos && trim(rumpf.substr(0, strich)) == kundennr &&
+        rumpf.rfind("Kundennr", 0) != 0) {
+      gefunden = true;
+      std::vector<std::string> f;
+      for (std::size_t a = 0;;) {
+        const std::size_t b = rumpf.find('|', a);
+        f.push_back(rumpf.substr(a, b == std::string::npos ? std::string::npos : b - a));
+        if (b == std::string::npos) break;
+        a = b + 1;
+      }
+      f.resize(8);
+      f[7] = "J";
+      rumpf.clear();
+      for (std::size_t i = 0; i < f.size(); ++i) rumpf += (i ? "|" : "") + f[i];
+    }
+    neu += rumpf + schluss;
+  }
+  if (!gefunden) return Ergebnis::erfolg();
+  return fs.schreibe_datei_atomar(pfad, neu);
+}
+
 // --- The dialog ---
 
 namespace {
@@ -179,9 +220,14 @@ const Formularbindung& personenkonto_bindung() {
 
 TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
     : Kontodialog(m, "Pflege der Personenkonten",
-                  {*m.personen, {P::Kontonr, P::Kontonummer, P::Eroeffnungsdatum, P::Bebucht},
-                   f_nummer, f_anrede, "Kontonummer stimmt nicht mit Nummernkreisen überein!",
-                   im_personenbereich, personenkonto_bebucht, personenkonto_pruefen}),
+                  {*m.personen,
+                   {P::Kontonr, P::Kontonummer, P::Eroeffnungsdatum, P::Bebucht},
+                   f_nummer,
+                   f_anrede,
+                   "Kontonummer stimmt nicht mit Nummernkreisen überein!",
+                   im_personenbereich,
+                   personenkonto_bebucht,
+                   personenkonto_pruefen}),
       adressverzeichnis_(std::move(adressverzeichnis)) {
   const Satz& b = m.basis;
   form_.AddLongInt(f_nummer, "Kontonr", 0, 0, 99999999);
@@ -212,7 +258,8 @@ TFPersonenkonto::TFPersonenkonto(Mandant& m, std::string adressverzeichnis)
   form_.AddKey(Taste::F3, "&Suchnamen", [this](TEntryForm&) { return liste(2); });
   form_.AddKey(Taste::F4, "&Adressliste", [this](TEntryForm&) { return adresse(); });
   form_.AddKey(Taste::F5, "Adreß&pflege", [](TEntryForm& f) {
-    f.ui().ShowMessageParent("Die Adressen werden im Adreßstamm der Ornamentix-Programme gepflegt.");
+    f.ui().ShowMessageParent(
+        "Die Adressen werden im Adreßstamm der Ornamentix-Programme gepflegt.");
     return Reaktion::Weiter;
   });
   form_.AddKey(Taste::F6, "&Filter", [this](TEntryForm& f) {
@@ -328,7 +375,6 @@ Reaktion TFPersonenkonto::adresse() {
   return Reaktion::Weiter;
 }
 
-
 Reaktion TFPersonenkonto::info() {
   if (!gewaehlt_) return Reaktion::Weiter;
   TEntryForm f("Infos Personenkonto");
@@ -342,9 +388,10 @@ Reaktion TFPersonenkonto::info() {
 
 Reaktion TFPersonenkonto::umsaetze() {
   if (!gewaehlt_) return Reaktion::Weiter;
-  umsaetze_drucken(m_, form_.ui(), "Umsätze Personenkonto",
-                   "Personenkonto " + trim(konto_.get(P::Kontonr)) + "  " + trim(konto_.get(P::Name)),
-                   summen(konto_));
+  umsaetze_drucken(
+      m_, form_.ui(), "Umsätze Personenkonto",
+      "Personenkonto " + trim(konto_.get(P::Kontonr)) + "  " + trim(konto_.get(P::Name)),
+      summen(konto_));
   return Reaktion::Weiter;
 }
 

@@ -34,6 +34,12 @@ struct Adresse {
 // cannot be read (a missing file is an empty master).
 Ergebnis adressen_lesen(Dateisystem& fs, const std::string& verzeichnis,
                         std::vector<Adresse>& aus);
+// `sperre_adresse`: marks the address of a customer number as blocked, with
+// "J" in an eighth field of its line (the other programs of the suite read
+// it; the seven fields stay as they are). False when there is no such
+// address; an error when the file cannot be written.
+Ergebnis adresse_sperren(Dateisystem& fs, const std::string& verzeichnis,
+                         const std::string& kundennr, bool& gefunden);
 
 class TFPersonenkonto : public Kontodialog {
  public:

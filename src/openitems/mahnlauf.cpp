@@ -4,6 +4,7 @@
 
 #include "frame/mandant.h"
 #include "isam/verzeichnis.h"
+#include "masters/personenkonto.h"
 #include "openitems/mahndaten.h"
 #include "openitems/opstamm.h"
 #include "posting/buchen.h"
@@ -79,6 +80,26 @@ std::optional<Mahnmaske> mahnmaske_lesen(Mandant& m) {
   return maske;
 }
 
+Betrag mahnbrief_zinsen(const Mahnbrief& b) {
+  std::vector<Zinsposten> zinsen;
+  for (const Mahnposten& p : b.posten) {
+    const Datum faellig = p.op.get(O::Faelligkeitsdatum);
+    zinsen.push_back({p.op.get(O::Betrag), faellig});
+    for (const auto& z : p.zahlungen) zinsen.push_back({z.betrag, std::max(z.datum, faellig)});
+  }
+  return mahnzinsen(zinsen, b.zinssatz, b.datum);
+}
+
+Betrag mahnbrief_summe(const Mahnbrief& b) {
+  Betrag summe = 0;
+  for (const Mahnposten& p : b.posten) {
+    summe += p.op.get(O::Betrag);
+    for (const auto& z : p.zahlungen) summe += z.betrag;
+  }
+  const Betrag zins = mahnbrief_zinsen(b);
+  return summe + (zins > 0 ? zins : 0) + (b.gebuehr > 0 ? b.gebuehr : 0);
+}
+
 std::vector<std::string> mahnbrief_zeilen(const Mahnmaske& maske, const Mahnbrief& b) {
   std::vector<std::string> seite = maske.zeilen;
   for (std::size_t i = 0; i < b.adresse.size(); ++i) {
@@ -102,35 +123,22 @@ std::vector<std::string> mahnbrief_zeilen(const Mahnmaske& maske, const Mahnbrie
   if (letzte != b.vortext.rend()) tabelle.emplace_back();
   tabelle.push_back(padcut("Rechnungsnummer", 22) + padcut("Datum", 12) + padlinks("Betrag", 16) +
                     padlinks("Mahnstufe", 12));
-  Betrag summe = 0;
-  std::vector<Zinsposten> zinsen;
   for (const Mahnposten& p : b.posten) {
     const Satz& op = p.op;
-    const Datum faellig = op.get(O::Faelligkeitsdatum);
     tabelle.push_back(
         padcut(std::string(op.get(O::Rechnung) ? "R " : "G ") + trim(op.get(O::Belegnummer)), 22) +
         padcut(DateToDateString("dd.mm.yyyy", op.get(O::Rechnungsdatum)), 12) +
         padlinks(betrag(op.get(O::Betrag)), 16) +
         padlinks(std::to_string(op.get(O::Mahnstufe)), 12));
-    summe += op.get(O::Betrag);
-    zinsen.push_back({op.get(O::Betrag), faellig});
-    for (const auto& z : p.zahlungen) {
+    for (const auto& z : p.zahlungen)
       tabelle.push_back(padcut("  Zahlung am:", 22) +
                         padcut(DateToDateString("dd.mm.yyyy", z.datum), 12) +
                         padlinks(betrag(z.betrag), 16));
-      summe += z.betrag;
-      zinsen.push_back({z.betrag, std::max(z.datum, faellig)});
-    }
   }
-  const Betrag zins = mahnzinsen(zinsen, b.zinssatz, b.datum);
-  if (zins > 0) {
-    tabelle.push_back(padcut("Zinsen", 34) + padlinks(betrag(zins), 16));
-    summe += zins;
-  }
-  if (b.gebuehr > 0) {
-    tabelle.push_back(padcut("Mahngebühr", 34) + padlinks(betrag(b.gebuehr), 16));
-    summe += b.gebuehr;
-  }
+  const Betrag zins = mahnbrief_zinsen(b);
+  if (zins > 0) tabelle.push_back(padcut("Zinsen", 34) + padlinks(betrag(zins), 16));
+  if (b.gebuehr > 0) tabelle.push_back(padcut("Mahngebühr", 34) + padlinks(betrag(b.gebuehr), 16));
+  const Betrag summe = mahnbrief_summe(b);
   tabelle.push_back(std::string(50, '-'));
   tabelle.push_back("Summe der offenen Posten: " + betrag(summe) + (b.euro ? " EURO" : " DM"));
   tabelle.emplace_back();
@@ -224,6 +232,14 @@ bool briefe_drucken(Mandant& m, std::vector<Satz> ops,
   const std::vector<Satz> texte = mahntexte_lesen(m);
   bool format_gemeldet = false;
   std::vector<std::vector<std::string>> seiten;
+  // What the suite learns of each letter once the levels are stored.
+  struct Nachlauf {
+    std::string kunde;
+    Betrag summe = 0;
+    int stufe = 1;
+    bool diverse = false;
+  };
+  std::vector<Nachlauf> nachlauf;
   Puffer pp(m.personen.get());
   for (const Brief& br : briefe) {
     const Satz code = mahnkennziffer(m, br.kennziffer);
@@ -277,6 +293,9 @@ bool briefe_drucken(Mandant& m, std::vector<Satz> ops,
       b.posten.push_back(std::move(p));
     }
     seiten.push_back(mahnbrief_zeilen(*maske, b));
+    nachlauf.push_back(
+        {erstes.get(O::Diverse) ? std::string("diverse") : trim(erstes.get(O::Kontonummer)),
+         mahnbrief_summe(b), b.stufe, erstes.get(O::Diverse)});
   }
   if (seiten.empty()) {
     ui.ShowMessageMain("Keine OP gefunden!");
@@ -313,8 +332,33 @@ bool briefe_drucken(Mandant& m, std::vector<Satz> ops,
   } else {
     einheit.abbrechen();
   }
-  if (!ok)
+  if (!ok) {
     ui.ShowMessageMain("Die Mahnstufen konnten nicht geschrieben werden; kein OP wurde geändert!");
+    return false;
+  }
+  if (d.adressverzeichnis.empty()) return true;
+  // The suite's customer information gets an entry per letter; a customer
+  // dunned above level 2 has the address blocked.
+  Dateisystem& fs = m.fs();
+  const std::string kis = pfad_verbinden(d.adressverzeichnis, "KIS.TXT");
+  std::string eintraege;
+  if (fs.existiert(kis) && !fs.lies_datei(kis, eintraege)) eintraege.clear();
+  for (const Nachlauf& n : nachlauf)
+    eintraege += von_utf8("2|" + n.kunde + "|" + DateToDateString("dd.mm.yyyy", heute) +
+                              "|MAHNUNG|" + betrag(n.summe) + "\r\n",
+                          Codepage::CP1252);
+  if (!fs.schreibe_datei_atomar(kis, eintraege)) {
+    ui.ShowMessageMain("Die Kundeninformation " + kis + " konnte nicht geschrieben werden!");
+    ok = false;
+  }
+  for (const Nachlauf& n : nachlauf) {
+    if (n.stufe <= 2 || n.diverse) continue;
+    bool gefunden = false;
+    if (!adresse_sperren(fs, d.adressverzeichnis, n.kunde, gefunden)) {
+      ui.ShowMessageMain("Die Adresse " + n.kunde + " konnte nicht gesperrt werden!");
+      ok = false;
+    }
+  }
   return ok;
 }
 
@@ -332,10 +376,12 @@ enum Druckfeld {
 };
 }
 
-TFMahnDruck::TFMahnDruck(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre)
+TFMahnDruck::TFMahnDruck(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre,
+                         std::string adressverzeichnis)
     : m_(m),
       briefkopf_(std::move(briefkopf)),
       vierstellige_jahre_(vierstellige_jahre),
+      adressverzeichnis_(std::move(adressverzeichnis)),
       form_("Mahnungen drucken") {
   form_.AddDate(f_stichtag, "Berücksichtigen aller OP fällig vor Stichtag", m.tagesdatum().Today());
   form_.AddYesNo(f_abfrage, "&JA/NEIN-Abfrage bei jeder Mahnung", false);
@@ -363,7 +409,7 @@ bool TFMahnDruck::ausfuehren() {
   weiter_ = Weiter::Drucken;
   if (!form_.Execute(m_.ui())) return false;
   if (weiter_ == Weiter::Einzeln)
-    return TFMahnEinzeln(m_, briefkopf_, vierstellige_jahre_).ausfuehren();
+    return TFMahnEinzeln(m_, briefkopf_, vierstellige_jahre_, adressverzeichnis_).ausfuehren();
   Mahndruck d;
   d.auswahl.stichtag = form_.datum(f_stichtag);
   // Always within the customer range.
@@ -379,6 +425,7 @@ bool TFMahnDruck::ausfuehren() {
   d.exemplare = static_cast<int>(form_.zahl(f_exemplare));
   d.briefkopf = briefkopf_;
   d.vierstellige_jahre = vierstellige_jahre_;
+  d.adressverzeichnis = adressverzeichnis_;
   if (weiter_ == Weiter::Vorschlag) return TFMahnvorschlag(m_, d).ausfuehren();
   return mahnungen_drucken(m_, d);
 }
@@ -392,10 +439,11 @@ enum Einzelfeld { f_beleg = 1, f_einzel_betreff, f_einzel_exemplare };
 }
 
 TFMahnEinzeln::TFMahnEinzeln(Mandant& m, std::vector<std::string> briefkopf,
-                             bool vierstellige_jahre)
+                             bool vierstellige_jahre, std::string adressverzeichnis)
     : m_(m),
       briefkopf_(std::move(briefkopf)),
       vierstellige_jahre_(vierstellige_jahre),
+      adressverzeichnis_(std::move(adressverzeichnis)),
       form_("Einzelne OP's mahnen") {
   form_.AddString(f_beleg, "Mahnen des OP", "", 7);
   form_.AddString(f_einzel_betreff, "Betreffzeile drucken", "", 60);
@@ -435,6 +483,7 @@ bool TFMahnEinzeln::ausfuehren() {
   d.exemplare = static_cast<int>(form_.zahl(f_einzel_exemplare));
   d.briefkopf = briefkopf_;
   d.vierstellige_jahre = vierstellige_jahre_;
+  d.adressverzeichnis = adressverzeichnis_;
   return briefe_drucken(m_, {m_.opstamm->satz()}, {{0}}, d);
 }
 

@@ -58,6 +58,10 @@ struct Mahnbrief {
 };
 // The lines of a letter on its mask.
 std::vector<std::string> mahnbrief_zeilen(const Mahnmaske& maske, const Mahnbrief& b);
+// The interest of a letter and what it asks for in all: the items and
+// payments, the interest and the fee.
+Betrag mahnbrief_zinsen(const Mahnbrief& b);
+Betrag mahnbrief_summe(const Mahnbrief& b);
 
 struct Mahndruck {
   Mahnauswahl auswahl;
@@ -67,6 +71,10 @@ struct Mahndruck {
   int exemplare = 1;
   std::vector<std::string> briefkopf;
   bool vierstellige_jahre = true;
+  // The suite's address directory: ADRESSEN.TXT, whose addresses of
+  // letters above level 2 are blocked, and KIS.TXT, the customer
+  // information that gets an entry per letter; empty: neither.
+  std::string adressverzeichnis;
 };
 
 // The customer items due for a letter, in account order.
@@ -89,7 +97,8 @@ bool mahnungen_drucken(Mandant& m, const Mahndruck& d);
 // without the days and minimum of its code.
 class TFMahnEinzeln {
  public:
-  TFMahnEinzeln(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre);
+  TFMahnEinzeln(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre,
+                std::string adressverzeichnis = {});
   bool ausfuehren();
   TEntryForm& form() { return form_; }
 
@@ -97,6 +106,7 @@ class TFMahnEinzeln {
   Mandant& m_;
   std::vector<std::string> briefkopf_;
   bool vierstellige_jahre_;
+  std::string adressverzeichnis_;
   TEntryForm form_;
 };
 
@@ -124,7 +134,9 @@ class TFMahnvorschlag {
 // The dialog "Mahnungen drucken".
 class TFMahnDruck {
  public:
-  TFMahnDruck(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre);
+  // `adressverzeichnis`: the suite's address directory (see Mahndruck).
+  TFMahnDruck(Mandant& m, std::vector<std::string> briefkopf, bool vierstellige_jahre,
+              std::string adressverzeichnis = {});
   // Prints, or goes on to single dunning ("&Einzelne OP's") or to the
   // proposal list ("&Vorschlag").
   bool ausfuehren();
@@ -136,6 +148,7 @@ class TFMahnDruck {
   Mandant& m_;
   std::vector<std::string> briefkopf_;
   bool vierstellige_jahre_;
+  std::string adressverzeichnis_;
   TEntryForm form_;
   Weiter weiter_ = Weiter::Drucken;
 };

@@ -23,7 +23,9 @@ void offeneposten_registrieren(TFFibu& fibu) {
   fibu.registriere_pruefend(3462, [&m] { return TFSkontoausgleich(m, false).ausfuehren(); });
   mahndaten_registrieren(fibu);
   fibu.registriere_pruefend(344, [&fibu, &m] {
-    return TFMahnDruck(m, fibu.suite().briefkopf, fibu.suite().vierstellige_jahre).ausfuehren();
+    return TFMahnDruck(m, fibu.suite().briefkopf, fibu.suite().vierstellige_jahre,
+                       fibu.konf ? fibu.konf->verzeichnisse[2] : std::string())
+        .ausfuehren();
   });
   fibu.registriere_pruefend(254,
                             [&fibu, &m] { return lastschrift(m, fibu.suite().diskettenpfad); });

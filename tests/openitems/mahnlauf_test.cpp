@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "../posting/testbuchhaltung.h"
+#include "masters/personenkonto.h"
 #include "openitems/mahndaten.h"
 #include "suite/codepage.h"
 
@@ -152,6 +153,45 @@ TEST(Mahnlauf, VorschauUndMaskeAendernNichts) {
   EXPECT_FALSE(mahnungen_drucken(m, druck()));
   EXPECT_EQ(b.t.ui.meldungen().back(), "Keine Maske MASKE.FIB gefunden!");
   EXPECT_EQ(b.op().get(O::Mahnstufe), 0);
+}
+
+// With the suite's address directory: one customer-information entry per
+// letter, and the address blocked once a letter goes above level 2.
+TEST(Mahnlauf, KundeninformationUndAdresssperre) {
+  Mahnbuch b;
+  Mandant& m = *b.t.m;
+  ASSERT_TRUE(b.fs.verzeichnis_anlegen("/adr"));
+  ASSERT_TRUE(b.fs.schreibe_datei_atomar("/adr/ADRESSEN.TXT",
+                                         "Kundennr|Anrede|Name|Titel|Stra\xDF"
+                                         "e|PLZ/Ort|Telefon\r\n"
+                                         "10001|Firma|Kunde 10001||Am Bach 2|85435 Erding|\r\n"
+                                         "10002|Firma|Kunde 10002||||\r\n"));
+  Mahndruck d = druck();
+  d.adressverzeichnis = "/adr";
+  ASSERT_TRUE(mahnungen_drucken(m, d));  // level 1: no block
+  std::string adressen, kis;
+  ASSERT_TRUE(b.fs.lies_datei("/adr/ADRESSEN.TXT", adressen));
+  EXPECT_EQ(adressen.find("|J"), std::string::npos);
+  // Raised by hand to level 2: the next letter is at level 3.
+  ASSERT_TRUE(m.opstamm->suchen("DR1"));
+  m.opstamm->satz().set(O::Mahnstufe, std::uint8_t{2});
+  m.opstamm->satz().set(O::Mahndatum, DMYtoDate(1, 11, 2024));
+  ASSERT_TRUE(m.opstamm->speichern("DR1"));
+  ASSERT_TRUE(mahnungen_drucken(m, d));
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 3);
+  ASSERT_TRUE(b.fs.lies_datei("/adr/ADRESSEN.TXT", adressen));
+  EXPECT_NE(adressen.find("10001|Firma|Kunde 10001||Am Bach 2|85435 Erding||J\r\n"),
+            std::string::npos)
+      << adressen;
+  EXPECT_NE(adressen.find("10002|Firma|Kunde 10002||||\r\n"), std::string::npos);
+  ASSERT_TRUE(b.fs.lies_datei("/adr/KIS.TXT", kis));
+  EXPECT_EQ(kis,
+            "2|10001|06.12.2024|MAHNUNG|815,46\r\n"
+            "2|10001|06.12.2024|MAHNUNG|800,00\r\n");  // level 3: no interest, no fee
+  // The personal-account dialog still reads the address.
+  std::vector<Adresse> liste;
+  ASSERT_TRUE(adressen_lesen(b.fs, "/adr", liste));
+  EXPECT_EQ(liste[0].plz_ort, "85435 Erding");
 }
 
 TEST(Mahnlauf, FrageJeOp) {
