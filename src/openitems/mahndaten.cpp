@@ -8,6 +8,7 @@
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
 #include "suite/betrag.h"
+#include "suite/browser.h"
 
 namespace fibu {
 
@@ -66,6 +67,8 @@ struct Nummernblatt {
   std::function<void()> uebernehmen, leeren;
   std::string frage;
   std::function<bool()> speichern;
+  std::string listentitel;
+  std::function<std::string(int)> listenzeile;  // empty: the entry is not listed
 };
 
 void nummern_tasten(TEntryForm& form, int feld, const Nummernblatt& b) {
@@ -93,6 +96,20 @@ void nummern_tasten(TEntryForm& form, int feld, const Nummernblatt& b) {
     if (f.ui().JaNein2(b.frage)) {
       b.leeren();
       b.zeigen(b.nummer());
+    }
+    return Reaktion::Weiter;
+  });
+  // F2: the entries in use, to choose one.
+  form.AddKey(Taste::F2, "&Liste", [b](TEntryForm& f) {
+    std::vector<Browsereintrag> zeilen;
+    for (int n = 1; n <= anzahl; ++n)
+      if (std::string z = b.listenzeile(n); !z.empty())
+        zeilen.push_back(
+            {(n < 10 ? "0" : "") + std::to_string(n), padlinks(std::to_string(n), 2) + "  " + z});
+    Zeilenbrowser liste(b.listentitel, std::move(zeilen));
+    if (auto gewaehlt = winpicklist(f.ui(), liste)) {
+      b.uebernehmen();
+      b.zeigen(std::stoi(gewaehlt->schluessel));
     }
     return Reaktion::Weiter;
   });
@@ -157,7 +174,12 @@ TFBasisMahnkennziffern::TFBasisMahnkennziffern(Mandant& m)
       form_, f_nummer,
       {[this] { return nummer_; }, [this](int n) { zeigen(n); }, [this] { uebernehmen(); },
        [this] { mahnkennziffer_setzen(m_, nummer_, Satz(K::groesse)); },
-       "Alle Daten dieser Mahnkennziffer löschen?", [this] { return mahnkenn_schreiben(m_); }});
+       "Alle Daten dieser Mahnkennziffer löschen?", [this] { return mahnkenn_schreiben(m_); },
+       "Liste der Mahnkennziffern",
+       [this](int n) {
+         const Satz e = mahnkennziffer(m_, n);
+         return mahnkennziffer_definiert(e) ? trim(e.get(K::Bezeichnung)) : std::string();
+       }});
   zeigen(1);
 }
 
@@ -187,8 +209,17 @@ TFBasisMahntexte::TFBasisMahntexte(Mandant& m)
       form_, f_nummer,
       {[this] { return nummer_; }, [this](int n) { zeigen(n); }, [this] { uebernehmen(); },
        [this] { texte_[static_cast<std::size_t>(nummer_ - 1)] = Satz(T::groesse); },
-       "Alle Daten dieses Mahntextes löschen?",
-       [this] { return mahntexte_schreiben(m_, texte_); }});
+       "Alle Daten dieses Mahntextes löschen?", [this] { return mahntexte_schreiben(m_, texte_); },
+       "Liste der Mahntexte",
+       [this](int n) {
+         // A text by its first line that is not empty.
+         const Satz& t = texte_[static_cast<std::size_t>(n - 1)];
+         for (int i = 0; i < 20; ++i) {
+           const std::string z = trim(t.get(i < 10 ? T::vortext(i) : T::nachtext(i - 10)));
+           if (!z.empty()) return z;
+         }
+         return std::string();
+       }});
   zeigen(1);
 }
 

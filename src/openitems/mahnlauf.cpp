@@ -13,6 +13,7 @@
 #include "suite/allgemei.h"
 #include "suite/ausgabe3.h"
 #include "suite/betrag.h"
+#include "suite/browser.h"
 #include "suite/codepage.h"
 
 namespace fibu {
@@ -522,6 +523,26 @@ TFMahnvorschlag::TFMahnvorschlag(Mandant& m, const Mahndruck& d)
     return true;
   };
   form_.setze_tabelle(std::move(t));
+  // The item maintenance on an item of the list, chosen from it; what is
+  // changed there is shown here afterwards.
+  form_.AddKey(Taste::Keine, "OP-&Stamm", [this](TEntryForm& f) {
+    std::vector<Browsereintrag> zeilen;
+    for (std::size_t i = 0; i < ops_.size(); ++i)
+      zeilen.push_back({std::to_string(100000 + i), vorschlagszeile(ops_[i])});
+    Zeilenbrowser liste("Mahnvorschlagsliste", std::move(zeilen),
+                        "Konto Belegnr    Fällig         Offen  MS Mahndatum");
+    const auto gewaehlt = winpicklist(f.ui(), liste);
+    if (!gewaehlt) return Reaktion::Weiter;
+    const std::size_t i = static_cast<std::size_t>(std::stol(gewaehlt->schluessel) - 100000);
+    const std::string beleg = trim(ops_[i].get(O::Belegnummer));
+    TFOPStamm stamm(m_, false);
+    if (stamm.form().eingabe(TFOPStamm::f_belegnr, beleg) &&
+        stamm.form().verlassen(TFOPStamm::f_belegnr))
+      (void)stamm.ausfuehren();
+    Puffer po(m_.opstamm.get());
+    if (m_.opstamm->suchen("D" + beleg)) ops_[i] = m_.opstamm->satz();
+    return Reaktion::Weiter;
+  });
   form_.AddKey(Taste::Keine, "&Mahnen alle", [this](TEntryForm&) { return mahnen(true); });
   form_.AddKey(Taste::Keine, "Mahnen &OP", [this](TEntryForm&) { return mahnen(false); });
   form_.AddKey(Taste::Keine, "Mark. &alle", [this](TEntryForm&) {

@@ -71,6 +71,27 @@ TEST(Mahnkennziffern, BlaetternLoeschenUndSpeichern) {
   EXPECT_FALSE(mahnkennziffer_definiert(mahnkennziffer(*t.m, 3)));
 }
 
+// F2 lists the codes in use by their names and shows the one chosen.
+TEST(Mahnkennziffern, Auswahlliste) {
+  TestDateisystem fs;
+  Testbuchhaltung t(fs);
+  ASSERT_NO_FATAL_FAILURE(t.anlegen());
+  for (auto [n, name] : {std::pair{3, "Standard"}, std::pair{12, "Streng"}}) {
+    Satz e(K::groesse);
+    e.set(K::Bezeichnung, name);
+    e.set(K::tage(1), static_cast<std::uint16_t>(n));
+    mahnkennziffer_setzen(*t.m, n, e);
+  }
+  TFBasisMahnkennziffern d(*t.m);
+  t.ui.waehle("Streng");
+  t.ui.formular_skript(
+      {F::druecke(Taste::F2), F::tippe("Bezeichnung", "Sehr streng"), F::druecke(Taste::Esc)});
+  ASSERT_TRUE(d.ausfuehren());
+  EXPECT_EQ(mahnkennziffer(*t.m, 12).get(K::Bezeichnung), "Sehr streng");
+  EXPECT_EQ(mahnkennziffer(*t.m, 12).get(K::tage(1)), 12);
+  EXPECT_EQ(mahnkennziffer(*t.m, 1).get(K::Bezeichnung), "");
+}
+
 TEST(Mahnkennziffern, ListeDerMahnstufen) {
   TestDateisystem fs;
   Testbuchhaltung t(fs);

@@ -252,11 +252,23 @@ TEST(Mahnlauf, VorschlagslisteMitMarken) {
   TFMahnvorschlag v(m, druck());
   ASSERT_TRUE(v.drucken());
   const auto zeilen = b.t.ui.druckauftraege().back().alle_zeilen();
-  ASSERT_GE(zeilen.size(), 3u);
-  EXPECT_EQ(zeilen[zeilen.size() - 3], "Konto Belegnr    Fällig         Offen  MS Mahndatum");
-  EXPECT_EQ(zeilen.back(), "X 10001 R1        31.10.2024       800,00   0  ");
-  // Nothing marked: "Mahnen OP" prints no letter and changes nothing.
+  // The whole list below the standard page header of the client.
+  const auto kopf = seitenkopf_zeilen(seitenkopf(m, "Mahnvorschlagsliste", 79), 1);
+  std::vector<std::string> erwartet(kopf.begin(), kopf.end());
+  erwartet.push_back("Konto Belegnr    Fällig         Offen  MS Mahndatum");
+  erwartet.push_back(std::string(79, '-'));
+  erwartet.push_back("X 10001 R1        31.10.2024       800,00   0  ");
+  EXPECT_EQ(zeilen, erwartet);
   using F = Formularschritt;
+  // "OP-Stamm" opens the item maintenance on the item chosen from the list.
+  b.t.ui.formular_skript({F::klicke("OP-Stamm"), F::druecke(Taste::Esc)});
+  b.t.ui.waehle("R1");
+  b.t.ui.formular_skript({F::druecke(Taste::Esc)});
+  EXPECT_TRUE(v.ausfuehren());  // closed without dunning
+  EXPECT_EQ(b.op().get(O::Mahnstufe), 0);
+  b.t.ui.alles_verbraucht();
+  EXPECT_TRUE(b.t.ui.meldungen().empty()) << b.t.ui.meldungen().front();
+  // Nothing marked: "Mahnen OP" prints no letter and changes nothing.
   b.t.ui.formular_skript({F::klicke("Mark. keine"), F::klicke("Mahnen OP")});
   EXPECT_TRUE(v.ausfuehren());
   EXPECT_EQ(b.op().get(O::Mahnstufe), 0);
