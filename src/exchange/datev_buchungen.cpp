@@ -105,8 +105,7 @@ class Lauf {
 
   DatevErgebnis ausfuehren() {
     auto& bu = *m_.buchung;
-    const bool sicht = bu.offene_sicht;
-    bu.offene_sicht = false;
+    const Gesamtsicht gesamt(bu);
     Fortschritt f(m_.ui());
     const std::int64_t anzahl = bu.anzahl_buchungen();
     f.oeffnen("Daten schreiben ...", static_cast<long>(anzahl));
@@ -117,7 +116,6 @@ class Lauf {
       }
       return buchung(n, b);
     });
-    bu.offene_sicht = sicht;
     if (!gelesen && !e_.abgebrochen) {
       protokoll_("!!! Die Buchungsdatei BUCHUNG.DA1 konnte nicht vollständig gelesen werden!");
       e_.abgebrochen = true;

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "closing/buchungspruefung.h"
+#include "frame/konfiguration.h"
 #include "frame/mandant.h"
 #include "frame/tffibu.h"
 #include "posting/buchen.h"
@@ -84,13 +85,6 @@ Datum jahresanfang(const Mandant& m) {
 Datum jahresende(const Mandant& m) {
   const int n = std::max<int>(1, m.basis.get(BF::AnzahlPerioden));
   return m.basis.get(BF::periode_bis(n));
-}
-
-std::string pfad(const std::string& ziel) {
-  std::string p = trim(ziel);
-  std::replace(p.begin(), p.end(), '\\', '/');
-  if (!p.empty() && p.back() != '/') p.push_back('/');
-  return p;
 }
 
 bool euro(const Mandant& m) {
@@ -378,7 +372,7 @@ bool TFDatev::pruefen(TEntryForm& f) {
 
 void TFDatev::uebernehmen() {
   const TEntryForm& f = form_;
-  par_.set(D::Zielverzeichnis, pfad(f.text(f_ziel)));
+  par_.set(D::Zielverzeichnis, pfad_aus_konfiguration(f.text(f_ziel)));
   par_.set(D::Beraternummer, nullen(f.text(f_berater), 7));
   par_.set(D::Mandantennummer, nullen(f.text(f_mandant), 5));
   if (hat(f_beratername)) par_.set(D::Beratername, padcut(trim(f.text(f_beratername)), 9));
@@ -416,7 +410,7 @@ const std::string& TFDatev::ziel_eingabe() const {
 
 bool datev_ziel_pruefen(Mandant& m, const std::string& ziel) {
   const std::string t = trim(ziel);
-  const std::string p = pfad(t);
+  const std::string p = pfad_aus_konfiguration(t);
   const bool diskette =
       t.size() >= 2 && t[1] == ':' && (t[0] == 'A' || t[0] == 'a' || t[0] == 'B' || t[0] == 'b');
   if (diskette) {
@@ -443,8 +437,7 @@ bool unvollstaendige_buchungen(Mandant& m, Datum von, Datum bis, bool eroeffnung
   d.kopf_bei_umbruch([k](Ausgabe3& a) { drucke_seitenkopf(a, k); });
   drucke_seitenkopf(d, k);
   auto& bu = *m.buchung;
-  const bool sicht = bu.offene_sicht;
-  bu.offene_sicht = false;
+  const Gesamtsicht sicht(bu);
   Fortschritt f(m.ui());
   const std::int64_t anzahl = bu.anzahl_buchungen();
   f.oeffnen("Untersuchen ...", static_cast<long>(anzahl));
@@ -491,7 +484,6 @@ bool unvollstaendige_buchungen(Mandant& m, Datum von, Datum bis, bool eroeffnung
     voriges_gegenkonto = gegen;
     return true;
   });
-  bu.offene_sicht = sicht;
   f.schliessen();
   if (abbruch) return false;
   if (!gelesen)
@@ -513,7 +505,7 @@ bool datev_salden(Mandant& m, bool namen) {
   Satz par = datev_par_lesen(m);
   TFDatev dialog(m, namen ? DatevDialog::Namen : DatevDialog::Salden, par);
   if (!dialog.ausfuehren()) return false;
-  const std::string ziel = pfad(par.get(D::Zielverzeichnis));
+  const std::string ziel = pfad_aus_konfiguration(par.get(D::Zielverzeichnis));
   if (!datev_ziel_pruefen(m, dialog.ziel_eingabe())) return false;
   Protokoll prot(m);
   if (!prot.oeffnen(dialog.form().titel())) return false;
@@ -620,7 +612,7 @@ bool datev_buchungen_uebergeben(Mandant& m, DatevAuswahl auswahl) {
                                                                 : DatevDialog::Alle;
   TFDatev dialog(m, art, par);
   if (!dialog.ausfuehren()) return false;
-  const std::string ziel = pfad(par.get(D::Zielverzeichnis));
+  const std::string ziel = pfad_aus_konfiguration(par.get(D::Zielverzeichnis));
   if (!datev_ziel_pruefen(m, dialog.ziel_eingabe())) return false;
   DatevLauf l = lauf_aus(par, auswahl, dialog.von(), dialog.bis());
   l.belegnummer = [v](const std::string& nr) { return datev_traeger_belegnummer(v, nr); };
@@ -659,7 +651,7 @@ bool datev_extf(Mandant& m, bool stammdaten) {
   Satz par = datev_par_lesen(m);
   TFDatev dialog(m, stammdaten ? DatevDialog::Stammdaten : DatevDialog::Buchungsstapel, par);
   if (!dialog.ausfuehren()) return false;
-  const std::string ziel = pfad(par.get(D::Zielverzeichnis));
+  const std::string ziel = pfad_aus_konfiguration(par.get(D::Zielverzeichnis));
   if (!datev_ziel_pruefen(m, dialog.ziel_eingabe())) return false;
   DatevLauf l;
   if (!stammdaten) {

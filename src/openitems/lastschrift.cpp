@@ -5,6 +5,7 @@
 #include <ctime>
 #include <map>
 
+#include "frame/konfiguration.h"
 #include "frame/mandant.h"
 #include "frame/tffibu.h"
 #include "openitems/dtaus.h"
@@ -68,9 +69,7 @@ bool verbindung_vollstaendig(const Satz& par, int i) {
 // A directory for the files: a diskette drive ("a:\", "B:") asks for a disk
 // until its directory is there.
 bool ziel_bereit(Mandant& m, const std::string& ziel, std::string& pfad) {
-  pfad = trim(ziel);
-  std::replace(pfad.begin(), pfad.end(), '\\', '/');
-  if (!pfad.empty() && pfad.back() != '/') pfad.push_back('/');
+  pfad = pfad_aus_konfiguration(ziel);
   const bool diskette =
       pfad.size() >= 2 && pfad[1] == ':' && std::string("aAbB").find(pfad[0]) != std::string::npos;
   if (diskette) {
